@@ -1,0 +1,15 @@
+if(TONALBOX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Helper for the fuzz targets: clang with -fsanitize=fuzzer.
+function(tonalbox_add_fuzzer name)
+  if(NOT TONALBOX_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARGN})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endfunction()

@@ -1,0 +1,78 @@
+#pragma once
+// The MIDI rendering engine: loads a Standard MIDI File, plays it on a
+// synthesizer port, lists the ports, and in render mode runs the music
+// through an effect chain (the wave capture effect) without a device.
+//
+// Every operation returns 0 on success, the first failing call's negative
+// code on failure, or 1 when there is nothing to act on.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/IMessageSink.h"
+#include "platform/audio/AudioTypes.h"
+
+namespace tonalbox {
+
+using audio::Guid;
+using audio::WaveFormatEx;
+
+enum EngineMode : int { Render = 0, PreListen = 1 };
+
+// Standard audio path types.
+inline constexpr int DMUS_APATH_DYNAMIC_3D = 6;
+inline constexpr int DMUS_APATH_DYNAMIC_MONO = 7;
+inline constexpr int DMUS_APATH_DYNAMIC_STEREO = 8;
+
+inline constexpr uint32_t DMUS_PC_OUTPUTCLASS = 1;
+inline constexpr uint32_t DMUS_PC_AUDIOPATH = 0x400;
+
+// One synthesizer port (one installed SoundFont).
+struct PortInfo {
+    char szDescription[256] = {};
+    uint32_t dwFlags = 0;
+    uint32_t dwClass = 0;
+    uint32_t dwType = 0;
+    uint32_t dwMaxAudioChannels = 0;
+    uint32_t dwMaxVoices = 0;
+    uint32_t dwMaxChannelGroups = 0;
+    uint32_t dwEffectFlags = 0;
+    Guid guidPort;
+};
+
+class CMidiMusic {
+public:
+    // messages: where the engine's message boxes go (null: standard error).
+    explicit CMidiMusic(IMessageSink* messages = nullptr);
+    ~CMidiMusic();
+    CMidiMusic(const CMidiMusic&) = delete;
+    CMidiMusic& operator=(const CMidiMusic&) = delete;
+
+    int Initialize(int mode, int pathType, int sampleRate);
+    int EnumPort(int index, PortInfo* info);
+    int CreatePort(const PortInfo& info);
+    int LoadMidiFile(const std::string& path, bool standardMidiFile);
+    int Play();
+    int Stop();
+    int GetLength(int32_t* length);
+    int GetSeek(int32_t* position);
+    int ClearAudioFX();
+    int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
+    int GetBufferFormat(WaveFormatEx* format);
+    int Shutdown();
+
+    // The render clock. In render mode the music advances only as audio is
+    // rendered: this renders `ms` milliseconds through the buffer's effect
+    // chain and returns at once. In pre-listen mode it sleeps `ms`.
+    int WaitRenderClock(int ms);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Shows "%s, return valud:%d, result code:%d" through `messages`.
+void ReportError(IMessageSink* messages, const std::string& text, int code, int resultCode);
+
+}  // namespace tonalbox

@@ -1,0 +1,23 @@
+#pragma once
+// Encodes one rendered WAV file (samples from byte 56) into an MP3 file
+// through the lame_enc module, loaded for the length of one call.
+
+#include <atomic>
+#include <string>
+
+#include "engine/IConvertFrontEnd.h"
+#include "engine/Mp3EncoderSettings.h"
+
+namespace tonalbox {
+
+class CMp3Encoder {
+public:
+    // frontEnd: progress bar, percentage text and message boxes; may be
+    // null (no progress, messages on standard error).
+    // Returns 1 on success and on cancellation, 0 or -1 on failure.
+    int EncodeFile(const std::string& wavPath, const std::string& mp3Path,
+                   const Mp3EncoderSettings& settings, IConvertFrontEnd* frontEnd,
+                   int progressFrom, int progressTo, const std::atomic<int>& cancelFlag);
+};
+
+}  // namespace tonalbox

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+#include "engine/Mp3EncoderSettings.h"
+#include "engine/TagRecord.h"
+
+namespace tonalbox {
+
+// Every user choice that outlives a run of the program. The application
+// owns one; the window, the run and the dialogs change it in place.
+struct ConversionSettings {
+    TagRecord m_tag;
+    std::string m_strOutputFolder;   // always ends with a separator
+    int m_bSameAsSource = 0;
+    int m_bUseTempFolder = 1;
+    int m_nOutputFormat = 1;         // 0 WAV, 1 MP3
+    int m_bOverwrite = 1;
+    Mp3EncoderSettings m_mp3;
+    int m_nWavChannels = 2;          // 1 mono, 2 stereo
+    int m_nWavSampleRate = 22050;
+    int m_nWavSampleRateIndex = 1;
+    std::string m_strProgramFolder;  // not stored; ends with a separator
+    int m_nPortIndex = 0;
+    int m_bBurnToCD = 0;             // stored, without effect
+
+    // The start-up defaults: every member its default value, the output
+    // folder the temporary folder, the program folder the program's.
+    static ConversionSettings Defaults();
+};
+
+// The tag's start values.
+TagRecord DefaultTag();
+
+}  // namespace tonalbox

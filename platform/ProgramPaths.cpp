@@ -1,0 +1,72 @@
+#include "platform/ProgramPaths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace tonalbox::platform {
+
+std::string ProgramFilePath() {
+    std::error_code ec;
+    auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : p.string();
+}
+
+std::string FolderOf(const std::string& programPath) {
+    const auto cut = programPath.find_last_of(kPathSeparator);
+    if (cut == std::string::npos) return {};
+    return programPath.substr(0, cut + 1);
+}
+
+std::string ProgramFolder() { return FolderOf(ProgramFilePath()); }
+
+std::string WithTrailingSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != kPathSeparator) folder.push_back(kPathSeparator);
+    return folder;
+}
+
+std::string TempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = (tmp && *tmp) ? tmp : "/tmp";
+    // Drop redundant trailing separators before adding exactly one.
+    while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+    return WithTrailingSeparator(folder);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto cut = path.find_last_of(kPathSeparator);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    return IsDirectory(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.config";
+    }
+    while (base.size() > 1 && base.back() == kPathSeparator) base.pop_back();
+    return base + "/tonalbox";
+}
+
+}  // namespace tonalbox::platform

@@ -1,0 +1,42 @@
+#pragma once
+// Where things are: the program's folder, the temporary folder and the
+// folder that holds the settings file.
+
+#include <string>
+
+namespace tonalbox::platform {
+
+// The platform's path separator.
+inline constexpr char kPathSeparator = '/';
+
+// Full path of the running program file.
+std::string ProgramFilePath();
+
+// Folder of the running program, with a trailing separator.
+std::string ProgramFolder();
+
+// Folder part of a program path, with a trailing separator ("/" for a
+// program at the root, empty for a bare name).
+std::string FolderOf(const std::string& programPath);
+
+// The temporary folder (QDir::tempPath's rule: $TMPDIR, else /tmp), with a
+// trailing separator.
+std::string TempFolder();
+
+// Ensures a trailing separator.
+std::string WithTrailingSeparator(std::string folder);
+
+// The text after the last separator (the whole text when there is none).
+std::string FileNameOf(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// True when a new file can be created in the folder.
+bool IsWritableFolder(const std::string& folder);
+
+// The user's configuration folder for the program:
+// $XDG_CONFIG_HOME/tonalbox, by default ~/.config/tonalbox (no trailing
+// separator).
+std::string UserConfigFolder();
+
+}  // namespace tonalbox::platform

@@ -1,0 +1,33 @@
+#pragma once
+// Interface of the wave capture effect: an effect inserted into a render
+// buffer that writes the audio passing through it into a WAV file whose
+// 16-bit PCM samples start at byte 56.
+
+#include "platform/audio/AudioTypes.h"
+
+namespace tonalbox::wavecapture {
+
+using audio::Guid;
+using audio::HResult;
+using audio::WaveFormatEx;
+
+// {D475B926-E99E-4EC5-90FD-32D382F6BB92}
+inline constexpr Guid CLSID_WaveCaptureFx{
+    0xD475B926, 0xE99E, 0x4EC5, {0x90, 0xFD, 0x32, 0xD3, 0x82, 0xF6, 0xBB, 0x92}};
+// {241BFF17-79A5-418F-8787-59917E80609F}
+inline constexpr Guid IID_IWaveCaptureFx{
+    0x241BFF17, 0x79A5, 0x418F, {0x87, 0x87, 0x59, 0x91, 0x7E, 0x80, 0x60, 0x9F}};
+
+class IWaveCaptureFx {
+public:
+    // From now on write the audio passing through the effect into a WAV
+    // file at path (created anew) in the given format.
+    virtual HResult StartCapture(const char* path, const WaveFormatEx* format) = 0;
+    // Finish the file: after it returns the file is a complete WAV file.
+    virtual HResult StopCapture() = 0;
+
+protected:
+    ~IWaveCaptureFx() = default;
+};
+
+}  // namespace tonalbox::wavecapture

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package Tonalbox needs to build, test and run.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
+  # libraries
+  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  libfluidsynth-dev libmp3lame-dev libmpg123-dev libsndfile1-dev
+  # SoundFonts: the General MIDI set and a small one for tests
+  fluid-soundfont-gm timgm6mb-soundfont
+  # tools used by tests, benchmarks and window checks
+  fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
