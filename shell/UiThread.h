@@ -1,0 +1,23 @@
+#pragma once
+// Carrying work over to the user interface thread.
+
+#include <functional>
+
+namespace tonalbox::shell {
+
+// True on the thread that runs the application's event loop (also when no
+// application object exists yet).
+bool IsUiThread();
+
+// Runs `work` on the user interface thread and returns when it is done:
+// directly when called there, otherwise through that thread's event queue,
+// blocking the caller meanwhile (a "sent" message). The user interface
+// thread must not be blocked waiting for the caller at the same time; a
+// wait for a worker keeps handling events (see WaitWhileHandlingEvents).
+void RunOnUiThread(const std::function<void()>& work);
+
+// Handles events of the calling thread until `done` returns true, checking
+// it at least every `pollMs` milliseconds.
+void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs = 10);
+
+}  // namespace tonalbox::shell

@@ -1,0 +1,363 @@
+#include "shell/CHyperlinkLabel.h"
+
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "tests/shell/QtTestSupport.h"
+
+namespace tonalbox {
+namespace {
+
+using tonalbox::testing::ModalAnswerer;
+using tonalbox::testing::PumpUntil;
+using tonalbox::testing::TestApp;
+
+// A label whose opener answers with a chosen code and records targets.
+class ScriptedLabel : public CHyperlinkLabel {
+public:
+    using CHyperlinkLabel::CHyperlinkLabel;
+    int result = 33;
+    std::vector<std::string> opened;
+
+protected:
+    int OpenTarget(const std::string& target, int) override {
+        opened.push_back(target);
+        return result;
+    }
+};
+
+// Receives what the desktop opener is asked to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+struct Form {
+    QWidget parent;
+    explicit Form() { parent.resize(600, 400); }
+};
+
+void MoveMouse(QWidget* w, QPoint pos) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
+void Click(QWidget* w, QPoint pos) {
+    const QPointF g(w->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(pos), g, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pos), g, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QCoreApplication::sendEvent(w, &release);
+}
+
+TEST(CHyperlinkLabel, AttachFillsTargetAndTextFromEachOther) {
+    TestApp();
+    Form f;
+    CHyperlinkLabel withText(&f.parent);
+    withText.setText(QStringLiteral("https://example.org/"));
+    withText.Attach();
+    EXPECT_EQ(withText.LinkTarget(), "https://example.org/");
+    EXPECT_EQ(withText.ToolText(), QStringLiteral("https://example.org/"));
+
+    CHyperlinkLabel empty(&f.parent);
+    empty.SetLinkTarget("mailto:someone@example.org");
+    empty.Attach();
+    EXPECT_EQ(empty.text(), QStringLiteral("mailto:someone@example.org"));
+
+    CHyperlinkLabel both(&f.parent);
+    both.setText(QStringLiteral("Support: someone@example.org"));
+    both.SetLinkTarget("mailto:someone@example.org");
+    both.Attach();
+    EXPECT_EQ(both.text(), QStringLiteral("Support: someone@example.org"));
+    EXPECT_EQ(both.LinkTarget(), "mailto:someone@example.org");
+}
+
+TEST(CHyperlinkLabel, FitsToTextKeepingItsAlignedEdge) {
+    TestApp();
+    Form f;
+    const QRect start(50, 40, 300, 60);
+    auto make = [&](Qt::Alignment align) {
+        auto* l = new CHyperlinkLabel(&f.parent);
+        l->setAlignment(align);
+        l->setText(QStringLiteral("##"));
+        l->setGeometry(start);
+        l->Attach();
+        return l;
+    };
+    QFont under = f.parent.font();
+    under.setUnderline(true);
+    const QFontMetrics fm(under);
+    const int cx = fm.horizontalAdvance(QStringLiteral("##"));
+
+    CHyperlinkLabel* left = make(Qt::AlignLeft | Qt::AlignTop);
+    EXPECT_EQ(left->geometry(), QRect(50, 40, cx, fm.height()));
+
+    CHyperlinkLabel* right = make(Qt::AlignRight | Qt::AlignTop);
+    EXPECT_EQ(right->geometry().right(), start.right());
+    EXPECT_EQ(right->width(), cx);
+
+    CHyperlinkLabel* centred = make(Qt::AlignHCenter | Qt::AlignVCenter);
+    EXPECT_NEAR(centred->geometry().center().x(), start.center().x(), 1);
+    EXPECT_NEAR(centred->geometry().center().y(), start.center().y(), 1);
+    EXPECT_EQ(centred->height(), start.height() - 2 * ((start.height() - fm.height()) / 2));
+
+    // A new target refits to the new text; the tooltip area stays.
+    const QRect tool = left->ToolRect();
+    left->setText(QStringLiteral("/a/much/longer/output/folder/than/before/"));
+    left->SetLinkTarget("/a/much/longer/output/folder/than/before/");
+    EXPECT_EQ(left->width(), fm.horizontalAdvance(left->text()));
+    EXPECT_EQ(left->x(), 50);
+    EXPECT_EQ(left->ToolRect(), tool);
+    EXPECT_EQ(left->ToolText(), left->text());
+
+    // Without fitting the place stays as the template gave it.
+    auto* fixed = new CHyperlinkLabel(&f.parent);
+    fixed->SetFitToText(false);
+    fixed->setText(QStringLiteral("##"));
+    fixed->setGeometry(start);
+    fixed->Attach();
+    EXPECT_EQ(fixed->geometry(), start);
+}
+
+TEST(CHyperlinkLabel, NotAttachedItOnlyStoresTheTarget) {
+    TestApp();
+    Form f;
+    CHyperlinkLabel l(&f.parent);
+    l.setText(QStringLiteral("x"));
+    l.setGeometry(10, 10, 200, 40);
+    l.SetLinkTarget("/tmp/");
+    EXPECT_EQ(l.geometry(), QRect(10, 10, 200, 40));
+    EXPECT_TRUE(l.ToolText().isEmpty());
+    EXPECT_EQ(l.LinkTarget(), "/tmp/");
+}
+
+TEST(CHyperlinkLabel, HoverUnderlinesAndPollsUntilThePointerLeaves) {
+    TestApp();
+    Form f;
+    CHyperlinkLabel l(&f.parent);
+    l.setText(QStringLiteral("https://example.org/"));
+    l.move(20, 20);
+    l.Attach();
+    f.parent.show();
+    EXPECT_EQ(l.TextColour(), QColor(0, 0, 238));
+    EXPECT_FALSE(l.font().underline());
+
+    QCursor::setPos(l.mapToGlobal(QPoint(2, 2)));
+    MoveMouse(&l, QPoint(2, 2));
+    EXPECT_TRUE(l.IsHover());
+    EXPECT_TRUE(l.font().underline());
+    EXPECT_EQ(l.TextColour(), QColor(255, 0, 0));
+    EXPECT_TRUE(l.HoverTimerRunning());
+    EXPECT_EQ(l.cursor().shape(), Qt::PointingHandCursor);
+
+    // Still inside after several polls.
+    QTest::qWait(250);
+    EXPECT_TRUE(l.IsHover());
+
+    QCursor::setPos(f.parent.mapToGlobal(QPoint(590, 390)));
+    EXPECT_TRUE(PumpUntil([&] { return !l.IsHover(); }, 1000));
+    EXPECT_FALSE(l.HoverTimerRunning());
+    EXPECT_FALSE(l.font().underline());
+    EXPECT_EQ(l.TextColour(), QColor(0, 0, 238));
+}
+
+TEST(CHyperlinkLabel, UnderlineModesAlwaysAndNever) {
+    TestApp();
+    Form f;
+    CHyperlinkLabel always(&f.parent);
+    always.setText(QStringLiteral("a"));
+    always.Attach();
+    always.SetUnderlineMode(1);
+    EXPECT_TRUE(always.font().underline());
+    f.parent.show();
+    QCursor::setPos(always.mapToGlobal(QPoint(1, 1)));
+    MoveMouse(&always, QPoint(1, 1));
+    QCursor::setPos(f.parent.mapToGlobal(QPoint(590, 390)));
+    EXPECT_TRUE(PumpUntil([&] { return !always.IsHover(); }, 1000));
+    EXPECT_TRUE(always.font().underline());
+
+    CHyperlinkLabel never(&f.parent);
+    never.setText(QStringLiteral("b"));
+    never.move(0, 100);
+    never.Attach();
+    never.SetUnderlineMode(0);
+    QCursor::setPos(never.mapToGlobal(QPoint(1, 1)));
+    MoveMouse(&never, QPoint(1, 1));
+    EXPECT_TRUE(never.IsHover());
+    EXPECT_FALSE(never.font().underline());
+}
+
+TEST(CHyperlinkLabel, SuccessfulClickMarksVisitedEvenWhileHovered) {
+    TestApp();
+    Form f;
+    ModalAnswerer answerer;
+    ScriptedLabel l(&f.parent);
+    l.setText(QStringLiteral("/some/folder/"));
+    l.Attach();
+    f.parent.show();
+    QCursor::setPos(l.mapToGlobal(QPoint(1, 1)));
+    MoveMouse(&l, QPoint(1, 1));
+    Click(&l, QPoint(1, 1));
+    ASSERT_EQ(l.opened.size(), 1u);
+    EXPECT_EQ(l.opened[0], "/some/folder/");
+    EXPECT_TRUE(l.IsVisited());
+    EXPECT_FALSE(l.IsHover());
+    EXPECT_EQ(l.TextColour(), QColor(85, 26, 139));
+    // The next move over it shows the hover colour again.
+    MoveMouse(&l, QPoint(2, 1));
+    EXPECT_EQ(l.TextColour(), QColor(255, 0, 0));
+    // A release outside is no click.
+    const QPointF g(l.mapToGlobal(QPoint(1, 1)));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), g, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-5, -5), g, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&l, &press);
+    QCoreApplication::sendEvent(&l, &release);
+    EXPECT_EQ(l.opened.size(), 1u);
+}
+
+TEST(CHyperlinkLabel, FailedClickShowsTheErrorBoxAndClearsVisited) {
+    TestApp();
+    Form f;
+    ScriptedLabel l(&f.parent);
+    l.setText(QStringLiteral("https://example.org/"));
+    l.Attach();
+    l.MarkVisited(true);
+    ModalAnswerer answerer;
+    l.result = 26;
+    Click(&l, QPoint(1, 1));
+    EXPECT_FALSE(l.IsVisited());
+    EXPECT_EQ(l.TextColour(), QColor(0, 0, 238));
+    l.result = 4;
+    Click(&l, QPoint(1, 1));
+    ASSERT_EQ(answerer.Seen().size(), 2u);
+    EXPECT_EQ(answerer.Seen()[0].text, "Unable to open hyperlink:\n\nA sharing violation occurred. ");
+    EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_shell_tests");
+    EXPECT_EQ(answerer.Seen()[1].text, "Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
+    // Still usable afterwards.
+    l.result = 40;
+    Click(&l, QPoint(1, 1));
+    EXPECT_TRUE(l.IsVisited());
+}
+
+TEST(CHyperlinkLabel, ErrorTextsOfTheTable) {
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(0), "The operating system is out\nof memory or resources.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(2), "The specified file was not found.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(3), "The specified path was not found.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(31),
+              "There is no application associated\nwith the given filename extension.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(32), "The specified dynamic-link library was not found.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(33), "Unknown Error (33) occurred.");
+    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(-7), "Unknown Error (-7) occurred.");
+}
+
+TEST(CHyperlinkLabel, BrowserCommandKeepsTheTargetOneArgument) {
+    const std::string target = "/home/u/My Music; rm -rf ~/\"x\"";
+    EXPECT_EQ(CHyperlinkLabel::BrowserCommand(QStringLiteral("firefox-esr %u"), target),
+              (QStringList{QStringLiteral("firefox-esr"), QString::fromStdString(target)}));
+    // No placeholder: the target goes at the end.
+    EXPECT_EQ(CHyperlinkLabel::BrowserCommand(QStringLiteral("browser --new-window"), "t"),
+              (QStringList{QStringLiteral("browser"), QStringLiteral("--new-window"), QStringLiteral("t")}));
+    // Cut at the placeholder: what followed it is lost.
+    EXPECT_EQ(CHyperlinkLabel::BrowserCommand(
+                  QStringLiteral("\"/opt/my browser/run\" --a %i \"%U\" --after"), "t"),
+              (QStringList{QStringLiteral("/opt/my browser/run"), QStringLiteral("--a"), QStringLiteral("t")}));
+    EXPECT_EQ(CHyperlinkLabel::BrowserCommand(QStringLiteral("b \"say \\\"hi\\\"\" 100%% %f"), "t"),
+              (QStringList{QStringLiteral("b"), QStringLiteral("say \"hi\""), QStringLiteral("100%"),
+                           QStringLiteral("t")}));
+    EXPECT_TRUE(CHyperlinkLabel::BrowserCommand(QStringLiteral("%u"), "t").isEmpty());
+    EXPECT_TRUE(CHyperlinkLabel::BrowserCommand(QString(), "t").isEmpty());
+}
+
+TEST(CHyperlinkLabel, ClickHandsTheTargetToTheDesktopOpener) {
+    TestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    ModalAnswerer answerer;
+    Form f;
+    CHyperlinkLabel web(&f.parent);
+    web.setText(QStringLiteral("https://example.org/a b"));
+    web.Attach();
+    Click(&web, QPoint(1, 1));
+    CHyperlinkLabel mail(&f.parent);
+    mail.setText(QStringLiteral("Support: someone@example.org"));
+    mail.SetLinkTarget("mailto:someone@example.org");
+    mail.Attach();
+    Click(&mail, QPoint(1, 1));
+    CHyperlinkLabel folder(&f.parent);
+    const QString path = dir.path() + QStringLiteral("/out dir/");
+    ASSERT_TRUE(QDir().mkpath(path));
+    folder.setText(path);
+    folder.Attach();
+    Click(&folder, QPoint(1, 1));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+
+    EXPECT_TRUE(answerer.Texts().empty());
+    ASSERT_EQ(catcher.urls.size(), 3u);
+    EXPECT_EQ(catcher.urls[0].scheme(), QStringLiteral("https"));
+    EXPECT_EQ(catcher.urls[1], QUrl(QStringLiteral("mailto:someone@example.org")));
+    EXPECT_TRUE(catcher.urls[2].isLocalFile());
+    EXPECT_EQ(QDir(catcher.urls[2].toLocalFile()), QDir(path));
+    EXPECT_TRUE(web.IsVisited());
+    EXPECT_TRUE(mail.IsVisited());
+    EXPECT_TRUE(folder.IsVisited());
+}
+
+TEST(CHyperlinkLabel, MissingFolderIsReportedNotOpened) {
+    TestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // No desktop configuration: no browser to fall back on.
+    struct Env {
+        const char* name;
+        QByteArray old;
+        bool had;
+    } env[] = {{"XDG_CONFIG_HOME", {}, false}, {"XDG_CONFIG_DIRS", {}, false},
+               {"XDG_DATA_HOME", {}, false}, {"XDG_DATA_DIRS", {}, false}};
+    for (auto& e : env) {
+        e.had = qEnvironmentVariableIsSet(e.name);
+        e.old = qgetenv(e.name);
+        qputenv(e.name, dir.path().toUtf8());
+    }
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    Form f;
+    CHyperlinkLabel gone(&f.parent);
+    gone.setText(dir.path() + QStringLiteral("/no/such/folder/"));
+    gone.Attach();
+    ModalAnswerer answerer;
+    Click(&gone, QPoint(1, 1));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    for (auto& e : env) {
+        if (e.had) qputenv(e.name, e.old); else qunsetenv(e.name);
+    }
+    EXPECT_TRUE(catcher.urls.empty());
+    EXPECT_FALSE(gone.IsVisited());
+    ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_EQ(answerer.Seen()[0].text, "Unable to open hyperlink:\n\nThe specified path was not found.");
+}
+
+}  // namespace
+}  // namespace tonalbox
+
+#include "CHyperlinkLabelTest.moc"
