@@ -14,6 +14,8 @@ packages=(
   fluid-soundfont-gm timgm6mb-soundfont
   # tools used by tests, benchmarks and window checks
   fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick
+  # the help compiler (chmcmd)
+  fp-utils
 )
 
 missing=()

@@ -1,0 +1,64 @@
+// Pictures of the dialogs for a visual check, with and without the skin.
+// Runs only when TONALBOX_SCREENSHOT_DIR names a folder, e.g.
+//   TONALBOX_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb xvfb-run -a
+//   build/bin/tonalbox_ui_tests --gtest_filter='DialogScreenshot*'
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+
+#include "DialogTestSupport.h"
+#include "engine/ConversionSettings.h"
+#include "skin/SkinManager.h"
+#include "ui/COptionDlg.h"
+#include "ui/CSetTagDlg.h"
+
+using namespace tonalbox;
+
+namespace {
+
+// Saves the dialog as drawn and, on a real display, the whole screen as
+// `import -window root` sees it.
+void Shoot(QWidget& dlg, const QString& dir, const QString& name) {
+    dlg.show();
+    dlg.raise();
+    dlg.activateWindow();
+    QTest::qWait(300);
+    EXPECT_TRUE(dlg.grab().save(dir + "/" + name + ".png")) << name.toStdString();
+    if (QGuiApplication::platformName() == "xcb") {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        EXPECT_TRUE(screen->grabWindow(0).save(dir + "/" + name + "-screen.png"));
+    }
+    dlg.hide();
+}
+
+}  // namespace
+
+TEST(DialogScreenshot, OptionsAndSetTagWithAndWithoutSkin) {
+    const QString dir = qEnvironmentVariable("TONALBOX_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set TONALBOX_SCREENSHOT_DIR to take pictures";
+    dialog_tests::EnsureApp();
+    ASSERT_TRUE(QDir().mkpath(dir));
+    for (const bool skinned : {false, true}) {
+        if (skinned) {
+            ASSERT_TRUE(skin::SkinManager::Instance().LoadSkinFile(TONALBOX_BIN_DIR "/Standard.skin",
+                                                                   "NormalBlue.ini"));
+        }
+        const QString suffix = skinned ? "-skin" : "-plain";
+        ConversionSettings settings = ConversionSettings::Defaults();
+        {
+            ui::COptionDlg options(settings);
+            Shoot(options, dir, "options" + suffix);
+        }
+        {
+            ui::CSetTagDlg tag(settings.m_tag);
+            Shoot(tag, dir, "settag" + suffix);
+        }
+    }
+    skin::SkinManager::Instance().LoadSkinFile("", "");
+}

@@ -1,0 +1,174 @@
+#include "ui/COptionDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <array>
+
+#include "ui/CUpDownCtrl.h"
+#include "ui/DialogDataExchange.h"
+#include "ui/DialogSupportStub.h"
+#include "ui_Dialog145.h"
+
+namespace tonalbox::ui {
+namespace {
+
+constexpr std::array<int, 3> kWavSampleRates = {11025, 22050, 44100};
+constexpr std::array<int, 4> kMp3SampleRates = {0, 11025, 22050, 44100};
+constexpr std::array<int, 14> kBitrates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+constexpr int kQualityMin = 0;
+constexpr int kQualityMax = 9;
+
+template <std::size_t N>
+int At(const std::array<int, N>& table, int position) {
+    return position >= 0 && static_cast<std::size_t>(position) < N ? table[static_cast<std::size_t>(position)] : 0;
+}
+
+}  // namespace
+
+int COptionDlg::WavSampleRateAt(int position) { return At(kWavSampleRates, position); }
+int COptionDlg::Mp3SampleRateAt(int position) { return At(kMp3SampleRates, position); }
+int COptionDlg::BitrateAt(int position) { return At(kBitrates, position); }
+
+COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::COptionDlg>()), m_settings(settings) {
+    LoadFromSettings();
+    m_ui->setupUi(this);  // the lists get their items here, in template order
+    PlaceControls(this);
+    DataToControls();
+
+    m_ui->id1075->SetBuddy(m_ui->id1076);
+    m_ui->id1075->SetRange(kQualityMin, kQualityMax);
+    m_ui->id1075->SetPos(m_nQuality);
+
+    ApplyEncodeModeRule();
+    connect(m_ui->id1070, &QComboBox::currentIndexChanged, this, [this] { ApplyEncodeModeRule(); });
+    m_ui->id1072->setFocus(Qt::OtherFocusReason);
+}
+
+COptionDlg::~COptionDlg() = default;
+
+void COptionDlg::LoadFromSettings() {
+    const Mp3EncoderSettings& mp3 = m_settings.m_mp3;
+    m_nWavSample = m_settings.m_nWavSampleRateIndex;
+    m_nWavChannels = m_settings.m_nWavChannels - 1;
+    m_nMp3Sample = mp3.m_nSampleRateIndex;
+    m_nMp3Channels = mp3.m_nChannelMode;
+    m_nEncodeMode = mp3.m_nEncodeMode;
+    m_nPreset = mp3.m_nPreset;
+    m_nBitrate = mp3.m_nBitrateIndex;
+    m_nQuality = mp3.m_nVbrQuality;
+    m_bCopyright = mp3.m_bCopyright;
+    m_bOriginal = mp3.m_bOriginal;
+    m_bPrivate = mp3.m_bPrivate;
+}
+
+void COptionDlg::DataToControls() {
+    SelectListPosition(m_ui->id1073, m_nWavSample);
+    SelectListPosition(m_ui->id1069, m_nWavChannels);
+    SelectListPosition(m_ui->id1072, m_nMp3Sample);
+    SelectListPosition(m_ui->id1068, m_nMp3Channels);
+    SelectListPosition(m_ui->id1070, m_nEncodeMode);
+    SelectListPosition(m_ui->id1066, m_nPreset);
+    SelectListPosition(m_ui->id1067, m_nBitrate);
+    m_ui->id1076->setText(QString::number(m_nQuality));
+    m_ui->id1034->setChecked(m_bCopyright != 0);
+    m_ui->id1035->setChecked(m_bOriginal != 0);
+    m_ui->id1036->setChecked(m_bPrivate != 0);
+}
+
+bool COptionDlg::ControlsToData() {
+    m_nWavSample = m_ui->id1073->currentIndex();
+    m_nWavChannels = m_ui->id1069->currentIndex();
+    m_nMp3Sample = m_ui->id1072->currentIndex();
+    m_nMp3Channels = m_ui->id1068->currentIndex();
+    m_nEncodeMode = m_ui->id1070->currentIndex();
+    m_nPreset = m_ui->id1066->currentIndex();
+    m_nBitrate = m_ui->id1067->currentIndex();
+    m_bCopyright = m_ui->id1034->isChecked() ? 1 : 0;
+    m_bOriginal = m_ui->id1035->isChecked() ? 1 : 0;
+    m_bPrivate = m_ui->id1036->isChecked() ? 1 : 0;
+
+    const auto quality = ParseDialogInteger(m_ui->id1076->text());
+    QString message;
+    if (!quality) {
+        message = QStringLiteral("Please enter an integer.");
+    } else if (*quality < kQualityMin || *quality > kQualityMax) {
+        message = QStringLiteral("Please enter an integer between %1 and %2.")
+                      .arg(kQualityMin)
+                      .arg(kQualityMax);
+    }
+    if (!message.isEmpty()) {
+        ShowAppMessage(this, message);
+        // A disabled edit cannot take the focus; the Encode Mode list, which
+        // enables it again, gets it instead.
+        if (m_ui->id1076->isEnabled()) {
+            m_ui->id1076->setFocus(Qt::OtherFocusReason);
+            m_ui->id1076->selectAll();
+        } else {
+            m_ui->id1070->setFocus(Qt::OtherFocusReason);
+        }
+        return false;
+    }
+    m_nQuality = *quality;
+    return true;
+}
+
+void COptionDlg::StoreToSettings() const {
+    // A list without a selection (its stored position was out of range)
+    // keeps the setting it had.
+    Mp3EncoderSettings& mp3 = m_settings.m_mp3;
+    if (m_nWavSample >= 0) {
+        m_settings.m_nWavSampleRateIndex = m_nWavSample;
+        m_settings.m_nWavSampleRate = WavSampleRateAt(m_nWavSample);
+    }
+    if (m_nWavChannels >= 0) m_settings.m_nWavChannels = m_nWavChannels + 1;
+    if (m_nMp3Sample >= 0) {
+        mp3.m_nSampleRateIndex = m_nMp3Sample;
+        mp3.m_nOutSampleRate = Mp3SampleRateAt(m_nMp3Sample);
+    }
+    if (m_nMp3Channels >= 0) mp3.m_nChannelMode = m_nMp3Channels;
+    if (m_nEncodeMode >= 0) mp3.m_nEncodeMode = m_nEncodeMode;
+    if (m_nPreset >= 0) mp3.m_nPreset = m_nPreset;
+    if (m_nBitrate >= 0) {
+        mp3.m_nBitrateIndex = m_nBitrate;
+        mp3.m_nBitrate = BitrateAt(m_nBitrate);
+    }
+    mp3.m_nVbrQuality = m_nQuality;
+    mp3.m_bCopyright = m_bCopyright;
+    mp3.m_bOriginal = m_bOriginal;
+    mp3.m_bPrivate = m_bPrivate;
+}
+
+void COptionDlg::ApplyEncodeModeRule() {
+    bool bitrate = false;
+    bool preset = false;
+    bool quality = false;
+    switch (m_ui->id1070->currentIndex()) {
+        case kModeCbr:
+        case kModeAbr:
+            bitrate = true;
+            break;
+        case kModeVbr:
+            quality = true;
+            break;
+        case kModePreset:
+            preset = true;
+            break;
+        default:
+            return;  // no selection: nothing changes
+    }
+    m_ui->id1067->setEnabled(bitrate);
+    m_ui->id1066->setEnabled(preset);
+    m_ui->id1076->setEnabled(quality);
+    m_ui->id1075->setEnabled(quality);
+}
+
+void COptionDlg::accept() {
+    if (!ControlsToData()) return;
+    StoreToSettings();
+    QDialog::accept();
+}
+
+}  // namespace tonalbox::ui
