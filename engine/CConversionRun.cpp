@@ -74,7 +74,7 @@ bool CConversionRun::Start() {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
     // A failed initialisation shows up below: no capture interface.
-    m_music.Initialize(Render, pathType, sampleRate);
+    m_music.Initialize(EngineMode::Render, pathType, sampleRate);
 
     // The port the user pre-listened to, when it is still there; otherwise
     // the engine keeps its default port.
@@ -125,14 +125,14 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     m_tempWav.Truncate();
     m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format);
 
-    const Outcome rendered = Render();
+    const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
     return ProduceOutput(output);
 }
 
 // Plays the loaded file through the capture effect until its end. A Play
 // that fails is reported like a file that cannot be loaded and skips it.
-CConversionRun::Outcome CConversionRun::Render() {
+CConversionRun::Outcome CConversionRun::RenderFile() {
     if (m_music.Play() < 0) {
         m_music.Stop();
         m_pCapture->StopCapture();

@@ -48,7 +48,7 @@ private:
 
     bool Start();
     Outcome ConvertEntry(int index, int count);
-    Outcome Render();
+    Outcome RenderFile();
     Outcome ProduceOutput(const std::string& outputPath);
     void CancelRender();
     void Finish();
