@@ -16,6 +16,7 @@
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "platform/ProgramPaths.h"
+#include "platform/audio/SoundFontCatalog.h"
 
 namespace tonalbox::cli {
 
@@ -32,11 +33,12 @@ private:
     std::FILE* m_out;
 };
 
-// The descriptions of the synthesizer ports, in port-list order.
+// The descriptions of the synthesizer ports, in port-list order. A render
+// engine lists them without opening a sound device.
 std::vector<std::string> ListPorts(IMessageSink* messages) {
     std::vector<std::string> ports;
     CMidiMusic music(messages);
-    if (music.Initialize(PreListen, DMUS_APATH_DYNAMIC_STEREO, 22050) == 0) {
+    if (music.Initialize(EngineMode::Render, DMUS_APATH_DYNAMIC_STEREO, 22050) == 0) {
         PortInfo info;
         for (int i = 0; music.EnumPort(i, &info) == 0; ++i) {
             ports.emplace_back(info.szDescription);
@@ -90,7 +92,8 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         if (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont)) {
             return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
         }
-        // TODO(audio): put the file first in the port list.
+        // The file becomes the first port, and the run's port.
+        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFont);
         settings.m_nPortIndex = 0;
     }
     if (cl.inputs.empty() && !cl.saveSettings && !cl.listPorts) {

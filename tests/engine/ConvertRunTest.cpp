@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -376,18 +373,19 @@ TEST_F(ConvertRun, PortBeyondTheListFallsBackToTheDefaultPort) {
     EXPECT_GT(wav.PeakAbs(), 500);
 }
 
-TEST_F(ConvertRun, TemporaryFolderThatCannotBeWrittenEndsTheRunWithAMessage) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
-    ::chmod(m_temp.Path().c_str(), 0500);
+TEST_F(ConvertRun, TemporaryFolderWithoutRoomForTheCaptureEndsTheRunWithAMessage) {
+    const std::string missingFolder = m_temp.Path() + "/gone";
+    ::setenv("TMPDIR", missingFolder.c_str(), 1);
     VectorPathList paths({Piece("a.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
     Run(settings, paths);
-    ::chmod(m_temp.Path().c_str(), 0700);
+    ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
     EXPECT_EQ(m_frontEnd.Messages(),
-              std::vector<std::string>{CConversionRun::Format(CConversionRun::kCanNotCreateTempFile,
-                                                              m_temp.Path() + "/")});
+              std::vector<std::string>{"Can not create a temporary file in: " + missingFolder + "/."});
+    EXPECT_TRUE(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter).empty());
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_EQ(m_frontEnd.DoneCount(), 1);
+    EXPECT_FALSE(platform::FileExists(Out("a.wav")));
 }
 
 }  // namespace

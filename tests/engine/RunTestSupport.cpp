@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/ProgramPaths.h"
+#include "platform/audio/SoundFontCatalog.h"
 #include "tests/support/MidiFileWriter.h"
 
 namespace tonalbox::testsupport {
@@ -81,6 +82,8 @@ ConversionSettings TestSettings(const std::string& outputFolder, int outputForma
     return settings;
 }
 
-void UseTestSoundFont() {}
+void UseTestSoundFont() {
+    audio::SoundFontCatalog::SetPreferredSoundFont("/usr/share/sounds/sf2/TimGM6mb.sf2");
+}
 
 }  // namespace tonalbox::testsupport
