@@ -237,8 +237,8 @@ TEST_F(ConvertCommand, ListPortsNamesTheChosenSoundFont) {
         Program(), {"--soundfont", kTestSoundFont, "--list-ports"},
         {"XDG_CONFIG_HOME=" + m_dir.File("config")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out.rfind("0: ", 0), 0u) << result.out;
-    EXPECT_NE(result.out.find("TimGM6mb"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.rfind("0: TimGM6mb", 0), 0u) << "the chosen SoundFont comes first";
+    EXPECT_NE(result.out.find("(chosen)"), std::string::npos) << result.out;
 }
 
 }  // namespace
