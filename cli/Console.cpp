@@ -105,6 +105,15 @@ void Console::Progress(int slot, int percent) {
     if (m_options.progressBar) DrawBarLocked(percent >= 100);
 }
 
+void Console::JobDone(int slot) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (slot < 0 || slot >= static_cast<int>(m_slots.size())) return;
+    m_slots[static_cast<size_t>(slot)].active = false;
+    if (m_options.quiet || !m_options.progressBar) return;
+    ClearBarLocked();
+    DrawBarLocked(true);
+}
+
 void Console::Finish() {
     std::lock_guard<std::mutex> lock(m_mutex);
     ClearBarLocked();

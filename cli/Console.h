@@ -31,6 +31,8 @@ public:
     // A job reached a file: its position text ("2/5") and name text.
     void FileStarted(int slot, const std::string& counter, const std::string& name);
     void Progress(int slot, int percent);
+    // A job's run is over: it leaves the bar line.
+    void JobDone(int slot);
     // Removes the bar line (before the summary).
     void Finish();
 

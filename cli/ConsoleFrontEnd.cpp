@@ -34,6 +34,11 @@ void ConsoleFrontEnd::SetControlText(Control id, const std::string& text) {
     }
 }
 
+void ConsoleFrontEnd::ConvertDone() {
+    m_done = true;
+    m_console.JobDone(m_slot);
+}
+
 bool ConsoleFrontEnd::AskYesNo(const std::string& text) { return m_console.Ask(text); }
 
 }  // namespace tonalbox::cli

@@ -25,7 +25,7 @@ public:
     std::atomic<int>& CancelFlag() override { return m_cancelFlag; }
     std::atomic<int>& SuccessCounter() override { return m_successCounter; }
     bool AskYesNo(const std::string& text) override;
-    void ConvertDone() override { m_done = true; }
+    void ConvertDone() override;
 
     bool Done() const { return m_done; }
     // The run could not set up its engine and capture.

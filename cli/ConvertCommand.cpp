@@ -88,13 +88,9 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         std::fprintf(io.out, "%s (%s) %s\n", programName.c_str(), kProductName, kProductVersion);
         return kExitAllConverted;
     }
-    if (!cl.soundFont.empty()) {
-        if (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont)) {
-            return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
-        }
-        // The file becomes the first port, and the run's port.
-        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFont);
-        settings.m_nPortIndex = 0;
+    if (!cl.soundFont.empty() &&
+        (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont))) {
+        return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
     }
     if (cl.inputs.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
@@ -108,6 +104,12 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         }
         if (!cl.quiet) std::fprintf(io.err, "Settings saved to %s\n", settingsPath.c_str());
     }
+    if (!cl.soundFont.empty()) {
+        // The file becomes the first port and the port of this command only;
+        // the saved port choice stays the window's.
+        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFont);
+        settings.m_nPortIndex = 0;
+    }
     if (cl.listPorts) {
         const auto ports = ListPorts(&errSink);
         for (size_t i = 0; i < ports.size(); ++i) {
@@ -118,7 +120,6 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
             std::fprintf(io.err, "No synthesizer port found.\n%s\n", kSoundFontHint);
             return kExitSomeNotConverted;
         }
-        if (cl.inputs.empty()) return kExitAllConverted;
     }
     if (cl.inputs.empty()) return kExitAllConverted;
 

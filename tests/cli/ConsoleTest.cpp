@@ -96,6 +96,9 @@ TEST(Console, BarLineShowsEveryRunningJob) {
     console.Progress(1, 100);
     EXPECT_EQ(console.BarLine(), "1/3 a.mid...  50% | 2/3 b.mid... 100%");
     console.Message("hello");
+    console.JobDone(0);
+    EXPECT_EQ(console.BarLine(), "[########################] 100%  2/3  b.mid...")
+        << "a finished job leaves the line";
     console.Finish();
     const std::string text = out.Text();
     EXPECT_NE(text.find("\r\033[Khello\n"), std::string::npos) << "a message clears the bar first";

@@ -196,6 +196,18 @@ TEST_F(ConvertCommand, SaveSettingsWritesAnOptionFileThatLoadsBack) {
     EXPECT_EQ(wav.channels, 1u);
 }
 
+TEST_F(ConvertCommand, SoundFontOptionDoesNotChangeTheSavedPortChoice) {
+    ConversionSettings start = ConversionSettings::Defaults();
+    start.m_nPortIndex = 1;
+    ASSERT_EQ(SaveSettings(SettingsPath(), start), 1);
+    const auto result = Convert({"--save-settings", "--artist", "Someone"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ConversionSettings loaded;
+    ASSERT_EQ(LoadSettings(SettingsPath(), loaded), 1);
+    EXPECT_EQ(loaded.m_tag.m_strArtist, "Someone");
+    EXPECT_EQ(loaded.m_nPortIndex, 1);
+}
+
 TEST_F(ConvertCommand, ParallelJobsConvertAFolderInFull) {
     fs::create_directories(Src("set"));
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(WritePiece(Src("set/p" + std::to_string(i) + ".mid"), 1 + i % 2));

@@ -11,6 +11,7 @@
 #include "engine/CConversionRun.h"
 #include "engine/ConvertThreadProc.h"
 #include "platform/ProgramPaths.h"
+#include "platform/audio/SoundFontCatalog.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
@@ -260,6 +261,26 @@ TEST_F(ConvertRun, UnloadableFileIsReportedAndTheRestConverted) {
     EXPECT_FALSE(platform::FileExists(Out("bad.wav")));
     EXPECT_TRUE(platform::FileExists(Out("b.wav")));
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
+    // A damaged SoundFont as the first port: the file loads, but it cannot play.
+    const std::string badFont = m_dir.Path() + "/damaged.sf2";
+    { std::ofstream(badFont) << "RIFF but not a SoundFont"; }
+    audio::SoundFontCatalog::SetPreferredSoundFont(badFont);
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+    testsupport::UseTestSoundFont();
+
+    EXPECT_EQ(m_frontEnd.Messages(),
+              (std::vector<std::string>{"Error loading file", "Error loading file"}));
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
+              (std::vector<std::string>{"1/2", "2/2"}));
+    EXPECT_TRUE(m_frontEnd.ProgressValues().empty()) << "nothing was rendered";
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(Out("")));
     ExpectCleanEnd();
 }
 
