@@ -3,13 +3,15 @@
 #include <algorithm>
 
 #include "platform/audio/AudioErrors.h"
+#include "platform/audio/SoundFontCatalog.h"
 
 namespace tonalbox::audio {
 
 namespace {
 
 constexpr int kMidiChannels = 16;
-constexpr size_t kResetFrames = 128;
+// The synthesizer answers SysEx addressed to this device (or to all).
+constexpr int kSysExDeviceId = 0x10;
 
 void QuietLog(int /*level*/, const char* /*message*/, void* /*data*/) {}
 
@@ -30,18 +32,24 @@ HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
     std::unique_ptr<Performance> p(new Performance());
     p->m_sampleRate = sampleRate;
     p->m_settings = new_fluid_settings();
-    if (p->m_settings == nullptr) return kOutOfMemory;
-    fluid_settings_setnum(p->m_settings, "synth.sample-rate", sampleRate);
+    p->m_holderSettings = new_fluid_settings();
+    if (p->m_settings == nullptr || p->m_holderSettings == nullptr) return kOutOfMemory;
+    for (fluid_settings_t* s : {p->m_settings, p->m_holderSettings}) {
+        fluid_settings_setnum(s, "synth.sample-rate", sampleRate);
+        fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+        fluid_settings_setint(s, "synth.lock-memory", 0);
+    }
     fluid_settings_setnum(p->m_settings, "synth.gain", kSynthGain);
     fluid_settings_setint(p->m_settings, "synth.midi-channels", kMidiChannels);
-    fluid_settings_setint(p->m_settings, "synth.polyphony", 256);
-    fluid_settings_setint(p->m_settings, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setint(p->m_settings, "synth.lock-memory", 0);
+    fluid_settings_setint(p->m_settings, "synth.polyphony", static_cast<int>(kSynthPolyphony));
     fluid_settings_setint(p->m_settings, "synth.cpu-cores", 2);
-    fluid_settings_setint(p->m_settings, "synth.device-id", 0x10);
+    fluid_settings_setint(p->m_settings, "synth.device-id", kSysExDeviceId);
     fluid_settings_setint(p->m_settings, "audio.period-size", 512);
     fluid_settings_setint(p->m_settings, "audio.periods", 8);
     fluid_settings_setstr(p->m_settings, "audio.sample-format", "float");
+    fluid_settings_setint(p->m_holderSettings, "synth.polyphony", 1);
+    fluid_settings_setint(p->m_holderSettings, "synth.reverb.active", 0);
+    fluid_settings_setint(p->m_holderSettings, "synth.chorus.active", 0);
     p->m_synth = new_fluid_synth(p->m_settings);
     if (p->m_synth == nullptr) return kOutOfMemory;
     out = std::move(p);
@@ -50,8 +58,42 @@ HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
 
 Performance::~Performance() {
     m_output.Close();
-    if (m_synth != nullptr) delete_fluid_synth(m_synth);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    DropSynthLocked();
+    UnloadSoundFontLocked();
     if (m_settings != nullptr) delete_fluid_settings(m_settings);
+    if (m_holderSettings != nullptr) delete_fluid_settings(m_holderSettings);
+}
+
+void Performance::DropSynthLocked() {
+    if (m_synth == nullptr) return;
+    if (m_synthHasSfont) fluid_synth_remove_sfont(m_synth, m_sfont);
+    m_synthHasSfont = false;
+    delete_fluid_synth(m_synth);
+    m_synth = nullptr;
+}
+
+void Performance::UnloadSoundFontLocked() {
+    if (m_synth != nullptr && m_synthHasSfont) {
+        fluid_synth_all_sounds_off(m_synth, -1);
+        fluid_synth_remove_sfont(m_synth, m_sfont);
+        m_synthHasSfont = false;
+    }
+    if (m_holder != nullptr) delete_fluid_synth(m_holder);  // frees the SoundFont
+    m_holder = nullptr;
+    m_sfont = nullptr;
+    m_loadedSoundFont.clear();
+}
+
+HResult Performance::RenewSynthLocked() {
+    DropSynthLocked();
+    m_synth = new_fluid_synth(m_settings);
+    if (m_synth == nullptr) return kOutOfMemory;
+    if (m_sfont != nullptr) {
+        if (fluid_synth_add_sfont(m_synth, m_sfont) == FLUID_FAILED) return kNoSoundFont;
+        m_synthHasSfont = true;
+    }
+    return kOk;
 }
 
 void Performance::SelectSoundFont(const std::string& path) {
@@ -66,19 +108,20 @@ std::string Performance::SelectedSoundFont() const {
 
 HResult Performance::EnsureSoundFont() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_soundFontId >= 0 && m_loadedSoundFont == m_soundFont) return kOk;
-    if (m_soundFontId >= 0) {
-        fluid_synth_all_sounds_off(m_synth, -1);
-        fluid_synth_sfunload(m_synth, m_soundFontId, 1);
-        m_soundFontId = -1;
-        m_loadedSoundFont.clear();
-    }
+    if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return kOk;
+    UnloadSoundFontLocked();
     if (m_soundFont.empty()) return kNoSoundFont;
-    const int id = fluid_synth_sfload(m_synth, m_soundFont.c_str(), 1);
-    if (id == FLUID_FAILED) return kNoSoundFont;
-    m_soundFontId = id;
+    m_holder = new_fluid_synth(m_holderSettings);
+    if (m_holder == nullptr) return kOutOfMemory;
+    const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
+    if (id == FLUID_FAILED) {
+        delete_fluid_synth(m_holder);
+        m_holder = nullptr;
+        return kNoSoundFont;
+    }
+    m_sfont = fluid_synth_get_sfont_by_id(m_holder, id);
     m_loadedSoundFont = m_soundFont;
-    return kOk;
+    return RenewSynthLocked();
 }
 
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
@@ -91,30 +134,22 @@ bool Performance::HasSequence() const {
     return m_scheduler.Loaded();
 }
 
-void Performance::ResetSynthLocked() {
-    // A system reset leaves sounding voices alone: silence them, let the
-    // synthesizer run a few blocks to retire them, then reset.
-    fluid_synth_all_sounds_off(m_synth, -1);
-    std::vector<float> scratch(2 * kResetFrames, 0.0f);
-    float* out[2] = {scratch.data(), scratch.data() + kResetFrames};
-    float* fx[4] = {out[0], out[1], out[0], out[1]};
-    fluid_synth_process(m_synth, static_cast<int>(kResetFrames), 4, fx, 2, out);
-    fluid_synth_system_reset(m_synth);
-}
-
 HResult Performance::Play() {
     const HResult hr = EnsureSoundFont();
     if (Failed(hr)) return hr;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_scheduler.Loaded()) return kPointer;
-    ResetSynthLocked();
+    const HResult renewed = RenewSynthLocked();
+    if (Failed(renewed)) return renewed;
     m_scheduler.Start();
+    ++m_playCount;
     return kOk;
 }
 
 void Performance::Stop() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_scheduler.Halt();
+    if (m_synth == nullptr) return;
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         fluid_synth_cc(m_synth, channel, 64, 0);  // sustain
         fluid_synth_cc(m_synth, channel, 66, 0);  // sostenuto
@@ -125,6 +160,11 @@ void Performance::Stop() {
 bool Performance::Playing() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scheduler.Playing();
+}
+
+uint64_t Performance::PlayCount() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_playCount;
 }
 
 int32_t Performance::PositionTicks() const {
@@ -139,6 +179,7 @@ int32_t Performance::LengthTicks() const {
 
 void Performance::Render(float* left, float* right, size_t frames) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_synth == nullptr) return;
     RenderLocked(left, right, frames);
 }
 

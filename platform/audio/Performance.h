@@ -51,6 +51,8 @@ public:
     // the notes die away naturally.
     void Stop();
     bool Playing() const;
+    // How many times Play has started a piece.
+    uint64_t PlayCount() const;
     int32_t PositionTicks() const;
     int32_t LengthTicks() const;
 
@@ -64,16 +66,28 @@ public:
 private:
     Performance() = default;
     void RenderLocked(float* left, float* right, size_t frames);
-    void ResetSynthLocked();
+    // Replaces the playing synthesizer with a new one that plays the loaded
+    // SoundFont, so that nothing of an earlier file (voices, reverb and
+    // chorus state, controllers) reaches the next one.
+    HResult RenewSynthLocked();
+    void DropSynthLocked();
+    void UnloadSoundFontLocked();
 
     mutable std::mutex m_mutex;
     fluid_settings_t* m_settings = nullptr;
+    // The playing synthesizer.
     fluid_synth_t* m_synth = nullptr;
+    // A silent synthesizer that only keeps the SoundFont loaded, so that a
+    // new playing synthesizer can take it without loading it again.
+    fluid_settings_t* m_holderSettings = nullptr;
+    fluid_synth_t* m_holder = nullptr;
+    fluid_sfont_t* m_sfont = nullptr;
+    bool m_synthHasSfont = false;
     int m_sampleRate = 0;
     std::string m_soundFont;
-    int m_soundFontId = -1;
     std::string m_loadedSoundFont;
     MidiScheduler m_scheduler;
+    uint64_t m_playCount = 0;
     PreListenOutput m_output;
 };
 

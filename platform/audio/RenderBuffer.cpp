@@ -13,7 +13,8 @@ namespace {
 constexpr size_t kBlockFrames = 1024;
 }
 
-RenderBuffer::RenderBuffer(Performance& performance, int channels) : m_performance(performance) {
+RenderBuffer::RenderBuffer(Performance& performance, int channels)
+    : m_performance(performance), m_limiter(performance.SampleRate()) {
     m_format.wFormatTag = kWaveFormatPcm;
     m_format.nChannels = static_cast<uint16_t>(channels == 1 ? 1 : 2);
     m_format.nSamplesPerSec = static_cast<uint32_t>(performance.SampleRate());
@@ -90,9 +91,17 @@ void RenderBuffer::Render(size_t frames) {
         std::fill_n(m_right.begin(), n, 0.0f);
         m_performance.Render(m_left.data(), m_right.data(), n);
         if (m_active && !m_effects.empty()) {
+            // Each piece starts with the limiter at rest.
+            if (m_performance.PlayCount() != m_playCount) {
+                m_playCount = m_performance.PlayCount();
+                m_limiter.Reset();
+            }
             if (channels == 1) {
-                for (size_t i = 0; i < n; ++i) m_pcm[i] = ToPcm16(0.5f * (m_left[i] + m_right[i]));
+                for (size_t i = 0; i < n; ++i) m_left[i] = 0.5f * (m_left[i] + m_right[i]);
+                m_limiter.Process(m_left.data(), m_left.data(), n);
+                for (size_t i = 0; i < n; ++i) m_pcm[i] = ToPcm16(m_left[i]);
             } else {
+                m_limiter.Process(m_left.data(), m_right.data(), n);
                 for (size_t i = 0; i < n; ++i) {
                     m_pcm[2 * i] = ToPcm16(m_left[i]);
                     m_pcm[2 * i + 1] = ToPcm16(m_right[i]);
