@@ -116,6 +116,7 @@ BE_ERR ReadConfig(const BE_CONFIG& in, BE_CONFIG& lhv1) {
 BE_ERR ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& c, int& inChannels) {
     const auto& l = c.format.LHV1;
 
+    if (l.dwSampleRate == 0 || l.dwSampleRate > 1000000) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     lame_set_in_samplerate(gfp, static_cast<int>(l.dwSampleRate));
 
     switch (l.nMode) {

@@ -15,7 +15,7 @@ BE_ERR ReadConfig(const BE_CONFIG& in, BE_CONFIG& lhv1);
 
 // Sets up LAME from an LHV1 record, up to but not including
 // lame_init_params. Returns BE_ERR_INVALID_FORMAT_PARAMETERS for a channel
-// mode outside 0..3. `inChannels` receives the channel count of the input
+// mode outside 0..3 or an input rate of 0. `inChannels` receives the channel count of the input
 // (1 for mono, else 2).
 BE_ERR ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& lhv1, int& inChannels);
 
