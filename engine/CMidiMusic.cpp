@@ -1,0 +1,325 @@
+#include "engine/CMidiMusic.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/audio/AudioErrors.h"
+#include "platform/audio/AudioPath.h"
+#include "platform/audio/MidiFileReader.h"
+#include "platform/audio/MidiSequence.h"
+#include "platform/audio/Performance.h"
+#include "platform/audio/RenderBuffer.h"
+#include "platform/audio/SoundFontCatalog.h"
+
+namespace tonalbox {
+
+namespace {
+
+using audio::AudioPath;
+using audio::HResult;
+using audio::MidiFileReader;
+using audio::MidiSequence;
+using audio::Performance;
+using audio::RenderBuffer;
+using audio::SoundFontCatalog;
+using audio::SoundFontPort;
+
+constexpr uint32_t kPortFeatureAudioPath = 1;  // DMUS_PORT_FEATURE_AUDIOPATH
+constexpr uint32_t kPortParamsChannelGroups = 0x10;
+constexpr uint32_t kPortParamsSize = 36;
+constexpr uint32_t kFxDescSize = 32;
+
+void Show(IMessageSink* messages, const std::string& text) {
+    if (messages != nullptr) {
+        messages->ShowMessage(text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    }
+}
+
+// What CreatePort asks of the port.
+struct PortParams {
+    uint32_t dwSize = 0;
+    uint32_t dwValidParams = 0;
+    uint32_t dwChannelGroups = 0;
+    uint32_t dwFeatures = 0;
+};
+
+// The description of the inserted effect.
+struct FxDesc {
+    uint32_t dwSize = 0;
+    uint32_t dwFlags = 0;
+    audio::Guid guidDSFXClass;
+    uint32_t dwReserved1 = 0;
+    uint32_t dwReserved2 = 0;
+};
+
+}  // namespace
+
+struct CMidiMusic::Impl {
+    IMessageSink* messages = nullptr;
+
+    int mode = EngineMode::Render;
+    // The port list as the engine found it at Initialize.
+    std::optional<std::vector<SoundFontPort>> directMusic8;
+    // Loader and performance: the synthesizer and its scheduler.
+    std::unique_ptr<Performance> performance;
+    bool loader = false;
+    std::shared_ptr<const MidiSequence> segment;
+    bool segmentIsStandardMidi = false;
+    std::optional<SoundFontPort> port;
+    PortParams portParams;
+    bool segmentState8 = false;
+    std::unique_ptr<AudioPath> preListen3dPath;
+    RenderBuffer* preListen3dBuffer = nullptr;
+    std::unique_ptr<AudioPath> m_pAudioPath;
+    RenderBuffer* m_lpDSB8 = nullptr;
+    FxDesc m_rgFxDesc;
+    // Milliseconds asked of the render clock since the render path was made.
+    uint64_t clockMs = 0;
+
+    void ReleaseAll() {
+        segment.reset();
+        segmentState8 = false;
+        directMusic8.reset();
+        // Paths before the performance they pull audio from; their effects
+        // finish any capture still running.
+        preListen3dBuffer = nullptr;
+        preListen3dPath.reset();
+        m_lpDSB8 = nullptr;
+        m_pAudioPath.reset();
+        if (performance) performance->CloseOutput();
+        port.reset();
+        performance.reset();
+        loader = false;
+        portParams = PortParams();
+        m_rgFxDesc = FxDesc();
+        clockMs = 0;
+        mode = EngineMode::Render;
+    }
+};
+
+CMidiMusic::CMidiMusic(IMessageSink* messages) : m_impl(std::make_unique<Impl>()) {
+    m_impl->messages = messages;
+}
+
+CMidiMusic::~CMidiMusic() { m_impl->ReleaseAll(); }
+
+int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
+    Impl& d = *m_impl;
+    d.ReleaseAll();
+
+    // Loader and performance.
+    d.loader = true;
+    const bool render = mode == EngineMode::Render;
+    HResult hr = Performance::Create(render ? sampleRate : audio::kPreListenSampleRate, d.performance);
+    if (audio::Failed(hr)) return hr;
+
+    // The ports, and the default one (the first) for the performance.
+    std::vector<SoundFontPort> ports = SoundFontCatalog::List();
+    if (!ports.empty()) d.performance->SelectSoundFont(ports.front().path);
+
+    if (render) {
+        if (ports.empty()) return audio::kNoSoundFont;
+        hr = AudioPath::CreateStandard(*d.performance, pathType, false, d.m_pAudioPath);
+        if (audio::Failed(hr)) return hr;
+        d.clockMs = 0;
+        d.m_lpDSB8 = nullptr;
+        hr = d.m_pAudioPath->GetBuffer(&d.m_lpDSB8);
+        if (audio::Failed(hr)) {
+            d.m_lpDSB8 = nullptr;
+            Show(d.messages, "m_pAudioPath->GetObjectInPath(..) error!");
+            return hr;
+        }
+    } else {
+        hr = d.performance->OpenOutput();
+        if (audio::Failed(hr)) return hr;
+        hr = AudioPath::CreateStandard(*d.performance, DMUS_APATH_DYNAMIC_3D, true, d.preListen3dPath);
+        if (audio::Failed(hr)) return hr;
+        hr = d.preListen3dPath->GetBuffer(&d.preListen3dBuffer);
+        if (audio::Failed(hr)) {
+            d.preListen3dBuffer = nullptr;
+            return hr;
+        }
+    }
+
+    d.directMusic8 = std::move(ports);
+    d.mode = mode;
+    return 0;
+}
+
+int CMidiMusic::EnumPort(int index, PortInfo* info) {
+    Impl& d = *m_impl;
+    if (!d.directMusic8) return audio::kNotInitialized;
+    if (info == nullptr) return audio::kPointer;
+    if (index < 0) return audio::kInvalidArg;
+    const std::vector<SoundFontPort>& ports = *d.directMusic8;
+    if (static_cast<size_t>(index) >= ports.size()) return audio::kFalse;
+    const SoundFontPort& p = ports[static_cast<size_t>(index)];
+    *info = PortInfo();
+    const size_t n = std::min(p.description.size(), sizeof(info->szDescription) - 1);
+    std::memcpy(info->szDescription, p.description.data(), n);
+    info->szDescription[n] = '\0';
+    info->dwFlags = p.flags;
+    info->dwClass = p.portClass;
+    info->dwType = p.type;
+    info->dwMaxAudioChannels = p.maxAudioChannels;
+    info->dwMaxVoices = p.maxVoices;
+    info->dwMaxChannelGroups = p.maxChannelGroups;
+    info->dwEffectFlags = p.effectFlags;
+    info->guidPort = p.guid;
+    return 0;
+}
+
+int CMidiMusic::CreatePort(const PortInfo& info) {
+    Impl& d = *m_impl;
+    if (!d.directMusic8 || !d.performance) return audio::kNotInitialized;
+
+    PortParams params;
+    params.dwSize = kPortParamsSize;
+    params.dwValidParams = kPortParamsChannelGroups;
+    params.dwChannelGroups = 1;
+    if (info.dwFlags & DMUS_PC_AUDIOPATH) params.dwFeatures = kPortFeatureAudioPath;
+
+    const SoundFontPort* found = nullptr;
+    for (const SoundFontPort& p : *d.directMusic8)
+        if (p.guid == info.guidPort) found = &p;
+    if (found == nullptr) return audio::kPortNotFound;
+    d.port = *found;
+    d.portParams = params;
+
+    // Activating the port gives the performance its SoundFont; it is loaded
+    // when a file is downloaded to it.
+    d.performance->SelectSoundFont(found->path);
+    return 0;
+}
+
+int CMidiMusic::LoadMidiFile(const std::string& path, bool standardMidiFile) {
+    Impl& d = *m_impl;
+    d.segment.reset();
+    if (!d.loader || !d.performance) return audio::kNotInitialized;
+
+    auto sequence = std::make_shared<MidiSequence>();
+    const HResult hr = MidiFileReader::ReadFile(path, *sequence);
+    if (audio::Failed(hr)) return hr;
+    d.segment = std::move(sequence);
+    d.segmentIsStandardMidi = standardMidiFile;
+
+    // Download: the instruments come with the port's SoundFont, loaded once.
+    d.performance->EnsureSoundFont();
+    return 0;
+}
+
+int CMidiMusic::Play() {
+    Impl& d = *m_impl;
+    if (!d.performance) return audio::kNotInitialized;
+    if (!d.segment) return audio::kPointer;
+    d.performance->SetSequence(d.segment);
+    const HResult hr = d.performance->Play();
+    if (audio::Failed(hr)) {
+        d.segmentState8 = false;
+        return hr;
+    }
+    d.segmentState8 = true;
+    return 0;
+}
+
+int CMidiMusic::Stop() {
+    Impl& d = *m_impl;
+    if (d.performance) d.performance->Stop();
+    return 1;
+}
+
+int CMidiMusic::GetLength(int32_t* length) {
+    Impl& d = *m_impl;
+    if (length == nullptr || !d.segment) return audio::kPointer;
+    *length = static_cast<int32_t>(std::min<uint32_t>(d.segment->LengthTicks(), INT32_MAX));
+    return 0;
+}
+
+int CMidiMusic::GetSeek(int32_t* position) {
+    Impl& d = *m_impl;
+    if (position == nullptr || !d.segmentState8 || !d.performance) return audio::kPointer;
+    *position = d.performance->PositionTicks();
+    return 0;
+}
+
+int CMidiMusic::ClearAudioFX() {
+    Impl& d = *m_impl;
+    if (d.m_lpDSB8 == nullptr) return 1;
+    const HResult hr = d.m_lpDSB8->SetFX(0, nullptr, nullptr);
+    if (audio::Failed(hr)) {
+        const std::string text = "m_lpDSB8->SetFX(NULL..) error!";
+        Show(d.messages, text);
+        ReportError(d.messages, text, hr, 0);
+        return hr;
+    }
+    return hr;
+}
+
+int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
+    Impl& d = *m_impl;
+    if (d.m_lpDSB8 == nullptr) return 1;
+    d.m_rgFxDesc = FxDesc();
+    d.m_rgFxDesc.dwSize = kFxDescSize;
+    d.m_rgFxDesc.dwFlags = 0;
+    d.m_rgFxDesc.guidDSFXClass = clsid;
+
+    int result = 0;
+    HResult hr = d.m_lpDSB8->SetFX(1, &d.m_rgFxDesc.guidDSFXClass, &result);
+    if (audio::Failed(hr)) {
+        const std::string text = "m_lpDSB8->SetFX error!";
+        Show(d.messages, text);
+        ReportError(d.messages, text, hr, result);
+        return hr;
+    }
+    hr = d.m_lpDSB8->GetObjectInPath(d.m_rgFxDesc.guidDSFXClass, 0, iid, object);
+    if (audio::Failed(hr)) {
+        Show(d.messages, "m_lpDSB8->GetObjectInPath( m_rgFxDesc.guidDSFXClass..) error!");
+        return hr;
+    }
+    d.m_pAudioPath->Activate(true);
+    return 0;
+}
+
+int CMidiMusic::GetBufferFormat(WaveFormatEx* format) {
+    Impl& d = *m_impl;
+    if (d.m_lpDSB8 == nullptr || format == nullptr) return 1;
+    *format = WaveFormatEx();
+    const HResult hr = d.m_lpDSB8->GetFormat(format, sizeof(WaveFormatEx));
+    return audio::Failed(hr) ? 1 : 0;
+}
+
+int CMidiMusic::Shutdown() {
+    m_impl->ReleaseAll();
+    return 0;
+}
+
+int CMidiMusic::WaitRenderClock(int ms) {
+    Impl& d = *m_impl;
+    if (ms <= 0) return 1;
+    if (d.m_lpDSB8 != nullptr && d.performance) {
+        d.clockMs += static_cast<uint64_t>(ms);
+        const uint64_t rate = d.m_lpDSB8->Format().nSamplesPerSec;
+        const uint64_t target = d.clockMs * rate / 1000;
+        const uint64_t done = d.m_lpDSB8->FramesRendered();
+        if (target > done) d.m_lpDSB8->Render(static_cast<size_t>(target - done));
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return 0;
+}
+
+void ReportError(IMessageSink* messages, const std::string& text, int code, int resultCode) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, ", return valud:%d, result code:%d", code, resultCode);
+    Show(messages, text + buf);
+}
+
+}  // namespace tonalbox

@@ -1,0 +1,36 @@
+#pragma once
+// A render audio path: a standard path of one channel (mono) or two
+// (stereo) whose sound buffer feeds the effect chain. It is made inactive;
+// activating it lets the rendered audio flow through the buffer's effects.
+
+#include <memory>
+
+#include "platform/audio/AudioTypes.h"
+#include "platform/audio/Performance.h"
+#include "platform/audio/RenderBuffer.h"
+
+namespace tonalbox::audio {
+
+inline constexpr int kPathDynamic3d = 6;
+inline constexpr int kPathDynamicMono = 7;
+inline constexpr int kPathDynamicStereo = 8;
+
+class AudioPath {
+public:
+    // Path types 6 (3D, one channel), 7 (mono) and 8 (stereo).
+    static HResult CreateStandard(Performance& performance, int pathType, bool activate,
+                                  std::unique_ptr<AudioPath>& out);
+
+    int PathType() const { return m_type; }
+    // The path's sound buffer.
+    HResult GetBuffer(RenderBuffer** buffer);
+    HResult Activate(bool active);
+    bool Active() const { return m_buffer.Active(); }
+
+private:
+    AudioPath(Performance& performance, int pathType);
+    int m_type;
+    RenderBuffer m_buffer;
+};
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,52 @@
+#include "platform/audio/EffectRegistry.h"
+
+#include <algorithm>
+
+#include "platform/wavecapture/WaveCaptureFx.h"
+
+namespace tonalbox::audio {
+
+EffectRegistry& EffectRegistry::Instance() {
+    static EffectRegistry registry;
+    return registry;
+}
+
+EffectRegistry::EffectRegistry() { wavecapture::RegisterWaveCaptureFx(*this); }
+
+void EffectRegistry::Register(const Guid& clsid, Factory factory) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (Entry& e : m_entries) {
+        if (e.clsid == clsid) {
+            e.factory = std::move(factory);
+            return;
+        }
+    }
+    m_entries.push_back(Entry{clsid, std::move(factory)});
+}
+
+void EffectRegistry::Unregister(const Guid& clsid) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [&](const Entry& e) { return e.clsid == clsid; }),
+                    m_entries.end());
+}
+
+bool EffectRegistry::IsRegistered(const Guid& clsid) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.clsid == clsid; });
+}
+
+HResult EffectRegistry::Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const {
+    out.reset();
+    Factory factory;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const Entry& e : m_entries)
+            if (e.clsid == clsid) factory = e.factory;
+    }
+    if (!factory) return kNoClass;
+    out = factory();
+    return out ? kOk : kOutOfMemory;
+}
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,72 @@
+#pragma once
+// A MIDI file as the scheduler plays it: one time-ordered list of events
+// (all tracks merged, format 2 sequences one after another) with the
+// file's timing (tempo map or frame-based division), so that the sample
+// at which an event sounds and the tick at a given sample can be found.
+
+#include <cstdint>
+#include <vector>
+
+namespace tonalbox::audio {
+
+struct MidiEvent {
+    uint32_t tick = 0;
+    uint8_t status = 0;  // 0x80..0xEF channel message, 0xF0 SysEx, 0xFF tempo
+    uint8_t data1 = 0;
+    uint8_t data2 = 0;
+    // SysEx: offset and size of the message body (without F0 and F7) in
+    // SysExData(); tempo: microseconds per quarter note in `offset`.
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
+
+class MidiSequence {
+public:
+    static constexpr uint8_t kTempo = 0xFF;
+    static constexpr uint8_t kSysEx = 0xF0;
+
+    // The header's division word: ticks per quarter note, or (top bit set)
+    // frames per second and ticks per frame. Returns false for a division
+    // that gives no timing (zero ticks).
+    bool SetDivision(uint16_t division);
+    uint16_t Division() const { return m_division; }
+    bool IsSmpte() const { return (m_division & 0x8000u) != 0; }
+
+    void AddChannelEvent(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2);
+    void AddSysEx(uint32_t tick, const uint8_t* body, uint32_t size);
+    void AddTempo(uint32_t tick, uint32_t microsecondsPerQuarter);
+
+    // Sorts the events by tick (events of one tick keep the order they were
+    // added in), builds the tempo map and works out the length.
+    void Finish();
+
+    const std::vector<MidiEvent>& Events() const { return m_events; }
+    const std::vector<uint8_t>& SysExData() const { return m_sysex; }
+    bool HasNotes() const { return m_hasNotes; }
+    // Tick of the last channel event when the file plays a note, else 0.
+    uint32_t LengthTicks() const { return m_lengthTicks; }
+
+    // Time of a tick in seconds from the start.
+    double SecondsAt(uint32_t tick) const;
+    // First sample at or after the tick's time at the given rate.
+    uint64_t SampleAt(uint32_t tick, int sampleRate) const;
+    // The tick that has been reached at the given sample (whole ticks).
+    uint64_t TickAtSample(uint64_t sample, int sampleRate) const;
+
+private:
+    struct TempoSegment {
+        uint32_t tick;         // where the segment starts
+        long double seconds;   // time at that tick
+        long double secondsPerTick;
+    };
+    long double SecondsAtExact(uint32_t tick) const;
+
+    uint16_t m_division = 480;
+    std::vector<MidiEvent> m_events;
+    std::vector<uint8_t> m_sysex;
+    std::vector<TempoSegment> m_tempoMap;
+    uint32_t m_lengthTicks = 0;
+    bool m_hasNotes = false;
+};
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,207 @@
+#include "platform/audio/Performance.h"
+
+#include <algorithm>
+
+#include "platform/audio/AudioErrors.h"
+#include "platform/audio/SoundFontCatalog.h"
+
+namespace tonalbox::audio {
+
+namespace {
+
+constexpr int kMidiChannels = 16;
+// The synthesizer answers SysEx addressed to this device (or to all).
+constexpr int kSysExDeviceId = 0x10;
+
+void QuietLog(int /*level*/, const char* /*message*/, void* /*data*/) {}
+
+void SilenceLibraryLog() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            fluid_set_log_function(level, &QuietLog, nullptr);
+    });
+}
+
+}  // namespace
+
+HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
+    out.reset();
+    if (sampleRate < 8000 || sampleRate > 96000) return kInvalidArg;
+    SilenceLibraryLog();
+    std::unique_ptr<Performance> p(new Performance());
+    p->m_sampleRate = sampleRate;
+    p->m_settings = new_fluid_settings();
+    p->m_holderSettings = new_fluid_settings();
+    if (p->m_settings == nullptr || p->m_holderSettings == nullptr) return kOutOfMemory;
+    for (fluid_settings_t* s : {p->m_settings, p->m_holderSettings}) {
+        fluid_settings_setnum(s, "synth.sample-rate", sampleRate);
+        fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+        fluid_settings_setint(s, "synth.lock-memory", 0);
+    }
+    fluid_settings_setnum(p->m_settings, "synth.gain", kSynthGain);
+    fluid_settings_setint(p->m_settings, "synth.midi-channels", kMidiChannels);
+    fluid_settings_setint(p->m_settings, "synth.polyphony", static_cast<int>(kSynthPolyphony));
+    fluid_settings_setint(p->m_settings, "synth.cpu-cores", 2);
+    fluid_settings_setint(p->m_settings, "synth.device-id", kSysExDeviceId);
+    fluid_settings_setint(p->m_settings, "audio.period-size", 512);
+    fluid_settings_setint(p->m_settings, "audio.periods", 8);
+    fluid_settings_setstr(p->m_settings, "audio.sample-format", "float");
+    fluid_settings_setint(p->m_holderSettings, "synth.polyphony", 1);
+    fluid_settings_setint(p->m_holderSettings, "synth.reverb.active", 0);
+    fluid_settings_setint(p->m_holderSettings, "synth.chorus.active", 0);
+    p->m_synth = new_fluid_synth(p->m_settings);
+    if (p->m_synth == nullptr) return kOutOfMemory;
+    out = std::move(p);
+    return kOk;
+}
+
+Performance::~Performance() {
+    m_output.Close();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    DropSynthLocked();
+    UnloadSoundFontLocked();
+    if (m_settings != nullptr) delete_fluid_settings(m_settings);
+    if (m_holderSettings != nullptr) delete_fluid_settings(m_holderSettings);
+}
+
+void Performance::DropSynthLocked() {
+    if (m_synth == nullptr) return;
+    if (m_synthHasSfont) fluid_synth_remove_sfont(m_synth, m_sfont);
+    m_synthHasSfont = false;
+    delete_fluid_synth(m_synth);
+    m_synth = nullptr;
+}
+
+void Performance::UnloadSoundFontLocked() {
+    if (m_synth != nullptr && m_synthHasSfont) {
+        fluid_synth_all_sounds_off(m_synth, -1);
+        fluid_synth_remove_sfont(m_synth, m_sfont);
+        m_synthHasSfont = false;
+    }
+    if (m_holder != nullptr) delete_fluid_synth(m_holder);  // frees the SoundFont
+    m_holder = nullptr;
+    m_sfont = nullptr;
+    m_loadedSoundFont.clear();
+}
+
+HResult Performance::RenewSynthLocked() {
+    DropSynthLocked();
+    m_synth = new_fluid_synth(m_settings);
+    if (m_synth == nullptr) return kOutOfMemory;
+    if (m_sfont != nullptr) {
+        if (fluid_synth_add_sfont(m_synth, m_sfont) == FLUID_FAILED) return kNoSoundFont;
+        m_synthHasSfont = true;
+    }
+    return kOk;
+}
+
+void Performance::SelectSoundFont(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_soundFont = path;
+}
+
+std::string Performance::SelectedSoundFont() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_soundFont;
+}
+
+HResult Performance::EnsureSoundFont() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return kOk;
+    UnloadSoundFontLocked();
+    if (m_soundFont.empty()) return kNoSoundFont;
+    m_holder = new_fluid_synth(m_holderSettings);
+    if (m_holder == nullptr) return kOutOfMemory;
+    const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
+    if (id == FLUID_FAILED) {
+        delete_fluid_synth(m_holder);
+        m_holder = nullptr;
+        return kNoSoundFont;
+    }
+    m_sfont = fluid_synth_get_sfont_by_id(m_holder, id);
+    m_loadedSoundFont = m_soundFont;
+    return RenewSynthLocked();
+}
+
+void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scheduler.Load(std::move(sequence), m_sampleRate);
+}
+
+bool Performance::HasSequence() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scheduler.Loaded();
+}
+
+HResult Performance::Play() {
+    const HResult hr = EnsureSoundFont();
+    if (Failed(hr)) return hr;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_scheduler.Loaded()) return kPointer;
+    const HResult renewed = RenewSynthLocked();
+    if (Failed(renewed)) return renewed;
+    m_scheduler.Start();
+    ++m_playCount;
+    return kOk;
+}
+
+void Performance::Stop() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scheduler.Halt();
+    if (m_synth == nullptr) return;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        fluid_synth_cc(m_synth, channel, 64, 0);  // sustain
+        fluid_synth_cc(m_synth, channel, 66, 0);  // sostenuto
+        fluid_synth_all_notes_off(m_synth, channel);
+    }
+}
+
+bool Performance::Playing() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scheduler.Playing();
+}
+
+uint64_t Performance::PlayCount() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_playCount;
+}
+
+int32_t Performance::PositionTicks() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scheduler.PositionTicks();
+}
+
+int32_t Performance::LengthTicks() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scheduler.LengthTicks();
+}
+
+void Performance::Render(float* left, float* right, size_t frames) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_synth == nullptr) return;
+    RenderLocked(left, right, frames);
+}
+
+void Performance::RenderLocked(float* left, float* right, size_t frames) {
+    size_t done = 0;
+    while (done < frames) {
+        m_scheduler.DispatchDue(m_synth);
+        const size_t n = std::max<size_t>(1, m_scheduler.FramesBeforeNextEvent(frames - done));
+        float* out[2] = {left + done, right + done};
+        float* fx[4] = {out[0], out[1], out[0], out[1]};
+        fluid_synth_process(m_synth, static_cast<int>(n), 4, fx, 2, out);
+        m_scheduler.Advance(n);
+        done += n;
+    }
+    // Whatever falls due at the end of the block sounds with the next one.
+    m_scheduler.DispatchDue(m_synth);
+}
+
+HResult Performance::OpenOutput() {
+    return m_output.Open(m_settings, [this](float* l, float* r, size_t n) { Render(l, r, n); });
+}
+
+void Performance::CloseOutput() { m_output.Close(); }
+
+}  // namespace tonalbox::audio

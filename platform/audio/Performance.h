@@ -1,0 +1,94 @@
+#pragma once
+// The performance: one FluidSynth synthesizer with the SoundFont of the
+// chosen port, and the scheduler that plays the loaded MIDI file on it.
+// Audio is pulled from it in blocks (Render); in render mode by the render
+// buffer, in pre-listen mode by the real-time output, so both modes share
+// one scheduler. All operations may be called from any thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <fluidsynth.h>
+
+#include "platform/audio/AudioTypes.h"
+#include "platform/audio/MidiScheduler.h"
+#include "platform/audio/MidiSequence.h"
+#include "platform/audio/PreListenOutput.h"
+
+namespace tonalbox::audio {
+
+// Output level of the synthesizer (FluidSynth's own default is 0.2).
+inline constexpr double kSynthGain = 0.6;
+// Sample rate of the real-time output.
+inline constexpr int kPreListenSampleRate = 44100;
+
+class Performance {
+public:
+    // Makes the synthesizer for `sampleRate` (8000..96000 Hz).
+    static HResult Create(int sampleRate, std::unique_ptr<Performance>& out);
+    ~Performance();
+    Performance(const Performance&) = delete;
+    Performance& operator=(const Performance&) = delete;
+
+    int SampleRate() const { return m_sampleRate; }
+
+    // Chooses the SoundFont to play with. It is loaded when first needed
+    // (EnsureSoundFont), once; choosing another one unloads the old one.
+    void SelectSoundFont(const std::string& path);
+    std::string SelectedSoundFont() const;
+    HResult EnsureSoundFont();
+
+    void SetSequence(std::shared_ptr<const MidiSequence> sequence);
+    bool HasSequence() const;
+
+    // Starts the sequence from its beginning on a freshly reset synthesizer.
+    HResult Play();
+    // Ends the music: pedals up and every sounding note released, so that
+    // the notes die away naturally.
+    void Stop();
+    bool Playing() const;
+    // How many times Play has started a piece.
+    uint64_t PlayCount() const;
+    int32_t PositionTicks() const;
+    int32_t LengthTicks() const;
+
+    // Renders `frames` frames of both channels, adding to the buffers.
+    void Render(float* left, float* right, size_t frames);
+
+    // Real-time output (pre-listen mode).
+    HResult OpenOutput();
+    void CloseOutput();
+
+private:
+    Performance() = default;
+    void RenderLocked(float* left, float* right, size_t frames);
+    // Replaces the playing synthesizer with a new one that plays the loaded
+    // SoundFont, so that nothing of an earlier file (voices, reverb and
+    // chorus state, controllers) reaches the next one.
+    HResult RenewSynthLocked();
+    void DropSynthLocked();
+    void UnloadSoundFontLocked();
+
+    mutable std::mutex m_mutex;
+    fluid_settings_t* m_settings = nullptr;
+    // The playing synthesizer.
+    fluid_synth_t* m_synth = nullptr;
+    // A silent synthesizer that only keeps the SoundFont loaded, so that a
+    // new playing synthesizer can take it without loading it again.
+    fluid_settings_t* m_holderSettings = nullptr;
+    fluid_synth_t* m_holder = nullptr;
+    fluid_sfont_t* m_sfont = nullptr;
+    bool m_synthHasSfont = false;
+    int m_sampleRate = 0;
+    std::string m_soundFont;
+    std::string m_loadedSoundFont;
+    MidiScheduler m_scheduler;
+    uint64_t m_playCount = 0;
+    PreListenOutput m_output;
+};
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,52 @@
+#pragma once
+// The real-time output of pre-listen mode: FluidSynth's audio driver with a
+// callback that pulls audio from the performance. The drivers are tried in
+// order (the desktop's sound server, then ALSA); "null" is an output of our
+// own that pulls audio at the pace of the wall clock and discards it (for
+// machines without a sound device, and for tests).
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fluidsynth.h>
+
+#include "platform/audio/AudioTypes.h"
+
+namespace tonalbox::audio {
+
+class PreListenOutput {
+public:
+    // Fills `frames` frames of the two channels (already zeroed).
+    using RenderFunc = std::function<void(float* left, float* right, size_t frames)>;
+
+    PreListenOutput() = default;
+    ~PreListenOutput();
+    PreListenOutput(const PreListenOutput&) = delete;
+    PreListenOutput& operator=(const PreListenOutput&) = delete;
+
+    // Opens the first driver of DriverOrder() that works, at the settings'
+    // sample rate. kNoDriver when none opens.
+    HResult Open(fluid_settings_t* settings, RenderFunc render);
+    void Close();
+    bool IsOpen() const { return m_driver != nullptr || m_thread.joinable(); }
+    const std::string& DriverName() const { return m_driverName; }
+
+    // The drivers tried, process-wide; by default {"pulseaudio", "alsa"}.
+    static void SetDriverOrder(const std::vector<std::string>& drivers);
+    static std::vector<std::string> DriverOrder();
+
+private:
+    static int Callback(void* data, int len, int nfx, float* fx[], int nout, float* out[]);
+    void RunNullOutput(int sampleRate);
+
+    RenderFunc m_render;
+    fluid_audio_driver_t* m_driver = nullptr;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::string m_driverName;
+};
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,117 @@
+#include "platform/audio/RenderBuffer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/audio/AudioErrors.h"
+#include "platform/audio/EffectRegistry.h"
+
+namespace tonalbox::audio {
+
+namespace {
+constexpr size_t kBlockFrames = 1024;
+}
+
+RenderBuffer::RenderBuffer(Performance& performance, int channels)
+    : m_performance(performance), m_limiter(performance.SampleRate()) {
+    m_format.wFormatTag = kWaveFormatPcm;
+    m_format.nChannels = static_cast<uint16_t>(channels == 1 ? 1 : 2);
+    m_format.nSamplesPerSec = static_cast<uint32_t>(performance.SampleRate());
+    m_format.wBitsPerSample = 16;
+    m_format.nBlockAlign = static_cast<uint16_t>(m_format.nChannels * 2);
+    m_format.nAvgBytesPerSec = m_format.nSamplesPerSec * m_format.nBlockAlign;
+    m_format.cbSize = 0;
+    m_left.resize(kBlockFrames);
+    m_right.resize(kBlockFrames);
+    m_pcm.resize(kBlockFrames * 2);
+}
+
+HResult RenderBuffer::GetFormat(WaveFormatEx* format, size_t size) const {
+    if (format == nullptr) return kPointer;
+    std::memcpy(format, &m_format, std::min(size, sizeof(WaveFormatEx)));
+    return kOk;
+}
+
+HResult RenderBuffer::SetFX(size_t count, const Guid* classes, int* results) {
+    if (count > 0 && classes == nullptr) return kInvalidArg;
+    std::vector<Slot> chain;
+    HResult failure = kOk;
+    for (size_t i = 0; i < count; ++i) {
+        std::unique_ptr<IAudioEffect> effect;
+        HResult hr = EffectRegistry::Instance().Create(classes[i], effect);
+        if (Succeeded(hr)) hr = effect->SetFormat(m_format);
+        if (results != nullptr)
+            results[i] = Succeeded(hr) ? kFxrLocSoftware : (hr == kNoClass ? kFxrUnknown : kFxrFailed);
+        if (Failed(hr)) {
+            if (Succeeded(failure)) failure = hr;
+            continue;
+        }
+        chain.push_back(Slot{classes[i], std::move(effect)});
+    }
+    m_effects.clear();
+    if (Failed(failure)) {
+        // Nothing is inserted when one of the effects cannot be.
+        if (results != nullptr)
+            for (size_t i = 0; i < count; ++i)
+                if (results[i] == kFxrLocSoftware) results[i] = kFxrUnallocated;
+        return failure;
+    }
+    m_effects = std::move(chain);
+    return kOk;
+}
+
+HResult RenderBuffer::GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid, void** object) const {
+    if (object == nullptr) return kPointer;
+    *object = nullptr;
+    size_t seen = 0;
+    for (const Slot& slot : m_effects) {
+        if (!(slot.clsid == clsid)) continue;
+        if (seen++ != index) continue;
+        void* p = slot.effect->GetInterface(iid);
+        if (p == nullptr) return kNoInterface;
+        *object = p;
+        return kOk;
+    }
+    return kNotFound;
+}
+
+int16_t RenderBuffer::ToPcm16(float value) {
+    const float scaled = value * 32768.0f;
+    if (!(scaled > -32768.0f)) return -32768;  // also NaN
+    if (scaled >= 32767.0f) return 32767;
+    return static_cast<int16_t>(std::lrint(scaled));
+}
+
+void RenderBuffer::Render(size_t frames) {
+    const size_t channels = m_format.nChannels;
+    while (frames > 0) {
+        const size_t n = std::min(frames, kBlockFrames);
+        std::fill_n(m_left.begin(), n, 0.0f);
+        std::fill_n(m_right.begin(), n, 0.0f);
+        m_performance.Render(m_left.data(), m_right.data(), n);
+        if (m_active && !m_effects.empty()) {
+            // Each piece starts with the limiter at rest.
+            if (m_performance.PlayCount() != m_playCount) {
+                m_playCount = m_performance.PlayCount();
+                m_limiter.Reset();
+            }
+            if (channels == 1) {
+                for (size_t i = 0; i < n; ++i) m_left[i] = 0.5f * (m_left[i] + m_right[i]);
+                m_limiter.Process(m_left.data(), m_left.data(), n);
+                for (size_t i = 0; i < n; ++i) m_pcm[i] = ToPcm16(m_left[i]);
+            } else {
+                m_limiter.Process(m_left.data(), m_right.data(), n);
+                for (size_t i = 0; i < n; ++i) {
+                    m_pcm[2 * i] = ToPcm16(m_left[i]);
+                    m_pcm[2 * i + 1] = ToPcm16(m_right[i]);
+                }
+            }
+            for (Slot& slot : m_effects) slot.effect->Process(m_pcm.data(), n);
+        }
+        m_framesRendered += n;
+        frames -= n;
+    }
+}
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,65 @@
+#pragma once
+// The sound buffer of a render audio path: pulls blocks of audio from the
+// performance, turns them into 16-bit PCM in the buffer's format (one or
+// two channels at the performance's rate, through a peak limiter so that
+// loud passages do not clip) and passes them through its effect chain.
+// Nothing goes to a device.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/audio/AudioTypes.h"
+#include "platform/audio/IAudioEffect.h"
+#include "platform/audio/PeakLimiter.h"
+#include "platform/audio/Performance.h"
+
+namespace tonalbox::audio {
+
+class RenderBuffer {
+public:
+    RenderBuffer(Performance& performance, int channels);
+
+    // Copies the buffer's format: at most `size` bytes of the record.
+    HResult GetFormat(WaveFormatEx* format, size_t size) const;
+    const WaveFormatEx& Format() const { return m_format; }
+
+    // Replaces the effect chain with instances of the `count` classes (none
+    // when 0). All or nothing: on failure the buffer keeps no effect, and
+    // `results` (when given) holds one result per class (kFxr... values).
+    HResult SetFX(size_t count, const Guid* classes, int* results);
+    size_t EffectCount() const { return m_effects.size(); }
+    // Interface `iid` of the `index`-th effect of class `clsid`.
+    HResult GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid, void** object) const;
+
+    // Whether rendered audio passes through the effects.
+    void SetActive(bool active) { m_active = active; }
+    bool Active() const { return m_active; }
+
+    // Renders `frames` frames now.
+    void Render(size_t frames);
+    uint64_t FramesRendered() const { return m_framesRendered; }
+    const PeakLimiter& Limiter() const { return m_limiter; }
+
+    // Float samples to 16-bit: scaled, rounded to nearest and clipped.
+    static int16_t ToPcm16(float value);
+
+private:
+    struct Slot {
+        Guid clsid;
+        std::unique_ptr<IAudioEffect> effect;
+    };
+
+    Performance& m_performance;
+    WaveFormatEx m_format;
+    std::vector<Slot> m_effects;
+    bool m_active = false;
+    uint64_t m_framesRendered = 0;
+    PeakLimiter m_limiter;
+    uint64_t m_playCount = 0;  // the performance's, when the limiter was last reset
+    std::vector<float> m_left, m_right;
+    std::vector<int16_t> m_pcm;
+};
+
+}  // namespace tonalbox::audio

@@ -1,0 +1,132 @@
+#include "platform/wavecapture/WaveCaptureFx.h"
+
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "platform/audio/AudioErrors.h"
+
+namespace tonalbox::wavecapture {
+
+namespace {
+
+// Largest data chunk that keeps the RIFF size within 32 bits.
+constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - (kWaveHeaderSize - 8);
+
+void PutLe16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+bool SameFormat(const WaveFormatEx& a, const WaveFormatEx& b) {
+    return a.wFormatTag == b.wFormatTag && a.nChannels == b.nChannels && a.nSamplesPerSec == b.nSamplesPerSec &&
+           a.wBitsPerSample == b.wBitsPerSample && a.nBlockAlign == b.nBlockAlign;
+}
+
+bool IsPcm16(const WaveFormatEx& f) {
+    return f.wFormatTag == audio::kWaveFormatPcm && f.wBitsPerSample == 16 && (f.nChannels == 1 || f.nChannels == 2) &&
+           f.nSamplesPerSec > 0 && f.nBlockAlign == f.nChannels * 2;
+}
+
+}  // namespace
+
+WaveCaptureFx::~WaveCaptureFx() { StopCapture(); }
+
+void WaveCaptureFx::BuildHeader(const WaveFormatEx& format, uint32_t dataBytes, uint8_t out[kWaveHeaderSize]) {
+    const uint32_t blockAlign = format.nBlockAlign != 0 ? format.nBlockAlign : 1;
+    std::memcpy(out, "RIFF", 4);
+    PutLe32(out + 4, kWaveHeaderSize - 8 + dataBytes);
+    std::memcpy(out + 8, "WAVE", 4);
+    std::memcpy(out + 12, "fmt ", 4);
+    PutLe32(out + 16, 16);
+    PutLe16(out + 20, format.wFormatTag);
+    PutLe16(out + 22, format.nChannels);
+    PutLe32(out + 24, format.nSamplesPerSec);
+    PutLe32(out + 28, format.nSamplesPerSec * blockAlign);
+    PutLe16(out + 32, static_cast<uint16_t>(blockAlign));
+    PutLe16(out + 34, format.wBitsPerSample);
+    std::memcpy(out + 36, "fact", 4);
+    PutLe32(out + 40, 4);
+    PutLe32(out + 44, dataBytes / blockAlign);
+    std::memcpy(out + 48, "data", 4);
+    PutLe32(out + 52, dataBytes);
+}
+
+HResult WaveCaptureFx::SetFormat(const WaveFormatEx& format) {
+    if (!IsPcm16(format)) return audio::kBadFormat;
+    m_bufferFormat = format;
+    m_haveBufferFormat = true;
+    return audio::kOk;
+}
+
+HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format) {
+    if (m_file != nullptr) StopCapture();
+    if (path == nullptr || format == nullptr) return audio::kPointer;
+    if (!IsPcm16(*format)) return audio::kBadFormat;
+    if (m_haveBufferFormat && !SameFormat(*format, m_bufferFormat)) return audio::kBadFormat;
+    std::FILE* f = std::fopen(path, "wb");
+    if (f == nullptr) return audio::kCannotOpen;
+    m_format = *format;
+    uint8_t header[kWaveHeaderSize];
+    BuildHeader(m_format, 0, header);
+    if (std::fwrite(header, 1, sizeof header, f) != sizeof header) {
+        std::fclose(f);
+        return audio::kWriteFault;
+    }
+    m_file = f;
+    m_path = path;
+    m_dataBytes = 0;
+    m_writeFailed = false;
+    return audio::kOk;
+}
+
+HResult WaveCaptureFx::StopCapture() {
+    if (m_file == nullptr) return audio::kFalse;
+    uint8_t header[kWaveHeaderSize];
+    BuildHeader(m_format, static_cast<uint32_t>(m_dataBytes), header);
+    bool ok = !m_writeFailed;
+    if (std::fseek(m_file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, m_file) != sizeof header)
+        ok = false;
+    if (std::fclose(m_file) != 0) ok = false;
+    m_file = nullptr;
+    m_path.clear();
+    return ok ? audio::kOk : audio::kWriteFault;
+}
+
+void WaveCaptureFx::Process(int16_t* samples, size_t frames) {
+    if (m_file == nullptr || m_writeFailed || frames == 0) return;
+    const size_t channels = m_format.nChannels;
+    uint64_t bytes = static_cast<uint64_t>(frames) * channels * 2;
+    if (m_dataBytes + bytes > kMaxDataBytes) {
+        const uint64_t room = (kMaxDataBytes - m_dataBytes) / (channels * 2) * (channels * 2);
+        bytes = room;
+        frames = static_cast<size_t>(room / (channels * 2));
+        if (frames == 0) return;
+    }
+    const size_t count = frames * channels;
+    size_t written = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        written = std::fwrite(samples, 2, count, m_file);
+    } else {
+        std::vector<uint8_t> le(count * 2);
+        for (size_t i = 0; i < count; ++i) PutLe16(&le[2 * i], static_cast<uint16_t>(samples[i]));
+        written = std::fwrite(le.data(), 2, count, m_file);
+    }
+    m_dataBytes += written * 2;
+    if (written != count) m_writeFailed = true;
+}
+
+void* WaveCaptureFx::GetInterface(const Guid& iid) {
+    if (iid == IID_IWaveCaptureFx) return static_cast<IWaveCaptureFx*>(this);
+    return nullptr;
+}
+
+void RegisterWaveCaptureFx(audio::EffectRegistry& registry) {
+    registry.Register(CLSID_WaveCaptureFx, [] { return std::make_unique<WaveCaptureFx>(); });
+}
+
+}  // namespace tonalbox::wavecapture

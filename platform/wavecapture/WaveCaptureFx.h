@@ -1,0 +1,58 @@
+#pragma once
+// The wave capture effect: an effect of render buffers that writes the
+// audio passing through it into a WAV file. The file is RIFF/WAVE with a
+// 16-byte "fmt " chunk, a 4-byte "fact" chunk (the frame count) and the
+// "data" chunk, so the 16-bit samples begin at byte 56; the sizes are set
+// when the capture stops.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/audio/EffectRegistry.h"
+#include "platform/audio/IAudioEffect.h"
+#include "platform/wavecapture/IWaveCaptureFx.h"
+
+namespace tonalbox::wavecapture {
+
+inline constexpr uint32_t kWaveHeaderSize = 56;
+
+class WaveCaptureFx final : public audio::IAudioEffect, public IWaveCaptureFx {
+public:
+    WaveCaptureFx() = default;
+    ~WaveCaptureFx() override;
+    WaveCaptureFx(const WaveCaptureFx&) = delete;
+    WaveCaptureFx& operator=(const WaveCaptureFx&) = delete;
+
+    // IWaveCaptureFx. StartCapture finishes a capture still running, then
+    // creates the file; the format must be the buffer's (16-bit PCM).
+    // kCannotOpen when the file cannot be created (the audio keeps
+    // flowing). StopCapture returns 1 when no capture runs and kWriteFault
+    // when some audio could not be written.
+    HResult StartCapture(const char* path, const WaveFormatEx* format) override;
+    HResult StopCapture() override;
+
+    // IAudioEffect.
+    HResult SetFormat(const WaveFormatEx& format) override;
+    void Process(int16_t* samples, size_t frames) override;
+    void* GetInterface(const Guid& iid) override;
+
+    bool Capturing() const { return m_file != nullptr; }
+
+    // The 56-byte header for `dataBytes` bytes of samples.
+    static void BuildHeader(const WaveFormatEx& format, uint32_t dataBytes, uint8_t out[kWaveHeaderSize]);
+
+private:
+    WaveFormatEx m_bufferFormat{};
+    bool m_haveBufferFormat = false;
+    WaveFormatEx m_format{};
+    std::FILE* m_file = nullptr;
+    uint64_t m_dataBytes = 0;
+    bool m_writeFailed = false;
+    std::string m_path;
+};
+
+// Registers the effect class under CLSID_WaveCaptureFx.
+void RegisterWaveCaptureFx(audio::EffectRegistry& registry);
+
+}  // namespace tonalbox::wavecapture
