@@ -8,8 +8,9 @@
 
 #include "ui/CUpDownCtrl.h"
 #include "ui/DialogDataExchange.h"
-#include "ui/DialogSupportStub.h"
-#include "ui_Dialog145.h"
+#include "ui/DialogUnits.h"
+#include "shell/AppMessageBox.h"
+#include "ui_option_145.h"
 
 namespace tonalbox::ui {
 namespace {
@@ -32,19 +33,19 @@ int COptionDlg::Mp3SampleRateAt(int position) { return At(kMp3SampleRates, posit
 int COptionDlg::BitrateAt(int position) { return At(kBitrates, position); }
 
 COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::COptionDlg>()), m_settings(settings) {
+    : QDialog(parent), m_ui(std::make_unique<Ui::Template145>()), m_settings(settings) {
     LoadFromSettings();
     m_ui->setupUi(this);  // the lists get their items here, in template order
-    PlaceControls(this);
+    ApplyDialogTemplate(this);
     DataToControls();
 
-    m_ui->id1075->SetBuddy(m_ui->id1076);
-    m_ui->id1075->SetRange(kQualityMin, kQualityMax);
-    m_ui->id1075->SetPos(m_nQuality);
+    m_ui->idc_1075->SetBuddy(m_ui->idc_1076);
+    m_ui->idc_1075->SetRange(kQualityMin, kQualityMax);
+    m_ui->idc_1075->SetPos(m_nQuality);
 
     ApplyEncodeModeRule();
-    connect(m_ui->id1070, &QComboBox::currentIndexChanged, this, [this] { ApplyEncodeModeRule(); });
-    m_ui->id1072->setFocus(Qt::OtherFocusReason);
+    connect(m_ui->idc_1070, &QComboBox::currentIndexChanged, this, [this] { ApplyEncodeModeRule(); });
+    m_ui->idc_1072->setFocus(Qt::OtherFocusReason);
 }
 
 COptionDlg::~COptionDlg() = default;
@@ -65,32 +66,32 @@ void COptionDlg::LoadFromSettings() {
 }
 
 void COptionDlg::DataToControls() {
-    SelectListPosition(m_ui->id1073, m_nWavSample);
-    SelectListPosition(m_ui->id1069, m_nWavChannels);
-    SelectListPosition(m_ui->id1072, m_nMp3Sample);
-    SelectListPosition(m_ui->id1068, m_nMp3Channels);
-    SelectListPosition(m_ui->id1070, m_nEncodeMode);
-    SelectListPosition(m_ui->id1066, m_nPreset);
-    SelectListPosition(m_ui->id1067, m_nBitrate);
-    m_ui->id1076->setText(QString::number(m_nQuality));
-    m_ui->id1034->setChecked(m_bCopyright != 0);
-    m_ui->id1035->setChecked(m_bOriginal != 0);
-    m_ui->id1036->setChecked(m_bPrivate != 0);
+    SelectListPosition(m_ui->idc_1073, m_nWavSample);
+    SelectListPosition(m_ui->idc_1069, m_nWavChannels);
+    SelectListPosition(m_ui->idc_1072, m_nMp3Sample);
+    SelectListPosition(m_ui->idc_1068, m_nMp3Channels);
+    SelectListPosition(m_ui->idc_1070, m_nEncodeMode);
+    SelectListPosition(m_ui->idc_1066, m_nPreset);
+    SelectListPosition(m_ui->idc_1067, m_nBitrate);
+    m_ui->idc_1076->setText(QString::number(m_nQuality));
+    m_ui->idc_1034->setChecked(m_bCopyright != 0);
+    m_ui->idc_1035->setChecked(m_bOriginal != 0);
+    m_ui->idc_1036->setChecked(m_bPrivate != 0);
 }
 
 bool COptionDlg::ControlsToData() {
-    m_nWavSample = m_ui->id1073->currentIndex();
-    m_nWavChannels = m_ui->id1069->currentIndex();
-    m_nMp3Sample = m_ui->id1072->currentIndex();
-    m_nMp3Channels = m_ui->id1068->currentIndex();
-    m_nEncodeMode = m_ui->id1070->currentIndex();
-    m_nPreset = m_ui->id1066->currentIndex();
-    m_nBitrate = m_ui->id1067->currentIndex();
-    m_bCopyright = m_ui->id1034->isChecked() ? 1 : 0;
-    m_bOriginal = m_ui->id1035->isChecked() ? 1 : 0;
-    m_bPrivate = m_ui->id1036->isChecked() ? 1 : 0;
+    m_nWavSample = m_ui->idc_1073->currentIndex();
+    m_nWavChannels = m_ui->idc_1069->currentIndex();
+    m_nMp3Sample = m_ui->idc_1072->currentIndex();
+    m_nMp3Channels = m_ui->idc_1068->currentIndex();
+    m_nEncodeMode = m_ui->idc_1070->currentIndex();
+    m_nPreset = m_ui->idc_1066->currentIndex();
+    m_nBitrate = m_ui->idc_1067->currentIndex();
+    m_bCopyright = m_ui->idc_1034->isChecked() ? 1 : 0;
+    m_bOriginal = m_ui->idc_1035->isChecked() ? 1 : 0;
+    m_bPrivate = m_ui->idc_1036->isChecked() ? 1 : 0;
 
-    const auto quality = ParseDialogInteger(m_ui->id1076->text());
+    const auto quality = ParseDialogInteger(m_ui->idc_1076->text());
     QString message;
     if (!quality) {
         message = QStringLiteral("Please enter an integer.");
@@ -100,14 +101,14 @@ bool COptionDlg::ControlsToData() {
                       .arg(kQualityMax);
     }
     if (!message.isEmpty()) {
-        ShowAppMessage(this, message);
+        shell::AppMessageBox(message.toStdString(), this);
         // A disabled edit cannot take the focus; the Encode Mode list, which
         // enables it again, gets it instead.
-        if (m_ui->id1076->isEnabled()) {
-            m_ui->id1076->setFocus(Qt::OtherFocusReason);
-            m_ui->id1076->selectAll();
+        if (m_ui->idc_1076->isEnabled()) {
+            m_ui->idc_1076->setFocus(Qt::OtherFocusReason);
+            m_ui->idc_1076->selectAll();
         } else {
-            m_ui->id1070->setFocus(Qt::OtherFocusReason);
+            m_ui->idc_1070->setFocus(Qt::OtherFocusReason);
         }
         return false;
     }
@@ -145,7 +146,7 @@ void COptionDlg::ApplyEncodeModeRule() {
     bool bitrate = false;
     bool preset = false;
     bool quality = false;
-    switch (m_ui->id1070->currentIndex()) {
+    switch (m_ui->idc_1070->currentIndex()) {
         case kModeCbr:
         case kModeAbr:
             bitrate = true;
@@ -159,10 +160,10 @@ void COptionDlg::ApplyEncodeModeRule() {
         default:
             return;  // no selection: nothing changes
     }
-    m_ui->id1067->setEnabled(bitrate);
-    m_ui->id1066->setEnabled(preset);
-    m_ui->id1076->setEnabled(quality);
-    m_ui->id1075->setEnabled(quality);
+    m_ui->idc_1067->setEnabled(bitrate);
+    m_ui->idc_1066->setEnabled(preset);
+    m_ui->idc_1076->setEnabled(quality);
+    m_ui->idc_1075->setEnabled(quality);
 }
 
 void COptionDlg::accept() {

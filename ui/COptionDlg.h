@@ -10,7 +10,7 @@
 #include "engine/ConversionSettings.h"
 
 namespace Ui {
-class COptionDlg;
+class Template145;
 }
 
 namespace tonalbox::ui {
@@ -43,7 +43,7 @@ private:
     // Enables the Bitrate, Preset and Quality controls for the encode mode.
     void ApplyEncodeModeRule();
 
-    std::unique_ptr<Ui::COptionDlg> m_ui;
+    std::unique_ptr<Ui::Template145> m_ui;
     ConversionSettings& m_settings;
 
     // The dialog's data: one position per list, one flag per check box and

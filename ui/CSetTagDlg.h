@@ -10,7 +10,7 @@
 #include "engine/TagRecord.h"
 
 namespace Ui {
-class CSetTagDlg;
+class Template144;
 }
 
 namespace tonalbox::ui {
@@ -38,7 +38,7 @@ private:
     // not an integer.
     bool ControlsToData();
 
-    std::unique_ptr<Ui::CSetTagDlg> m_ui;
+    std::unique_ptr<Ui::Template144> m_ui;
     TagRecord& m_tag;
     TagRecord m_tagWork;
     int m_bSetForAll = 0;

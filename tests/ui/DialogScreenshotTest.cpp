@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
 
 #include "DialogTestSupport.h"
 #include "engine/ConversionSettings.h"
+#include "shell/CAboutDlg.h"
 #include "skin/SkinManager.h"
 #include "ui/COptionDlg.h"
 #include "ui/CSetTagDlg.h"
@@ -39,7 +41,7 @@ void Shoot(QWidget& dlg, const QString& dir, const QString& name) {
 
 }  // namespace
 
-TEST(DialogScreenshot, OptionsAndSetTagWithAndWithoutSkin) {
+TEST(DialogScreenshot, DialogsWithAndWithoutSkin) {
     const QString dir = qEnvironmentVariable("TONALBOX_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "set TONALBOX_SCREENSHOT_DIR to take pictures";
     dialog_tests::EnsureApp();
@@ -58,6 +60,14 @@ TEST(DialogScreenshot, OptionsAndSetTagWithAndWithoutSkin) {
         {
             ui::CSetTagDlg tag(settings.m_tag);
             Shoot(tag, dir, "settag" + suffix);
+        }
+        {
+            shell::CAboutDlg about;
+            Shoot(about, dir, "about" + suffix);
+        }
+        {
+            QMessageBox box(QMessageBox::Warning, "tonalbox", "Please enter an integer.", QMessageBox::Ok);
+            Shoot(box, dir, "message" + suffix);
         }
     }
     skin::SkinManager::Instance().LoadSkinFile("", "");

@@ -1,58 +1,19 @@
 #pragma once
-// Helpers for the dialog tests: the application object and an answerer for
-// the message boxes a dialog raises while the test drives it.
+// Helpers for the Set Tag and Options dialog tests.
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QStringList>
-#include <QTimer>
+#include <QLabel>
 #include <QWidget>
+
+#include "tests/shell/QtTestSupport.h"
+#include "ui/DialogUnits.h"
 
 namespace tonalbox::dialog_tests {
 
-inline void EnsureApp() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "tonalbox";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);  // lives until the process ends
-    }
-}
+using tonalbox::testing::ModalAnswerer;
+using tonalbox::ui::Control;
 
-// While it exists, every modal message box that opens is read and closed
-// with its OK button.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer() {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr) return;
-            m_texts << box->text();
-            m_captions << box->windowTitle();
-            m_icons << box->icon();
-            if (QAbstractButton* ok = box->button(QMessageBox::Ok)) ok->click();
-            else box->done(QMessageBox::Ok);
-        });
-        m_timer.start();
-    }
-    const QStringList& Texts() const { return m_texts; }
-    const QStringList& Captions() const { return m_captions; }
-    const QList<QMessageBox::Icon>& Icons() const { return m_icons; }
-
-private:
-    QTimer m_timer;
-    QStringList m_texts;
-    QStringList m_captions;
-    QList<QMessageBox::Icon> m_icons;
-};
-
-// The control of a dialog template with the given id.
-template <class T>
-T* Control(QWidget* dialog, int id) {
-    return dialog->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
+inline void EnsureApp() { tonalbox::testing::TestApp(); }
 
 // The widget that gets the focus when Tab is pressed on w, as the window
 // walks its focus chain.
@@ -63,6 +24,24 @@ inline QWidget* NextTabStop(QWidget* w) {
         next = next->nextInFocusChain();
     }
     return next;
+}
+
+// Every static text, check box and button of a dialog shows its whole text.
+inline void ExpectTextsFit(QWidget* dlg) {
+    for (QLabel* label : dlg->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+            << label->objectName().toStdString();
+        EXPECT_LE(label->fontMetrics().height(), label->contentsRect().height() + 1)
+            << label->objectName().toStdString();
+    }
+    for (QAbstractButton* b : dlg->findChildren<QAbstractButton*>()) {
+        if (b->text().isEmpty() || !b->isVisibleTo(dlg)) continue;
+        EXPECT_LE(b->sizeHint().width(), b->width() + 2) << b->objectName().toStdString();
+    }
+    for (QWidget* w : dlg->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(dlg->rect().contains(w->geometry())) << w->objectName().toStdString();
+    }
 }
 
 }  // namespace tonalbox::dialog_tests

@@ -205,9 +205,9 @@ TEST_F(OptionDlgTest, QualityOutsideZeroToNineOrNotANumberIsRefused) {
         Quality(dlg)->setText(QString::fromLatin1(c.text));
         List(dlg, kEncodeMode)->setCurrentIndex(c.mode);
         List(dlg, kWavChannels)->setCurrentIndex(0);
-        MessageBoxAnswerer answerer;
+        ModalAnswerer answerer;
         Click(dlg, kOk);
-        ASSERT_EQ(answerer.Texts(), QStringList{c.message}) << c.text;
+        ASSERT_EQ(answerer.Texts(), std::vector<std::string>{c.message}) << c.text;
         EXPECT_TRUE(dlg.isVisible()) << c.text;
         EXPECT_EQ(Values(settings), before) << c.text;
         if (c.mode == 2) EXPECT_EQ(dlg.focusWidget(), Quality(dlg)) << c.text;
@@ -294,6 +294,11 @@ TEST_F(OptionDlgTest, TabFollowsTheTemplateOrder) {
     QWidget* w = List(dlg, kMp3Sample);
     for (std::size_t i = 1; i < std::size(order); ++i) {
         w = NextTabStop(w);
-        EXPECT_EQ(w->objectName(), QStringLiteral("id%1").arg(order[i])) << i;
+        EXPECT_EQ(w->objectName(), QStringLiteral("idc_%1").arg(order[i])) << i;
     }
+}
+
+TEST_F(OptionDlgTest, EveryTextFitsItsControl) {
+    COptionDlg dlg(settings);
+    ExpectTextsFit(&dlg);
 }

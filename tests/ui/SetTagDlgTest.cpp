@@ -145,10 +145,11 @@ TEST_F(SetTagDlgTest, TrackThatIsNotAnIntegerIsRefusedWithFocusOnTrack) {
         dlg.show();
         Edit(dlg, kTitle)->setText("edited before the refusal");
         Edit(dlg, kTrack)->setText(QString::fromLatin1(bad));
-        MessageBoxAnswerer answerer;
+        ModalAnswerer answerer;
         Click(dlg, kOk);
-        ASSERT_EQ(answerer.Texts(), QStringList{"Please enter an integer."}) << bad;
-        EXPECT_EQ(answerer.Icons().value(0), QMessageBox::Warning);
+        ASSERT_EQ(answerer.Texts(), std::vector<std::string>{"Please enter an integer."}) << bad;
+        EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_ui_tests");
         EXPECT_TRUE(dlg.isVisible()) << bad;
         EXPECT_EQ(dlg.focusWidget(), Edit(dlg, kTrack)) << bad;
         ExpectSameTag(tag, before);
@@ -201,8 +202,14 @@ TEST_F(SetTagDlgTest, HiddenCheckBoxIsSkippedAndTabFollowsTheTemplateOrder) {
     QWidget* w = Genre(dlg);
     for (std::size_t i = 1; i < std::size(order); ++i) {
         w = NextTabStop(w);
-        EXPECT_EQ(w->objectName(), QStringLiteral("id%1").arg(order[i])) << i;
+        EXPECT_EQ(w->objectName(), QStringLiteral("idc_%1").arg(order[i])) << i;
     }
     Click(dlg, kOk);
     EXPECT_EQ(dlg.SetForAllFlag(), 0);
+}
+
+TEST_F(SetTagDlgTest, EveryTextFitsItsControl) {
+    TagRecord tag = SampleTag();
+    CSetTagDlg dlg(tag);
+    ExpectTextsFit(&dlg);
 }
