@@ -15,9 +15,17 @@ public:
     // frontEnd: progress bar, percentage text and message boxes; may be
     // null (no progress, messages on standard error).
     // Returns 1 on success and on cancellation, 0 or -1 on failure.
+    // Loads "lame_enc.so" from the program's folder, else by the system's
+    // search for libraries.
     int EncodeFile(const std::string& wavPath, const std::string& mp3Path,
                    const Mp3EncoderSettings& settings, IConvertFrontEnd* frontEnd,
                    int progressFrom, int progressTo, const std::atomic<int>& cancelFlag);
+
+    // The same, with the module loaded from modulePath only.
+    int EncodeFileWithModule(const std::string& modulePath, const std::string& wavPath,
+                             const std::string& mp3Path, const Mp3EncoderSettings& settings,
+                             IConvertFrontEnd* frontEnd, int progressFrom, int progressTo,
+                             const std::atomic<int>& cancelFlag);
 };
 
 }  // namespace tonalbox

@@ -1,0 +1,90 @@
+#include "engine/CId3Writer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "platform/ProgramPaths.h"
+
+namespace tonalbox {
+
+namespace {
+
+void PutText(unsigned char* field, size_t fieldLength, const std::string& text) {
+    std::memcpy(field, text.data(), std::min(fieldLength, text.size()));
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// True when the 128 bytes start with "TAG" in any letter case (the bytes
+// up to the first zero, at most three of them).
+bool StartsWithTag(const unsigned char* last) {
+    char head[4] = {};
+    for (int i = 0; i < 3 && last[i] != 0; ++i)
+        head[i] = static_cast<char>(std::toupper(last[i]));
+    return std::strcmp(head, "TAG") == 0;
+}
+
+}  // namespace
+
+void CId3Writer::BuildBlock(const TagRecord& tag, unsigned char (&block)[kTagSize]) {
+    std::memset(block, 0, sizeof block);
+    std::memcpy(block, "TAG", 3);
+    PutText(block + 3, 30, tag.m_strTitle);
+    PutText(block + 33, 30, tag.m_strArtist);
+    PutText(block + 63, 30, tag.m_strAlbum);
+    PutText(block + 93, 4, tag.m_strYear);
+    PutText(block + 97, 28, tag.m_strComment);
+    block[125] = 0;
+    block[126] = static_cast<unsigned char>(tag.m_nTrack & 0xFF);
+    block[127] = static_cast<unsigned char>(tag.m_nGenre & 0xFF);
+}
+
+int CId3Writer::WriteTag(const std::string& mp3Path, TagRecord& tag) {
+    const int fd = ::open(mp3Path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return 0;
+    // Nobody else may hold the file while its end is rewritten.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return 0;
+    }
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return 0;
+    }
+    const off_t length = st.st_size;
+
+    // A file shorter than a block cannot end with one: append.
+    off_t writeAt = length;
+    if (length >= kTagSize) {
+        unsigned char last[kTagSize] = {};
+        if (::pread(fd, last, kTagSize, length - kTagSize) == kTagSize && StartsWithTag(last))
+            writeAt = length - kTagSize;
+    }
+
+    if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(mp3Path);
+
+    unsigned char block[kTagSize];
+    BuildBlock(tag, block);
+    const bool written = WriteAll(fd, block, kTagSize, writeAt);
+    const bool closed = ::close(fd) == 0;
+    return written && closed ? 1 : 0;
+}
+
+}  // namespace tonalbox
