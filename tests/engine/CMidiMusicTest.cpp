@@ -124,12 +124,12 @@ TEST_F(CMidiMusicTest, CaptureHasTheFiftySixByteLayoutAndHeaderFields) {
     EXPECT_EQ(w.dataSize, bytes.size() - 56);
     EXPECT_EQ(WavFile::Le32(bytes.data() + 44), w.dataSize / 4);  // frames in "fact"
     // The buffer format handed to the capture is the one in the header.
-    EXPECT_EQ(r.format.nChannels, 2);
-    EXPECT_EQ(r.format.nSamplesPerSec, 22050u);
-    EXPECT_EQ(r.format.wBitsPerSample, 16);
-    EXPECT_EQ(r.format.nBlockAlign, 4);
-    EXPECT_EQ(r.format.nAvgBytesPerSec, 88200u);
-    EXPECT_EQ(r.format.wFormatTag, 1);
+    EXPECT_EQ(+r.format.nChannels, 2);
+    EXPECT_EQ(+r.format.nSamplesPerSec, 22050u);
+    EXPECT_EQ(+r.format.wBitsPerSample, 16);
+    EXPECT_EQ(+r.format.nBlockAlign, 4);
+    EXPECT_EQ(+r.format.nAvgBytesPerSec, 88200u);
+    EXPECT_EQ(+r.format.wFormatTag, 1);
 }
 
 TEST_F(CMidiMusicTest, CapturedLengthIsTheMusicPlusOneSecondWithinOnePoll) {
@@ -163,8 +163,8 @@ TEST_P(CMidiMusicFormatTest, RendersInThePathsChannelsAndRate) {
     const FormatCase c = GetParam();
     EngineRenderResult r = Render(NotesAt({0}), "format.mid", c.pathType, c.rate);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.format.nChannels, c.channels);
-    EXPECT_EQ(r.format.nSamplesPerSec, static_cast<uint32_t>(c.rate));
+    EXPECT_EQ(+r.format.nChannels, c.channels);
+    EXPECT_EQ(+r.format.nSamplesPerSec, static_cast<uint32_t>(c.rate));
     WavFile w = ReadWav("format.mid");
     EXPECT_EQ(w.channels, c.channels);
     EXPECT_EQ(w.sampleRate, static_cast<uint32_t>(c.rate));

@@ -9,7 +9,6 @@
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/MidiSequence.h"
 #include "tests/support/MidiFileWriter.h"
-#include "tests/support/TempDir.h"
 
 namespace tonalbox::audio {
 namespace {
@@ -297,17 +296,6 @@ TEST(MidiFileReaderTest, HugeDeltaTimesAreClamped) {
     EXPECT_EQ(ChannelEvents(seq).back().tick, 0x7FFFFFFFu);
     EXPECT_EQ(seq.LengthTicks(), 0x7FFFFFFFu);
     EXPECT_GT(seq.SampleAt(0x7FFFFFFF, 96000), 0u);
-}
-
-TEST(MidiFileReaderTest, ReadsFilesFromDisk) {
-    testsupport::TempDir dir;
-    MidiFileWriter w(0, 96);
-    w.Note(0, 0, 96, 0, 60, 100);
-    ASSERT_TRUE(w.Write(dir.File("a.mid")));
-    MidiSequence seq;
-    EXPECT_EQ(MidiFileReader::ReadFile(dir.File("a.mid"), seq), kOk);
-    EXPECT_EQ(seq.LengthTicks(), 96u);
-    EXPECT_LT(MidiFileReader::ReadFile(dir.Path(), seq), 0);  // a folder
 }
 
 }  // namespace

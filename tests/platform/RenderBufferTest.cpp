@@ -48,16 +48,16 @@ TEST_F(RenderBufferTest, FormatFollowsThePathType) {
     EXPECT_EQ(bad, nullptr);
     RenderBuffer* buffer = nullptr;
     ASSERT_EQ(mono->GetBuffer(&buffer), kOk);
-    EXPECT_EQ(buffer->Format().nChannels, 1);
-    EXPECT_EQ(buffer->Format().nBlockAlign, 2);
-    EXPECT_EQ(buffer->Format().nAvgBytesPerSec, 44100u);
+    EXPECT_EQ(+buffer->Format().nChannels, 1);
+    EXPECT_EQ(+buffer->Format().nBlockAlign, 2);
+    EXPECT_EQ(+buffer->Format().nAvgBytesPerSec, 44100u);
     ASSERT_EQ(stereo->GetBuffer(&buffer), kOk);
     WaveFormatEx f;
     f.cbSize = 99;
     ASSERT_EQ(buffer->GetFormat(&f, sizeof f), kOk);
-    EXPECT_EQ(f.nChannels, 2);
-    EXPECT_EQ(f.nSamplesPerSec, 22050u);
-    EXPECT_EQ(f.cbSize, 0);
+    EXPECT_EQ(+f.nChannels, 2);
+    EXPECT_EQ(+f.nSamplesPerSec, 22050u);
+    EXPECT_EQ(+f.cbSize, 0);
     EXPECT_EQ(buffer->GetFormat(nullptr, sizeof f), kPointer);
 }
 

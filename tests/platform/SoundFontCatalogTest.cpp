@@ -62,13 +62,6 @@ TEST_F(SoundFontCatalogTest, DescribesEachPortAsAnOutputSynthesizer) {
     EXPECT_FALSE(SoundFontCatalog::Find(Guid{}).has_value());
 }
 
-TEST_F(SoundFontCatalogTest, IdentifiersAreStablePerFileAndDifferBetweenFiles) {
-    const Guid a = SoundFontCatalog::GuidForPath("/usr/share/sounds/sf2/FluidR3_GM.sf2");
-    EXPECT_EQ(a, SoundFontCatalog::GuidForPath("/usr/share/sounds/sf2/FluidR3_GM.sf2"));
-    EXPECT_FALSE(a == SoundFontCatalog::GuidForPath("/usr/share/sounds/sf2/TimGM6mb.sf2"));
-    EXPECT_FALSE(a == kGuidNull);
-}
-
 TEST_F(SoundFontCatalogTest, ThePreferredSoundFontComesFirstEvenFromElsewhere) {
     TempDir a, elsewhere;
     Touch(a.File("a.sf2"));

@@ -152,12 +152,5 @@ TEST(WaveCaptureFxTest, RefusesFormatsItCannotWrite) {
     EXPECT_FALSE(fx.Capturing());
 }
 
-TEST(WaveCaptureFxTest, OffersItsCaptureInterfaceOnly) {
-    WaveCaptureFx fx;
-    EXPECT_EQ(fx.GetInterface(IID_IWaveCaptureFx), static_cast<IWaveCaptureFx*>(&fx));
-    EXPECT_EQ(fx.GetInterface(CLSID_WaveCaptureFx), nullptr);
-    EXPECT_TRUE(audio::EffectRegistry::Instance().IsRegistered(CLSID_WaveCaptureFx));
-}
-
 }  // namespace
 }  // namespace tonalbox::wavecapture
