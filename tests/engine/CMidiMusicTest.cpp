@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -635,10 +635,8 @@ TEST_F(CMidiMusicTest, ReportErrorFormatsTheTextCodeAndResult) {
 TEST_F(CMidiMusicTest, PortsListEachSoundFontOnceAndEnumEndsWithOne) {
     SoundFontCatalog::SetPreferredSoundFont("");
     SoundFontCatalog::SetSearchFolders({dir.Path()});
-    ASSERT_EQ(std::system(("ln -s " + std::string(kSmallSoundFont) + " " + dir.File("a.sf2") + " && ln -s " +
-                           kSmallSoundFont + " " + dir.File("b.SF2"))
-                              .c_str()),
-              0);
+    std::filesystem::create_symlink(kSmallSoundFont, dir.File("a.sf2"));
+    std::filesystem::create_symlink(kSmallSoundFont, dir.File("b.SF2"));
     CMidiMusic engine(&sink);
     ASSERT_EQ(engine.Initialize(EngineMode::Render, 8, 22050), 0);
     PortInfo info;
@@ -664,7 +662,7 @@ TEST_F(CMidiMusicTest, CreatePortPlaysWithThatPortsSoundFont) {
 
     // The large SoundFont as the only listed port but the small one first.
     TempDir fonts;
-    ASSERT_EQ(std::system(("ln -s " + std::string(kLargeSoundFont) + " " + fonts.File("large.sf2")).c_str()), 0);
+    std::filesystem::create_symlink(kLargeSoundFont, fonts.File("large.sf2"));
     SoundFontCatalog::SetSearchFolders({fonts.Path()});
     CMidiMusic engine(&sink);
     ASSERT_EQ(engine.Initialize(EngineMode::Render, 8, 22050), 0);
