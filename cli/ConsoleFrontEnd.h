@@ -1,0 +1,46 @@
+#pragma once
+// One job's converting page on the console: its controls become the
+// Console's progress, its message boxes lines, its question a prompt.
+
+#include <atomic>
+#include <string>
+
+#include "cli/Console.h"
+#include "cli/JobQueue.h"
+#include "engine/IConvertFrontEnd.h"
+
+namespace tonalbox::cli {
+
+class ConsoleFrontEnd : public IConvertFrontEnd {
+public:
+    // cancelFlag is shared by every job of the command (Ctrl-C stops them
+    // all). With a list, the counter shows the file's position in the
+    // whole command line instead of the run's own count.
+    ConsoleFrontEnd(Console& console, int slot, std::atomic<int>& cancelFlag,
+                    const JobPathList* list = nullptr, int total = 0);
+
+    void ShowMessage(const std::string& text) override;
+    void SetProgressPos(int pos) override;
+    void SetControlText(Control id, const std::string& text) override;
+    std::atomic<int>& CancelFlag() override { return m_cancelFlag; }
+    std::atomic<int>& SuccessCounter() override { return m_successCounter; }
+    bool AskYesNo(const std::string& text) override;
+    void ConvertDone() override;
+
+    bool Done() const { return m_done; }
+    // The run could not set up its engine and capture.
+    bool SetupFailed() const { return m_setupFailed; }
+
+private:
+    Console& m_console;
+    const int m_slot;
+    std::atomic<int>& m_cancelFlag;
+    std::atomic<int> m_successCounter{0};
+    const JobPathList* m_list;
+    const int m_total;
+    std::string m_counter;
+    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_setupFailed{false};
+};
+
+}  // namespace tonalbox::cli

@@ -1,0 +1,220 @@
+#include "engine/CConversionRun.h"
+
+#include <cstdio>
+
+#include "engine/CId3Writer.h"
+#include "engine/CMp3Encoder.h"
+#include "engine/FileCopy.h"
+#include "engine/OutputNaming.h"
+#include "platform/ProgramPaths.h"
+
+namespace tonalbox {
+
+namespace {
+
+constexpr int kMp3RenderEnd = 75;  // rendering fills the bar up to here for MP3
+constexpr int kFullBar = 100;
+
+bool IsSourceFile(const std::string& path) {
+    return platform::FileExists(path) && !platform::IsDirectory(path);
+}
+
+}  // namespace
+
+CConversionRun::CConversionRun(const ConvertJob& job)
+    : m_settings(*job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
+      m_music(job.frontEnd) {}
+
+std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
+    std::string text(fmt);
+    const auto at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, arg);
+    return text;
+}
+
+bool CConversionRun::Cancelled() const { return m_frontEnd.CancelFlag().load() != 0; }
+
+int CConversionRun::RenderEnd() const {
+    return m_settings.m_nOutputFormat == 1 ? kMp3RenderEnd : kFullBar;
+}
+
+void CConversionRun::ShowProgress(int percent) {
+    m_frontEnd.SetProgressPos(percent);
+    m_frontEnd.SetControlText(IConvertFrontEnd::kPercent, std::to_string(percent) + "%");
+}
+
+int CConversionRun::Run() {
+    if (Start()) {
+        for (int i = 0;; ++i) {
+            const int count = m_paths.GetCount();
+            if (i >= count) break;
+            if (ConvertEntry(i, count) == Outcome::Cancelled) break;
+        }
+    }
+    Finish();
+    return 0;
+}
+
+bool CConversionRun::Start() {
+    // The temporary WAV file: a fresh name of our own in the temporary folder.
+    const std::string tempFolder = platform::TempFolder();
+    if (!m_tempWav.Create(tempFolder)) {
+        m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
+        return false;
+    }
+
+    // Mono rendering for mono output; MP3 is always rendered at 22050 Hz
+    // and resampled by the encoder when asked to.
+    int pathType = DMUS_APATH_DYNAMIC_STEREO;
+    int sampleRate = 22050;
+    if (m_settings.m_nOutputFormat == 0) {
+        if (m_settings.m_nWavChannels == 1) pathType = DMUS_APATH_DYNAMIC_MONO;
+        sampleRate = m_settings.m_nWavSampleRate;
+    } else if (m_settings.m_mp3.m_nChannelMode == 3) {
+        pathType = DMUS_APATH_DYNAMIC_MONO;
+    }
+    // A failed initialisation shows up below: no capture interface.
+    m_music.Initialize(EngineMode::Render, pathType, sampleRate);
+
+    // The port the user pre-listened to, when it is still there; otherwise
+    // the engine keeps its default port.
+    PortInfo port;
+    if (m_settings.m_nPortIndex >= 0 && m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0) {
+        m_music.CreatePort(port);
+    }
+
+    m_music.ClearAudioFX();
+    void* capture = nullptr;
+    m_music.SetAudioFX(wavecapture::CLSID_WaveCaptureFx, wavecapture::IID_IWaveCaptureFx,
+                       &capture);
+    m_pCapture = static_cast<wavecapture::IWaveCaptureFx*>(capture);
+    if (m_pCapture == nullptr) {
+        m_frontEnd.ShowMessage(kSetAudioFxError);
+        return false;
+    }
+    return true;
+}
+
+CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
+    const std::string source = m_paths.GetPath(index);
+    const std::string name = platform::FileNameOf(source);
+    m_frontEnd.SetControlText(IConvertFrontEnd::kFileCounter,
+                              std::to_string(index + 1) + "/" + std::to_string(count));
+    m_frontEnd.SetControlText(IConvertFrontEnd::kFileName, name + "...");
+
+    if (!IsSourceFile(source)) {
+        m_frontEnd.ShowMessage(Format(kCanNotFindFile, source));
+        return Outcome::Next;
+    }
+
+    const std::string output = OutputPathFor(source, m_settings);
+    if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
+        if (!m_frontEnd.AskYesNo(Format(kOverwriteQuestion, output))) return Outcome::Next;
+    }
+
+    if (m_music.LoadMidiFile(source, true) != 0) {
+        m_frontEnd.ShowMessage(kErrorLoadingFile);
+        return Outcome::Next;
+    }
+
+    WaveFormatEx format;
+    m_music.GetBufferFormat(&format);
+    m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
+    m_settings.m_mp3.m_nInChannels = format.nChannels;
+
+    m_tempWav.Truncate();
+    m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format);
+
+    const Outcome rendered = RenderFile();
+    if (rendered != Outcome::Next) return rendered;
+    return ProduceOutput(output);
+}
+
+// Plays the loaded file through the capture effect until its end. A Play
+// that fails is reported like a file that cannot be loaded and skips it.
+CConversionRun::Outcome CConversionRun::RenderFile() {
+    if (m_music.Play() < 0) {
+        m_music.Stop();
+        m_pCapture->StopCapture();
+        m_frontEnd.ShowMessage(kErrorLoadingFile);
+        return Outcome::Skipped;
+    }
+    int32_t length = 0;
+    m_music.GetLength(&length);
+
+    int32_t position = 0;
+    int32_t lastPosition = 0;
+    int stalledPolls = 0;
+    for (;;) {
+        if (Cancelled()) {
+            CancelRender();
+            return Outcome::Cancelled;
+        }
+        const int clock = m_music.WaitRenderClock(kPollMs);
+        const int seek = m_music.GetSeek(&position);
+        stalledPolls = (position == lastPosition) ? stalledPolls + 1 : 0;
+        lastPosition = position;
+        // The performance is over when the clock or the play position can
+        // no longer be had, or the position stopped moving.
+        const bool ended = clock < 0 || seek != 0 || stalledPolls >= kStallPolls;
+        const bool done = ended || length <= 0 || position >= length;
+
+        int percent = RenderEnd();
+        if (!done) {
+            // 64-bit product: long files must not overflow it.
+            const int64_t scaled = static_cast<int64_t>(position) * RenderEnd() / length;
+            percent = scaled < 0 ? 0 : static_cast<int>(scaled);
+        }
+        ShowProgress(percent);
+
+        if (done) {
+            m_music.Stop();
+            // The tail of the sound (releases, reverb) still reaches the
+            // capture effect.
+            m_music.WaitRenderClock(kTailMs);
+            m_pCapture->StopCapture();
+            return Outcome::Next;
+        }
+    }
+}
+
+CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputPath) {
+    if (m_settings.m_nOutputFormat == 1) {
+        CMp3Encoder encoder;
+        const int encoded = encoder.EncodeFile(m_tempWav.Path(), outputPath, m_settings.m_mp3,
+                                               &m_frontEnd, kMp3RenderEnd, kFullBar,
+                                               m_frontEnd.CancelFlag());
+        if (Cancelled()) {
+            // A cut-off MP3 is no output: remove it and end the run.
+            std::remove(outputPath.c_str());
+            return Outcome::Cancelled;
+        }
+        if (encoded != 1) return Outcome::Next;
+        ShowProgress(kFullBar);
+        TagRecord tag = m_settings.m_tag;
+        CId3Writer writer;
+        if (writer.WriteTag(outputPath, tag) != 1) return Outcome::Next;
+    } else {
+        if (!CopyFileReplacing(m_tempWav.Path(), outputPath)) {
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
+            return Outcome::Next;
+        }
+    }
+    m_frontEnd.SuccessCounter().fetch_add(1);
+    return Outcome::Next;
+}
+
+void CConversionRun::CancelRender() {
+    m_music.Stop();
+    m_pCapture->StopCapture();
+    m_pCapture = nullptr;
+}
+
+void CConversionRun::Finish() {
+    m_tempWav.Remove();
+    m_pCapture = nullptr;
+    m_frontEnd.ConvertDone();
+    m_music.Shutdown();
+}
+
+}  // namespace tonalbox

@@ -1,0 +1,68 @@
+#pragma once
+// One conversion run: every entry of the path list becomes one MP3 or WAV
+// file, rendered by the run's own engine through the wave capture effect
+// into the run's temporary WAV file.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/CMidiMusic.h"
+#include "engine/ConvertThreadProc.h"
+#include "engine/TempWavFile.h"
+#include "platform/wavecapture/IWaveCaptureFx.h"
+
+namespace tonalbox {
+
+class CConversionRun {
+public:
+    // Messages of the run (the front end shows them as message boxes).
+    static constexpr const char* kSetAudioFxError = "midiMusic.SetAudioFX(..) error!";
+    static constexpr const char* kCanNotFindFile = "Can not find file: %s.";
+    static constexpr const char* kOverwriteQuestion = "the file: %s have exist. writeover it? ";
+    static constexpr const char* kErrorLoadingFile = "Error loading file";
+    static constexpr const char* kCanNotWriteFile = "Can not write file: %s.";
+    static constexpr const char* kCanNotCreateTempFile =
+        "Can not create a temporary file in: %s.";
+
+    // Poll period and the tail rendered after the end of the music, in ms.
+    static constexpr int kPollMs = 100;
+    static constexpr int kTailMs = 1000;
+    // Polls without any movement of the play position after which the
+    // performance is taken as ended (5 s of rendered audio; even the
+    // slowest tempo moves the position within that time).
+    static constexpr int kStallPolls = 50;
+
+    // job must hold a settings record, a path list and a front end.
+    explicit CConversionRun(const ConvertJob& job);
+    CConversionRun(const CConversionRun&) = delete;
+    CConversionRun& operator=(const CConversionRun&) = delete;
+
+    // Runs start to end on the calling thread; returns 0.
+    int Run();
+
+    // The message text with the one %s of fmt replaced by arg.
+    static std::string Format(const char* fmt, const std::string& arg);
+
+private:
+    enum class Outcome { Next, Skipped, Cancelled };
+
+    bool Start();
+    Outcome ConvertEntry(int index, int count);
+    Outcome RenderFile();
+    Outcome ProduceOutput(const std::string& outputPath);
+    void CancelRender();
+    void Finish();
+
+    void ShowProgress(int percent);
+    bool Cancelled() const;
+    int RenderEnd() const;  // the bar's value when rendering is complete
+
+    ConversionSettings& m_settings;
+    const IPathList& m_paths;
+    IConvertFrontEnd& m_frontEnd;
+    CMidiMusic m_music;
+    TempWavFile m_tempWav;
+    wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
+};
+
+}  // namespace tonalbox

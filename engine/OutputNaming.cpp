@@ -1,0 +1,22 @@
+#include "engine/OutputNaming.h"
+
+#include "platform/ProgramPaths.h"
+
+namespace tonalbox {
+
+std::string ReplaceExtension(const std::string& path, const std::string& ext) {
+    const auto slash = path.find_last_of(platform::kPathSeparator);
+    const auto nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return path + "." + ext;
+    return path.substr(0, dot + 1) + ext;
+}
+
+std::string OutputPathFor(const std::string& source, const ConversionSettings& settings) {
+    const std::string base = settings.m_bSameAsSource
+                                 ? source
+                                 : settings.m_strOutputFolder + platform::FileNameOf(source);
+    return ReplaceExtension(base, settings.m_nOutputFormat == 1 ? "mp3" : "wav");
+}
+
+}  // namespace tonalbox

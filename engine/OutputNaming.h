@@ -1,0 +1,21 @@
+#pragma once
+// Where the output of one MIDI file goes.
+
+#include <string>
+
+#include "engine/ConversionSettings.h"
+
+namespace tonalbox {
+
+// The path with the extension of its file name (the text after the last
+// dot of the part after the last separator) replaced by ext; a file name
+// without a dot gets "." + ext appended. "song.mid" → "song.mp3",
+// "a.midi" → "a.mp3", "tune" → "tune.mp3".
+std::string ReplaceExtension(const std::string& path, const std::string& ext);
+
+// The output path for source: next to the source with m_bSameAsSource
+// set, otherwise the file name in m_strOutputFolder; the extension is
+// "mp3" for MP3 output (m_nOutputFormat 1) and "wav" otherwise.
+std::string OutputPathFor(const std::string& source, const ConversionSettings& settings);
+
+}  // namespace tonalbox

@@ -1,0 +1,40 @@
+#pragma once
+// The run's temporary WAV file: a name of its own, created exclusively in
+// the temporary folder, so that two runs (or two copies of the program)
+// never share it and a link planted under its name cannot redirect the
+// capture. The file stays in place for the whole run and is removed when
+// the object goes away.
+
+#include <string>
+
+namespace tonalbox {
+
+class TempWavFile {
+public:
+    // The start of every name we create: "mmm1980XXXXXX.wav".
+    static constexpr const char* kPrefix = "mmm1980";
+
+    TempWavFile() = default;
+    ~TempWavFile();
+    TempWavFile(const TempWavFile&) = delete;
+    TempWavFile& operator=(const TempWavFile&) = delete;
+
+    // Creates a new empty file in folder (which ends with a separator).
+    // Returns false when no file could be created.
+    bool Create(const std::string& folder);
+
+    // Empties the file for the next capture; the name stays ours.
+    bool Truncate();
+
+    // Removes the file (a file already gone is no error).
+    void Remove();
+
+    const std::string& Path() const { return m_strPath; }
+    bool IsCreated() const { return !m_strPath.empty(); }
+
+private:
+    std::string m_strPath;
+    int m_fd = -1;
+};
+
+}  // namespace tonalbox

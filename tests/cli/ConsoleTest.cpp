@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/Console.h"
+#include "cli/ConsoleFrontEnd.h"
+
+namespace tonalbox::cli {
+namespace {
+
+// A FILE* whose contents the test can read back.
+class CapturedFile {
+public:
+    CapturedFile() : m_file(std::tmpfile()) {}
+    ~CapturedFile() { std::fclose(m_file); }
+    std::FILE* get() const { return m_file; }
+    std::string Text() const {
+        std::fflush(m_file);
+        std::string text;
+        std::rewind(m_file);
+        for (int c; (c = std::fgetc(m_file)) != EOF;) text.push_back(static_cast<char>(c));
+        return text;
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+class InputText {
+public:
+    explicit InputText(const std::string& text) : m_file(std::tmpfile()) {
+        std::fputs(text.c_str(), m_file);
+        std::rewind(m_file);
+    }
+    ~InputText() { std::fclose(m_file); }
+    std::FILE* get() const { return m_file; }
+
+private:
+    std::FILE* m_file;
+};
+
+TEST(Console, PlainLinesWithoutATerminal) {
+    CapturedFile out;
+    std::atomic<int> cancel{0};
+    Console console(out.get(), nullptr, Console::Options{}, 1);
+    ConsoleFrontEnd frontEnd(console, 0, cancel);
+    frontEnd.SetControlText(IConvertFrontEnd::kFileCounter, "1/2");
+    frontEnd.SetControlText(IConvertFrontEnd::kFileName, "a.mid...");
+    frontEnd.SetProgressPos(50);
+    frontEnd.SetControlText(IConvertFrontEnd::kPercent, "50%");
+    frontEnd.ShowMessage("Error loading file");
+    EXPECT_FALSE(frontEnd.AskYesNo("the file: /o/a.mp3 have exist. writeover it? "));
+    EXPECT_EQ(out.Text(),
+              "1/2 a.mid...\n"
+              "Error loading file\n"
+              "the file: /o/a.mp3 have exist. writeover it? [y/N] n\n");
+}
+
+TEST(Console, QuietKeepsMessagesAndDropsProgress) {
+    CapturedFile out;
+    Console::Options options;
+    options.quiet = true;
+    options.progressBar = true;
+    Console console(out.get(), nullptr, options, 1);
+    console.FileStarted(0, "1/1", "a.mid...");
+    console.Progress(0, 40);
+    console.Message("Can not find file: a.mid.");
+    EXPECT_EQ(out.Text(), "Can not find file: a.mid.\n");
+}
+
+TEST(Console, QuestionOnATerminalTakesTheAnswer) {
+    CapturedFile out;
+    Console::Options options;
+    options.canAsk = true;
+    InputText answers("y\n  no\n\nYes\n");
+    Console console(out.get(), answers.get(), options, 1);
+    EXPECT_TRUE(console.Ask("q1 "));
+    EXPECT_FALSE(console.Ask("q2 "));
+    EXPECT_FALSE(console.Ask("q3 ")) << "an empty answer is No";
+    EXPECT_TRUE(console.Ask("q4 "));
+    EXPECT_FALSE(console.Ask("q5 ")) << "end of input is No";
+    EXPECT_EQ(out.Text(), "q1 [y/N] q2 [y/N] q3 [y/N] q4 [y/N] q5 [y/N] ");
+}
+
+TEST(Console, BarLineShowsEveryRunningJob) {
+    CapturedFile out;
+    Console::Options options;
+    options.progressBar = true;
+    options.width = 200;
+    Console console(out.get(), nullptr, options, 2);
+    console.FileStarted(0, "1/3", "a.mid...");
+    console.Progress(0, 50);
+    EXPECT_EQ(console.BarLine(), "[############------------]  50%  1/3  a.mid...");
+    console.FileStarted(1, "2/3", "b.mid...");
+    console.Progress(1, 100);
+    EXPECT_EQ(console.BarLine(), "1/3 a.mid...  50% | 2/3 b.mid... 100%");
+    console.Message("hello");
+    console.JobDone(0);
+    EXPECT_EQ(console.BarLine(), "[########################] 100%  2/3  b.mid...")
+        << "a finished job leaves the line";
+    console.Finish();
+    const std::string text = out.Text();
+    EXPECT_NE(text.find("\r\033[Khello\n"), std::string::npos) << "a message clears the bar first";
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\033[K") << "the bar is gone at the end";
+}
+
+TEST(Console, CounterShowsThePositionInTheWholeList) {
+    CapturedFile out;
+    std::atomic<int> cancel{0};
+    Console console(out.get(), nullptr, Console::Options{}, 2);
+    JobQueue queue({"/m/a.mid", "/m/b.mid", "/m/c.mid"});
+    JobPathList first(queue), second(queue);
+    ConsoleFrontEnd frontEnd(console, 1, cancel, &second, queue.Total());
+    first.GetCount();
+    first.GetPath(0);
+    second.GetCount();
+    second.GetPath(0);  // the second file of the whole list
+    frontEnd.SetControlText(IConvertFrontEnd::kFileCounter, "1/1");
+    frontEnd.SetControlText(IConvertFrontEnd::kFileName, "b.mid...");
+    EXPECT_EQ(out.Text(), "2/3 b.mid...\n");
+}
+
+}  // namespace
+}  // namespace tonalbox::cli

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "cli/ConvertCommand.h"
+#include "platform/audio/SoundFontCatalog.h"
+#include "tests/support/MidiFileWriter.h"
+#include "tests/support/TempDir.h"
+
+namespace tonalbox::cli {
+namespace {
+
+std::string TextOf(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text.push_back(static_cast<char>(c));
+    return text;
+}
+
+// Without any SoundFont the converter says how to install one.
+class NoSoundFont : public ::testing::Test {
+protected:
+    void SetUp() override {
+        audio::SoundFontCatalog::SetSearchFolders({m_dir.File("fonts")});
+        audio::SoundFontCatalog::SetPreferredSoundFont("");
+        m_io.out = std::tmpfile();
+        m_io.err = std::tmpfile();
+        m_io.in = nullptr;
+    }
+    void TearDown() override {
+        audio::SoundFontCatalog::ResetSearchFolders();
+        std::fclose(m_io.out);
+        std::fclose(m_io.err);
+    }
+
+    testsupport::TempDir m_dir{"tonalbox-nofont"};
+    ConsoleIo m_io;
+    std::atomic<int> m_cancel{0};
+};
+
+TEST_F(NoSoundFont, ConversionFailsWithTheInstallHint) {
+    testsupport::MidiFileWriter writer;
+    writer.Note(0, 0, 480, 0, 60);
+    ASSERT_TRUE(writer.Write(m_dir.File("a.mid")));
+    const int code = RunConvertCommand({"-q", "-o", m_dir.File("out"), m_dir.File("a.mid")},
+                                       "tonalbox-convert", m_io, m_cancel);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(TextOf(m_io.out), "Total files: 1, converted: 0\n");
+    const std::string err = TextOf(m_io.err);
+    EXPECT_NE(err.find("midiMusic.SetAudioFX(..) error!\n"), std::string::npos) << err;
+    EXPECT_NE(err.find(std::string(kSoundFontHint) + "\n"), std::string::npos) << err;
+}
+
+TEST_F(NoSoundFont, ListPortsSaysHowToInstallOne) {
+    const int code = RunConvertCommand({"--list-ports"}, "tonalbox-convert", m_io, m_cancel);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(TextOf(m_io.out), "");
+    EXPECT_NE(TextOf(m_io.err).find(kSoundFontHint), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tonalbox::cli

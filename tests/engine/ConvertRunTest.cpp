@@ -1,0 +1,413 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "RecordingFrontEnd.h"
+#include "RunTestSupport.h"
+#include "engine/CConversionRun.h"
+#include "engine/ConvertThreadProc.h"
+#include "platform/ProgramPaths.h"
+#include "platform/audio/SoundFontCatalog.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
+
+namespace tonalbox {
+namespace {
+
+using testsupport::RecordingFrontEnd;
+using testsupport::ScopedTempFolder;
+using testsupport::TempDir;
+using testsupport::VectorPathList;
+using testsupport::WavFile;
+using Kind = RecordingFrontEnd::Kind;
+
+constexpr int kWav = 0;
+constexpr int kMp3 = 1;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ConvertRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testsupport::UseTestSoundFont(); }
+
+    void SetUp() override {
+        ASSERT_FALSE(m_dir.Path().empty());
+        std::filesystem::create_directories(Src(""));
+        std::filesystem::create_directories(Out(""));
+    }
+
+    std::string Src(const std::string& name) const { return m_dir.Path() + "/src/" + name; }
+    std::string Out(const std::string& name) const { return m_dir.Path() + "/out/" + name; }
+
+    std::string Piece(const std::string& name, int seconds) {
+        const std::string path = Src(name);
+        EXPECT_TRUE(testsupport::WritePiece(path, seconds));
+        return path;
+    }
+
+    void Run(ConversionSettings& settings, const IPathList& paths) {
+        ConvertJob job;
+        job.settings = &settings;
+        job.paths = &paths;
+        job.frontEnd = &m_frontEnd;
+        EXPECT_EQ(RunConversion(job), 0);
+    }
+
+    // The run ended exactly once and left no temporary file behind.
+    void ExpectCleanEnd() {
+        EXPECT_EQ(m_frontEnd.DoneCount(), 1);
+        const auto events = m_frontEnd.Events();
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().kind, Kind::Done);
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
+
+    TempDir m_dir{"tonalbox-run"};
+    ScopedTempFolder m_temp;
+    RecordingFrontEnd m_frontEnd;
+};
+
+TEST_F(ConvertRun, EveryEntryShowsItsCounterAndAMissingFileIsSkipped) {
+    const std::string missing = Src("missing.mid");
+    VectorPathList paths({Piece("a.mid", 1), missing, Piece("c.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+
+    Run(settings, paths);
+
+    using C = IConvertFrontEnd;
+    EXPECT_EQ(m_frontEnd.Texts(C::kFileCounter), (std::vector<std::string>{"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(m_frontEnd.Texts(C::kFileName),
+              (std::vector<std::string>{"a.mid...", "missing.mid...", "c.mid..."}));
+    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Can not find file: " + missing + "."});
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 2);
+    WavFile a, c;
+    EXPECT_TRUE(a.Read(Out("a.wav"))) << a.Error();
+    EXPECT_TRUE(c.Read(Out("c.wav"))) << c.Error();
+    EXPECT_FALSE(platform::FileExists(Out("missing.wav")));
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, EmptyListEndsAtOnceWithTheEndNotice) {
+    VectorPathList paths;
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
+    Run(settings, paths);
+    const auto events = m_frontEnd.Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, Kind::Done);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, ExistingOutputWithOverwriteOffAsksAndNoKeepsIt) {
+    { std::ofstream(Out("a.wav")) << "keep me"; }
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_bOverwrite = 0;
+
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.Questions(),
+              std::vector<std::string>{"the file: " + Out("a.wav") + " have exist. writeover it? "});
+    EXPECT_EQ(ReadText(Out("a.wav")), "keep me");
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    WavFile b;
+    EXPECT_TRUE(b.Read(Out("b.wav"))) << b.Error();
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, ExistingOutputIsReplacedOnYesOrWithOverwriteOn) {
+    VectorPathList paths({Piece("a.mid", 1)});
+    for (int overwrite : {0, 1}) {
+        SCOPED_TRACE(overwrite);
+        RecordingFrontEnd frontEnd;
+        frontEnd.answerYes = true;
+        { std::ofstream(Out("a.wav")) << "old"; }
+        auto settings = testsupport::TestSettings(Out(""), kWav);
+        settings.m_bOverwrite = overwrite;
+        ConvertJob job{&settings, &paths, &frontEnd};
+        RunConversion(job);
+        EXPECT_EQ(frontEnd.Questions().size(), overwrite ? 0u : 1u);
+        WavFile a;
+        EXPECT_TRUE(a.Read(Out("a.wav"))) << a.Error();
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
+    }
+}
+
+TEST_F(ConvertRun, SameAsSourcePutsTheOutputNextToTheSource) {
+    VectorPathList paths({Piece("tune.mid", 1), Piece("a.midi", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
+    settings.m_bSameAsSource = 1;
+    settings.m_tag.m_strTitle = "Same place";
+
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 2);
+    for (const char* name : {"tune.mp3", "a.mp3"}) {
+        const std::string mp3 = ReadText(Src(name));
+        ASSERT_GT(mp3.size(), 128u) << name;
+        EXPECT_EQ(mp3.substr(mp3.size() - 128, 3), "TAG") << name;
+        EXPECT_EQ(mp3.substr(mp3.size() - 125, 10), "Same place") << name;
+    }
+    EXPECT_FALSE(platform::FileExists(Src("a.mmp3")));
+    EXPECT_TRUE(std::filesystem::is_empty(Out("")));
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 4), Piece("c.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    std::string counter;
+    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter) counter = e.text;
+        if (e.kind == Kind::Progress && counter == "2/3" && e.value > 10) fe.CancelFlag() = 1;
+    };
+
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
+              (std::vector<std::string>{"1/3", "2/3"}));
+    WavFile a;
+    EXPECT_TRUE(a.Read(Out("a.wav"))) << a.Error();
+    EXPECT_FALSE(platform::FileExists(Out("b.wav")));
+    EXPECT_FALSE(platform::FileExists(Out("c.wav")));
+    EXPECT_TRUE(m_frontEnd.Messages().empty());
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
+    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
+    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
+    };
+
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_FALSE(platform::FileExists(Out("a.mp3")));
+    EXPECT_FALSE(platform::FileExists(Out("b.mp3")));
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter), std::vector<std::string>{"1/2"});
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, Mp3ProgressReaches75FromRenderingAnd100FromEncoding) {
+    VectorPathList paths({Piece("a.mid", 3)});
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
+    Run(settings, paths);
+
+    const auto values = m_frontEnd.ProgressValues();
+    ASSERT_FALSE(values.empty());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    const auto rendered = std::find(values.begin(), values.end(), 75);
+    ASSERT_NE(rendered, values.end()) << "rendering must fill the bar to 75";
+    EXPECT_GT(rendered - values.begin(), 1) << "the bar moves while rendering";
+    EXPECT_EQ(values.back(), 100);
+    const auto percents = m_frontEnd.Texts(IConvertFrontEnd::kPercent);
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.back(), "100%");
+    // The run leaves the rendered format in the MP3 block.
+    EXPECT_EQ(settings.m_mp3.m_nInSampleRate, 22050);
+    EXPECT_EQ(settings.m_mp3.m_nInChannels, 2);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+}
+
+TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
+    VectorPathList paths({Piece("a.mid", 3)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+
+    const auto values = m_frontEnd.ProgressValues();
+    ASSERT_GT(values.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_EQ(values.back(), 100);
+    EXPECT_LT(values.front(), 100);
+    const auto percents = m_frontEnd.Texts(IConvertFrontEnd::kPercent);
+    ASSERT_EQ(percents.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(percents[i], std::to_string(values[i]) + "%");
+}
+
+TEST_F(ConvertRun, WavOutputFollowsTheWavSettings) {
+    VectorPathList paths({Piece("a.mid", 2)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    Run(settings, paths);
+
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_EQ(wav.sampleRate, 11025u);
+    EXPECT_EQ(wav.channels, 1u);
+    // Two seconds of music, the tail, and at most one poll more.
+    EXPECT_GE(wav.Seconds(), 2.9);
+    EXPECT_LE(wav.Seconds(), 3.3);
+    EXPECT_GT(wav.PeakAbs(), 500) << "the music is audible";
+}
+
+TEST_F(ConvertRun, UnloadableFileIsReportedAndTheRestConverted) {
+    { std::ofstream(Src("bad.mid")) << "this is not a MIDI file"; }
+    VectorPathList paths({Src("bad.mid"), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Error loading file"});
+    EXPECT_FALSE(platform::FileExists(Out("bad.wav")));
+    EXPECT_TRUE(platform::FileExists(Out("b.wav")));
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
+    // A damaged SoundFont as the first port: the file loads, but it cannot play.
+    const std::string badFont = m_dir.Path() + "/damaged.sf2";
+    { std::ofstream(badFont) << "RIFF but not a SoundFont"; }
+    audio::SoundFontCatalog::SetPreferredSoundFont(badFont);
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+    testsupport::UseTestSoundFont();
+
+    EXPECT_EQ(m_frontEnd.Messages(),
+              (std::vector<std::string>{"Error loading file", "Error loading file"}));
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
+              (std::vector<std::string>{"1/2", "2/2"}));
+    EXPECT_TRUE(m_frontEnd.ProgressValues().empty()) << "nothing was rendered";
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(Out("")));
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, EmptyPieceShowsAFullBarAndIsConverted) {
+    ASSERT_TRUE(testsupport::WriteEmptyPiece(Src("empty.mid")));
+    VectorPathList paths({Src("empty.mid")});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.ProgressValues(), std::vector<int>{100});
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kPercent), std::vector<std::string>{"100%"});
+    WavFile wav;
+    EXPECT_TRUE(wav.Read(Out("empty.wav"))) << wav.Error();
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, FailedWavCopyIsReportedAndNotCounted) {
+    std::filesystem::create_directories(Out("a.wav"));  // the output name is taken by a folder
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Can not write file: " + Out("a.wav") + "."});
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_TRUE(platform::FileExists(Out("b.wav")));
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, CountIsReadAgainBeforeEveryFile) {
+    VectorPathList paths({Piece("a.mid", 1)});
+    const std::string second = Piece("b.mid", 1);
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    bool added = false;
+    m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Progress && e.value == 100 && !added) {
+            added = true;
+            paths.Add(second);
+        }
+    };
+    Run(settings, paths);
+    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
+              (std::vector<std::string>{"1/1", "2/2"}));
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 2);
+}
+
+TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
+    // The same file name in two folders, of different lengths, converted
+    // at the same time into two output folders.
+    std::filesystem::create_directories(Src("one"));
+    std::filesystem::create_directories(Src("two"));
+    std::filesystem::create_directories(Out("one"));
+    std::filesystem::create_directories(Out("two"));
+    ASSERT_TRUE(testsupport::WritePiece(Src("one/song.mid"), 2));
+    ASSERT_TRUE(testsupport::WritePiece(Src("two/song.mid"), 5));
+    VectorPathList pathsOne({Src("one/song.mid"), Src("one/song.mid")});
+    VectorPathList pathsTwo({Src("two/song.mid")});
+    auto settingsOne = testsupport::TestSettings(Out("one"), kWav);
+    auto settingsTwo = testsupport::TestSettings(Out("two"), kWav);
+    RecordingFrontEnd frontEndOne, frontEndTwo;
+    std::vector<std::string> seenTemp;
+    std::mutex seenMutex;
+    auto watch = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+        if (e.kind != Kind::Progress) return;
+        std::lock_guard<std::mutex> lock(seenMutex);
+        for (const auto& name : m_temp.CaptureFiles()) {
+            if (std::find(seenTemp.begin(), seenTemp.end(), name) == seenTemp.end())
+                seenTemp.push_back(name);
+        }
+    };
+    frontEndOne.onEvent = watch;
+    frontEndTwo.onEvent = watch;
+
+    std::thread one([&] { RunConversion({&settingsOne, &pathsOne, &frontEndOne}); });
+    std::thread two([&] { RunConversion({&settingsTwo, &pathsTwo, &frontEndTwo}); });
+    one.join();
+    two.join();
+
+    EXPECT_EQ(frontEndOne.SuccessCounter().load(), 2);
+    EXPECT_EQ(frontEndTwo.SuccessCounter().load(), 1);
+    WavFile wavOne, wavTwo;
+    ASSERT_TRUE(wavOne.Read(Out("one/song.wav"))) << wavOne.Error();
+    ASSERT_TRUE(wavTwo.Read(Out("two/song.wav"))) << wavTwo.Error();
+    EXPECT_NEAR(wavOne.Seconds(), 3.0, 0.3);
+    EXPECT_NEAR(wavTwo.Seconds(), 6.0, 0.3);
+    EXPECT_EQ(seenTemp.size(), 2u) << "each run has a temporary file of its own";
+    EXPECT_TRUE(m_temp.CaptureFiles().empty());
+}
+
+TEST_F(ConvertRun, ThreadProcRunsThePublishedJob) {
+    VectorPathList paths({Piece("a.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    SetConvertJob({&settings, &paths, &m_frontEnd});
+    int result = -1;
+    std::thread worker([&] { result = ConvertThreadProc(); });
+    worker.join();
+    SetConvertJob({});
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_TRUE(platform::FileExists(Out("a.wav")));
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, PortBeyondTheListFallsBackToTheDefaultPort) {
+    VectorPathList paths({Piece("a.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nPortIndex = 999;
+    Run(settings, paths);
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_GT(wav.PeakAbs(), 500);
+}
+
+TEST_F(ConvertRun, TemporaryFolderWithoutRoomForTheCaptureEndsTheRunWithAMessage) {
+    const std::string missingFolder = m_temp.Path() + "/gone";
+    ::setenv("TMPDIR", missingFolder.c_str(), 1);
+    VectorPathList paths({Piece("a.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    Run(settings, paths);
+    ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
+    EXPECT_EQ(m_frontEnd.Messages(),
+              std::vector<std::string>{"Can not create a temporary file in: " + missingFolder + "/."});
+    EXPECT_TRUE(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter).empty());
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_EQ(m_frontEnd.DoneCount(), 1);
+    EXPECT_FALSE(platform::FileExists(Out("a.wav")));
+}
+
+}  // namespace
+}  // namespace tonalbox
