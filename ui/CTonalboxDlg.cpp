@@ -9,6 +9,7 @@
 #include "engine/SettingsFile.h"
 #include "platform/ProgramPaths.h"
 #include "shell/AppMessageBox.h"
+#include "shell/CAboutDlg.h"
 #include "shell/OpenHelp.h"
 #include "skin/SkinManager.h"
 #include "ui/CConvertingPage.h"
@@ -21,13 +22,6 @@
 #include "ui/WizardMessages.h"
 #include "ui_tonalbox_102.h"
 
-#if __has_include("shell/CAboutDlg.h")
-#include "shell/CAboutDlg.h"
-#define TONALBOX_HAVE_ABOUT_DIALOG 1
-#else
-#include <QMessageBox>
-#define TONALBOX_HAVE_ABOUT_DIALOG 0
-#endif
 
 namespace tonalbox::ui {
 
@@ -221,15 +215,8 @@ void CTonalboxDlg::OnOption() {
 }
 
 void CTonalboxDlg::OnAbout() {
-#if TONALBOX_HAVE_ABOUT_DIALOG
-    CAboutDlg dlg(this);
+    shell::CAboutDlg dlg(this);
     dlg.exec();
-#else
-    // Stands in until the About dialog is part of the build.
-    QMessageBox::about(this, QStringLiteral("About Tonalbox"),
-                       QStringLiteral("%1 Version: %2").arg(QString::fromUtf8(kProductName),
-                                                            QString::fromUtf8(kProductVersion)));
-#endif
 }
 
 void CTonalboxDlg::OnHelp() { shell::OpenHelp(m_strProgramFolder); }

@@ -2,7 +2,11 @@
 // Prev/Next, and when the settings file is written.
 #include <gtest/gtest.h>
 
+#include <QDesktopServices>
 #include <QGroupBox>
+#include <QUrl>
+
+#include "engine/ProductInfo.h"
 
 #include "engine/SettingsFile.h"
 #include "tests/ui/WizardTestSupport.h"
@@ -83,6 +87,48 @@ TEST_F(WizardFlow, NextAndPrevMoveBetweenListAndOutputPage) {
     w.dlg->OnRepeat();
     EXPECT_EQ(w.dlg->CurrentPage(), 0);
     EXPECT_TRUE(answerer.Texts().empty());
+}
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
+    std::vector<std::string> opened;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        if (qobject_cast<QMessageBox*>(modal) || qobject_cast<QFileDialog*>(modal)) return false;
+        opened.push_back(modal->metaObject()->className());
+        static_cast<QDialog*>(modal)->reject();
+        return true;
+    });
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    Wizard w(m_settings, SettingsPath());
+    const ConversionSettings before = m_settings;
+    Press(w.Button(1015));  // About
+    Press(w.Button(1018));  // Option
+    Press(w.Button(1016));  // WebSite
+    w.Files()->AppendFiles({QString::fromStdString(m_dir.File("song.mid"))});
+    Press(w.Next());
+    Press(w.Button(1015));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::shell::CAboutDlg", "tonalbox::ui::COptionDlg",
+                                                "tonalbox::shell::CAboutDlg"}));
+    ASSERT_EQ(recorder.urls.size(), 1u);
+    EXPECT_EQ(recorder.urls[0], QUrl(QString::fromUtf8(kProductWebAddress)));
+    // A cancelled Options dialog leaves the record alone.
+    EXPECT_EQ(m_settings.m_mp3.m_nBitrate, before.m_mp3.m_nBitrate);
+    EXPECT_EQ(w.dlg->CurrentPage(), 1);
+}
+
+TEST_F(WizardFlow, SkinFolderIsTheProgramFolderWithoutSeparator) {
+    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("/opt/tonalbox/tonalbox"), "/opt/tonalbox");
+    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("/tonalbox"), "");
+    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("tonalbox"), "");
 }
 
 TEST_F(WizardFlow, SettingsAreSavedOnCloseButPage1ChangesOnlyWhenLeft) {
@@ -189,3 +235,5 @@ TEST_F(WizardFlow, AWindowNeverOpenedWritesNothing) {
 
 }  // namespace
 }  // namespace tonalbox::testing
+
+#include "WizardFlowTest.moc"
