@@ -15,11 +15,6 @@ using tonalbox::testing::ModalAnswerer;
 using tonalbox::testing::PumpUntil;
 using tonalbox::testing::TestApp;
 
-TEST(AppMessageBox, TitleIsTheProgramBaseName) {
-    TestApp();
-    EXPECT_EQ(AppTitle(), "tonalbox_shell_tests");
-}
-
 TEST(AppMessageBox, ShowsExclamationWithTitleOnTheUiThread) {
     TestApp();
     ModalAnswerer answerer;

@@ -254,17 +254,6 @@ TEST(CHyperlinkLabel, FailedClickShowsTheErrorBoxAndClearsVisited) {
     EXPECT_TRUE(l.IsVisited());
 }
 
-TEST(CHyperlinkLabel, ErrorTextsOfTheTable) {
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(0), "The operating system is out\nof memory or resources.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(2), "The specified file was not found.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(3), "The specified path was not found.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(31),
-              "There is no application associated\nwith the given filename extension.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(32), "The specified dynamic-link library was not found.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(33), "Unknown Error (33) occurred.");
-    EXPECT_EQ(CHyperlinkLabel::OpenErrorText(-7), "Unknown Error (-7) occurred.");
-}
-
 TEST(CHyperlinkLabel, BrowserCommandKeepsTheTargetOneArgument) {
     const std::string target = "/home/u/My Music; rm -rf ~/\"x\"";
     EXPECT_EQ(CHyperlinkLabel::BrowserCommand(QStringLiteral("firefox-esr %u"), target),
