@@ -111,6 +111,9 @@ TEST_F(SettingsFileTest, DefaultsAreWrittenByteForByteInTheStoredOrder) {
     EXPECT_EQ(defaults.m_tag.m_strYear, "2006");
     EXPECT_EQ(defaults.m_nWavSampleRate, 22050);
     EXPECT_EQ(defaults.m_mp3.m_nBitrateIndex, 8);
+    // The default title and comment reach the tag whole.
+    EXPECT_LE(defaults.m_tag.m_strTitle.size(), 30u);
+    EXPECT_LE(defaults.m_tag.m_strComment.size(), 28u);
 }
 
 TEST_F(SettingsFileTest, EmptyTextsGiveA102ByteFile) {
