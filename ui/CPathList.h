@@ -3,13 +3,13 @@
 // never shown, read by count and index. Reads from another thread are
 // carried out on the user interface thread, which owns the list box.
 
+#include <QListWidget>
 #include <QPointer>
 
 #include <string>
 
 #include "engine/IPathList.h"
 
-class QListWidget;
 
 namespace tonalbox::ui {
 

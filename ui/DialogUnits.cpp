@@ -81,6 +81,8 @@ bool ParseDialogSize(const QString& text, QSize* size) {
 
 QSize ApplyDialogTemplate(QWidget* form) {
     if (!form) return {};
+    // Style sheets give their fonts when a widget is polished.
+    form->ensurePolished();
     const QSize base = DialogBaseUnits(form->font());
 
     QSize formSize;

@@ -42,7 +42,9 @@ HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
     fluid_settings_setnum(p->m_settings, "synth.gain", kSynthGain);
     fluid_settings_setint(p->m_settings, "synth.midi-channels", kMidiChannels);
     fluid_settings_setint(p->m_settings, "synth.polyphony", static_cast<int>(kSynthPolyphony));
-    fluid_settings_setint(p->m_settings, "synth.cpu-cores", 2);
+    // One core: with more, FluidSynth mixes voices on helper threads and the
+    // output changes from one rendering to the next.
+    fluid_settings_setint(p->m_settings, "synth.cpu-cores", 1);
     fluid_settings_setint(p->m_settings, "synth.device-id", kSysExDeviceId);
     fluid_settings_setint(p->m_settings, "audio.period-size", 512);
     fluid_settings_setint(p->m_settings, "audio.periods", 8);

@@ -1,5 +1,7 @@
 #include "platform/audio/PreListenOutput.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <chrono>
 #include <mutex>
@@ -21,6 +23,22 @@ std::vector<std::string>& Order() {
 }
 
 constexpr size_t kNullPeriod = 512;
+
+// ALSA's library prints its own errors (a machine without a sound card
+// gives a screenful) unless it is given a handler; ours drops them, since a
+// driver that does not open is reported by its result.
+void QuietAlsaError(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+                    const char* /*fmt*/, ...) {}
+
+void QuietAlsa() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler");
+        if (symbol != nullptr) reinterpret_cast<SetHandler>(symbol)(&QuietAlsaError);
+    });
+}
 
 }  // namespace
 
@@ -48,6 +66,7 @@ HResult PreListenOutput::Open(fluid_settings_t* settings, RenderFunc render) {
             m_driverName = name;
             return kOk;
         }
+        if (name == "alsa") QuietAlsa();
         if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK) continue;
         m_driver = new_fluid_audio_driver2(settings, &PreListenOutput::Callback, this);
         if (m_driver != nullptr) {

@@ -1,0 +1,18 @@
+#pragma once
+// The Help button: opens "help.chm" in the program's folder with the
+// desktop's opener. Nothing is reported when it cannot be opened.
+
+#include <string>
+
+namespace tonalbox::shell {
+
+// The help file's path: the program folder (ending with a separator)
+// followed by "help.chm".
+std::string HelpFilePath(const std::string& programFolder);
+
+// Opens the help file. When the desktop has nothing that opens it, the
+// plain HTML copy of the guide (help/index.htm beside it) is tried; the
+// outcome is not reported either way.
+void OpenHelp(const std::string& programFolder);
+
+}  // namespace tonalbox::shell

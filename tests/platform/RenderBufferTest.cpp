@@ -1,0 +1,182 @@
+// The render buffer: its format, its effect chain and the 16-bit
+// conversion; and the peak limiter in front of it.
+
+#include "platform/audio/RenderBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/audio/AudioErrors.h"
+#include "platform/audio/AudioPath.h"
+#include "platform/audio/EffectRegistry.h"
+#include "platform/audio/PeakLimiter.h"
+#include "platform/wavecapture/IWaveCaptureFx.h"
+
+namespace tonalbox::audio {
+namespace {
+
+// {0B5E1C2A-...}: an effect that counts the frames it sees.
+constexpr Guid kCountingFx{0x0B5E1C2A, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr Guid kCountingIid{0x0B5E1C2B, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr Guid kMissingFx{0x0B5E1C2C, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+struct CountingFx : IAudioEffect {
+    static inline size_t framesSeen = 0;
+    HResult SetFormat(const WaveFormatEx& f) override { return f.nChannels ? kOk : kBadFormat; }
+    void Process(int16_t*, size_t frames) override { framesSeen += frames; }
+    void* GetInterface(const Guid& iid) override { return iid == kCountingIid ? this : nullptr; }
+};
+
+class RenderBufferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EffectRegistry::Instance().Register(kCountingFx, [] { return std::make_unique<CountingFx>(); });
+        CountingFx::framesSeen = 0;
+        ASSERT_EQ(Performance::Create(22050, performance), kOk);
+    }
+    void TearDown() override { EffectRegistry::Instance().Unregister(kCountingFx); }
+    std::unique_ptr<Performance> performance;
+};
+
+TEST_F(RenderBufferTest, FormatFollowsThePathType) {
+    std::unique_ptr<AudioPath> mono, stereo, bad;
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, mono), kOk);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, stereo), kOk);
+    EXPECT_EQ(AudioPath::CreateStandard(*performance, 2, false, bad), kInvalidArg);
+    EXPECT_EQ(bad, nullptr);
+    RenderBuffer* buffer = nullptr;
+    ASSERT_EQ(mono->GetBuffer(&buffer), kOk);
+    EXPECT_EQ(+buffer->Format().nChannels, 1);
+    EXPECT_EQ(+buffer->Format().nBlockAlign, 2);
+    EXPECT_EQ(+buffer->Format().nAvgBytesPerSec, 44100u);
+    ASSERT_EQ(stereo->GetBuffer(&buffer), kOk);
+    WaveFormatEx f;
+    f.cbSize = 99;
+    ASSERT_EQ(buffer->GetFormat(&f, sizeof f), kOk);
+    EXPECT_EQ(+f.nChannels, 2);
+    EXPECT_EQ(+f.nSamplesPerSec, 22050u);
+    EXPECT_EQ(+f.cbSize, 0);
+    EXPECT_EQ(buffer->GetFormat(nullptr, sizeof f), kPointer);
+}
+
+TEST_F(RenderBufferTest, EffectsSeeTheAudioOnlyOnceThePathIsActive) {
+    std::unique_ptr<AudioPath> path;
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, path), kOk);
+    RenderBuffer* buffer = nullptr;
+    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
+    int result = -1;
+    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, &result), kOk);
+    EXPECT_EQ(result, kFxrLocSoftware);
+    buffer->Render(1000);
+    EXPECT_EQ(CountingFx::framesSeen, 0u);
+    ASSERT_EQ(path->Activate(true), kOk);
+    buffer->Render(3000);
+    EXPECT_EQ(CountingFx::framesSeen, 3000u);
+    EXPECT_EQ(buffer->FramesRendered(), 4000u);
+}
+
+TEST_F(RenderBufferTest, SetFxIsAllOrNothing) {
+    std::unique_ptr<AudioPath> path;
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, true, path), kOk);
+    RenderBuffer* buffer = nullptr;
+    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
+    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, nullptr), kOk);
+    const Guid both[2] = {kCountingFx, kMissingFx};
+    int results[2] = {-1, -1};
+    EXPECT_EQ(buffer->SetFX(2, both, results), kNoClass);
+    EXPECT_EQ(results[0], kFxrUnallocated);
+    EXPECT_EQ(results[1], kFxrUnknown);
+    EXPECT_EQ(buffer->EffectCount(), 0u);
+    ASSERT_EQ(buffer->SetFX(0, nullptr, nullptr), kOk);
+    EXPECT_EQ(buffer->SetFX(1, nullptr, nullptr), kInvalidArg);
+}
+
+TEST_F(RenderBufferTest, GetObjectInPathFindsTheEffectAndItsInterface) {
+    std::unique_ptr<AudioPath> path;
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, path), kOk);
+    RenderBuffer* buffer = nullptr;
+    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
+    const Guid chain[3] = {kCountingFx, wavecapture::CLSID_WaveCaptureFx, kCountingFx};
+    ASSERT_EQ(buffer->SetFX(3, chain, nullptr), kOk);
+    void* first = nullptr;
+    void* second = nullptr;
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, kCountingIid, &first), kOk);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 1, kCountingIid, &second), kOk);
+    EXPECT_NE(first, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 2, kCountingIid, &object), kNotFound);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, wavecapture::IID_IWaveCaptureFx, &object), kNoInterface);
+    EXPECT_EQ(buffer->GetObjectInPath(wavecapture::CLSID_WaveCaptureFx, 0, wavecapture::IID_IWaveCaptureFx, &object),
+              kOk);
+    EXPECT_NE(object, nullptr);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, kCountingIid, nullptr), kPointer);
+}
+
+TEST(RenderBufferConversionTest, RoundsAndClipsTo16Bits) {
+    EXPECT_EQ(RenderBuffer::ToPcm16(0.0f), 0);
+    EXPECT_EQ(RenderBuffer::ToPcm16(0.5f), 16384);
+    EXPECT_EQ(RenderBuffer::ToPcm16(-0.5f), -16384);
+    EXPECT_EQ(RenderBuffer::ToPcm16(1.0f / 32768 * 0.6f), 1);
+    EXPECT_EQ(RenderBuffer::ToPcm16(1.0f), 32767);
+    EXPECT_EQ(RenderBuffer::ToPcm16(3.0f), 32767);
+    EXPECT_EQ(RenderBuffer::ToPcm16(-1.0f), -32768);
+    EXPECT_EQ(RenderBuffer::ToPcm16(-7.0f), -32768);
+    EXPECT_EQ(RenderBuffer::ToPcm16(std::numeric_limits<float>::quiet_NaN()), -32768);
+    EXPECT_EQ(RenderBuffer::ToPcm16(std::numeric_limits<float>::infinity()), 32767);
+}
+
+TEST(PeakLimiterTest, LeavesQuietAudioAloneAndHoldsLoudAudioAtTheCeiling) {
+    PeakLimiter limiter(1000);
+    std::vector<float> left(2000), right(2000);
+    for (size_t i = 0; i < left.size(); ++i) {
+        left[i] = 0.5f * std::sin(0.1f * static_cast<float>(i));
+        right[i] = -left[i];
+    }
+    std::vector<float> quietL = left, quietR = right;
+    limiter.Process(quietL.data(), quietR.data(), quietL.size());
+    EXPECT_EQ(quietL, left);
+    EXPECT_EQ(limiter.LimitedFrames(), 0u);
+
+    // A burst at four times full scale on the left only.
+    std::vector<float> loudL(3000), loudR(3000);
+    for (size_t i = 0; i < loudL.size(); ++i) {
+        const float v = 0.5f * std::sin(0.1f * static_cast<float>(i));
+        loudL[i] = i < 500 ? 4.0f * v : v;
+        loudR[i] = -v;
+    }
+    std::vector<float> inL = loudL, inR = loudR;
+    limiter.Process(loudL.data(), loudR.data(), loudL.size());
+    float peak = 0;
+    for (size_t i = 0; i < loudL.size(); ++i) {
+        peak = std::max({peak, std::fabs(loudL[i]), std::fabs(loudR[i])});
+        // Both channels get the same gain.
+        if (inL[i] != 0 && inR[i] != 0) {
+            EXPECT_NEAR(loudL[i] / inL[i], loudR[i] / inR[i], 1e-5) << i;
+        }
+    }
+    EXPECT_LE(peak, PeakLimiter::kCeiling + 1e-6f);
+    EXPECT_GT(peak, 0.85f);
+    EXPECT_LT(limiter.MinimumGain(), 0.5f);
+    // Some time after the burst the gain is back to one.
+    EXPECT_EQ(limiter.Gain(), 1.0f);
+    EXPECT_EQ(loudL[2999], inL[2999]);
+}
+
+TEST(PeakLimiterTest, SameInputSameOutputAfterReset) {
+    std::vector<float> x(4096);
+    for (size_t i = 0; i < x.size(); ++i) x[i] = 1.5f * std::sin(0.01f * static_cast<float>(i * i % 977));
+    PeakLimiter limiter(22050);
+    std::vector<float> a = x;
+    limiter.Process(a.data(), a.data(), a.size());
+    limiter.Reset();
+    std::vector<float> b = x;
+    limiter.Process(b.data(), b.data(), b.size());
+    EXPECT_EQ(a, b);
+}
+
+}  // namespace
+}  // namespace tonalbox::audio

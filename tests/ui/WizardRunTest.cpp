@@ -1,0 +1,205 @@
+// Runs through the wizard with the real engine: conversion, result page,
+// Prev and Next for a second run, Repeat, Cancel, and closing mid-run.
+#include <gtest/gtest.h>
+
+#include <QProgressBar>
+
+#include <atomic>
+#include <thread>
+
+#include "engine/SettingsFile.h"
+#include "shell/CHyperlinkLabel.h"
+#include "tests/ui/WizardTestSupport.h"
+#include "ui/CConvertingPage.h"
+#include "ui/CPathList.h"
+#include "ui/CResultPage.h"
+
+namespace tonalbox::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WizardRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { WizardTestSetUp(); }
+    void SetUp() override {
+        UseTwoPorts();
+        fs::create_directories(m_dir.File("in"));
+        fs::create_directories(m_dir.File("out"));
+        ASSERT_TRUE(WriteMidi(m_dir.File("in/first.mid"), 3, 60));
+        ASSERT_TRUE(WriteMidi(m_dir.File("in/second.mid"), 4, 67));
+        m_settings.m_bUseTempFolder = 0;
+        m_settings.m_nOutputFormat = 1;
+        m_settings.m_bOverwrite = 1;
+    }
+
+    QString In(const char* name) const { return QString::fromStdString(m_dir.File(std::string("in/") + name)); }
+    std::string Out(const char* name) const { return m_dir.File(std::string("out/") + name); }
+
+    // Waits for the result page.
+    static bool WaitForResult(Wizard& w, int timeoutMs = 120000) {
+        return PumpUntil([&] { return w.dlg->CurrentPage() == ui::CTonalboxDlg::kResultPage; }, timeoutMs);
+    }
+
+    testsupport::TempDir m_dir;
+    ConversionSettings m_settings = ConversionSettings::Defaults();
+};
+
+TEST_F(WizardRun, ConvertsTwoFilesAndShowsTheCountsAndTheFolder) {
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        return AnswerFileDialog(modal, QString::fromStdString(m_dir.Path()), QStringLiteral("out"));
+    });
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid"), In("second.mid")});
+    Press(w.Next());
+    ASSERT_EQ(w.dlg->CurrentPage(), 1);
+    ui::COutputPage* out = w.Output();
+    Press(Ctl<QPushButton>(out, 1020));  // Browse -> .../out
+    EXPECT_EQ(Ctl<QLineEdit>(out, 1035)->text().toStdString(), m_dir.File("out/"));
+
+    Press(w.Next());
+    EXPECT_EQ(w.dlg->CurrentPage(), 2);
+    EXPECT_EQ(w.EnabledNav(), "");
+    EXPECT_EQ(w.VisiblePages(), "2");
+    // The side buttons stay usable during the run.
+    EXPECT_TRUE(w.Button(1018)->isEnabled());
+    ASSERT_TRUE(WaitForResult(w));
+
+    EXPECT_EQ(w.VisiblePages(), "3");
+    EXPECT_EQ(w.EnabledNav(), "CPR");
+    ui::CResultPage* result = w.dlg->ResultPage();
+    EXPECT_EQ(Ctl<QLabel>(result, 1068)->text(), QStringLiteral("2"));
+    EXPECT_EQ(Ctl<QLabel>(result, 1069)->text(), QStringLiteral("2"));
+    EXPECT_EQ(result->FolderLink()->text().toStdString(), m_dir.File("out/"));
+    EXPECT_EQ(result->FolderLink()->LinkTarget(), m_dir.File("out/"));
+    EXPECT_GT(fs::file_size(Out("first.mp3")), 128u);
+    EXPECT_GT(fs::file_size(Out("second.mp3")), 128u);
+    EXPECT_EQ(m_settings.m_strOutputFolder, m_dir.File("out/"));
+    // The converting page's bar went back to 0 when it was left.
+    EXPECT_EQ(Ctl<QProgressBar>(w.dlg->ConvertingPage(), 1062)->value(), 0);
+    // The last file's counter and its percentage stay on the page.
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ConvertingPage(), 1066)->text(), QStringLiteral("2/2"));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ConvertingPage(), 1067)->text(), QStringLiteral("second.mid..."));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ConvertingPage(), 1071)->text(), QStringLiteral("100%"));
+
+    // Prev skips the converting page; the list is unchanged; Next runs
+    // again, now as WAV into the same folder.
+    Press(w.Prev());
+    EXPECT_EQ(w.dlg->CurrentPage(), 1);
+    EXPECT_EQ(w.Files()->PathCount(), 2);
+    Ctl<QComboBox>(out, 1049)->setCurrentIndex(0);
+    Press(w.Next());
+    ASSERT_TRUE(WaitForResult(w));
+    EXPECT_EQ(Ctl<QLabel>(result, 1069)->text(), QStringLiteral("2"));
+    EXPECT_TRUE(fs::exists(Out("first.wav")));
+    EXPECT_TRUE(fs::exists(Out("second.wav")));
+
+    // Repeat: an empty list, everything else as it was.
+    const TagRecord tag = m_settings.m_tag;
+    Press(w.Repeat());
+    EXPECT_EQ(w.dlg->CurrentPage(), 0);
+    EXPECT_EQ(w.VisiblePages(), "0");
+    EXPECT_EQ(w.EnabledNav(), "CN");
+    EXPECT_EQ(w.Files()->PathCount(), 0);
+    EXPECT_EQ(w.Files()->NameList()->count(), 0);
+    EXPECT_EQ(m_settings.m_tag.m_strTitle, tag.m_strTitle);
+    EXPECT_EQ(m_settings.m_nOutputFormat, 0);
+    EXPECT_EQ(Ctl<QLineEdit>(out, 1035)->text().toStdString(), m_dir.File("out/"));
+    EXPECT_TRUE(answerer.Texts().empty()) << answerer.Texts().front();
+}
+
+TEST_F(WizardRun, SameAsSourceShowsTheFirstFilesFolderWithoutSeparator) {
+    ModalAnswerer answerer;
+    m_settings.m_bSameAsSource = 1;
+    m_settings.m_nOutputFormat = 0;
+    fs::create_directories(m_dir.File("other"));
+    ASSERT_TRUE(WriteMidi(m_dir.File("other/third.mid"), 2));
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid"), QString::fromStdString(m_dir.File("other/third.mid"))});
+    Press(w.Next());
+    Press(w.Next());
+    ASSERT_TRUE(WaitForResult(w));
+    EXPECT_EQ(w.dlg->ResultPage()->FolderLink()->text().toStdString(), m_dir.File("in"));
+    EXPECT_TRUE(fs::exists(m_dir.File("in/first.wav")));
+    EXPECT_TRUE(fs::exists(m_dir.File("other/third.wav")));
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(WizardRun, CancelDuringTheFirstFileConvertsNothing) {
+    ModalAnswerer answerer;
+    ASSERT_TRUE(WriteMidi(m_dir.File("in/long.mid"), 2400));  // 20 minutes
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("long.mid"), In("first.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    ui::CConvertingPage* page = w.dlg->ConvertingPage();
+    QPushButton* cancel = Ctl<QPushButton>(page, 1020);
+    ASSERT_TRUE(PumpUntil([&] { return Ctl<QLabel>(page, 1066)->text() == QStringLiteral("1/2"); }));
+    Press(cancel);
+    Press(cancel);  // harmless
+    ASSERT_TRUE(WaitForResult(w, 60000));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1068)->text(), QStringLiteral("2"));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1069)->text(), QStringLiteral("0"));
+    EXPECT_FALSE(fs::exists(Out("long.mp3")));
+    EXPECT_FALSE(fs::exists(Out("first.mp3")));
+
+    // A new run starts with the flag and the counter at 0 again.
+    Press(w.Prev());
+    w.Files()->EmptyLists();
+    Press(w.Prev());
+    w.Files()->AppendFiles({In("first.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    EXPECT_EQ(page->CancelFlag().load(), 0);
+    ASSERT_TRUE(WaitForResult(w));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1069)->text(), QStringLiteral("1"));
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(WizardRun, ClosingDuringARunStopsItAndWaitsForTheWorker) {
+    ModalAnswerer answerer;
+    ASSERT_TRUE(WriteMidi(m_dir.File("in/long.mid"), 2400));
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("long.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    ui::CConvertingPage* page = w.dlg->ConvertingPage();
+    ASSERT_TRUE(PumpUntil([&] { return Ctl<QLabel>(page, 1066)->text() == QStringLiteral("1/1"); }));
+    ASSERT_TRUE(page->IsRunning());
+    // Title-bar close / Escape: the window ends with the run stopped.
+    w.dlg->reject();
+    EXPECT_FALSE(page->IsRunning());
+    EXPECT_EQ(page->CancelFlag().load(), 1);
+    EXPECT_FALSE(fs::exists(Out("long.mp3")));
+    w.dlg.reset();
+    // The settings were written as the window went.
+    EXPECT_TRUE(fs::exists(m_dir.File("Option.dat")));
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(WizardRun, TheRunAsksBeforeReplacingAndReportsMissingFiles) {
+    m_settings.m_bOverwrite = 0;
+    m_settings.m_nOutputFormat = 0;
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    ASSERT_TRUE(WriteMidi(Out("first.wav"), 1));  // something already there
+    const auto before = fs::file_size(Out("first.wav"));
+    ModalAnswerer answerer(QMessageBox::No);
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid"), In("gone.mid"), In("second.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    ASSERT_TRUE(WaitForResult(w));
+    ASSERT_EQ(answerer.Seen().size(), 2u);
+    EXPECT_EQ(answerer.Seen()[0].text, "the file: " + Out("first.wav") + " have exist. writeover it? ");
+    EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Question);
+    EXPECT_EQ(answerer.Seen()[1].text, "Can not find file: " + In("gone.mid").toStdString() + ".");
+    EXPECT_EQ(answerer.Seen()[1].icon, QMessageBox::Warning);
+    EXPECT_EQ(fs::file_size(Out("first.wav")), before);
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1068)->text(), QStringLiteral("3"));
+    EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1069)->text(), QStringLiteral("1"));
+}
+
+}  // namespace
+}  // namespace tonalbox::testing

@@ -1,0 +1,69 @@
+#pragma once
+// Page 0: the MIDI files to convert. The visible name list (1014) shows
+// each file's name; the hidden path list (1011) holds its full path; both
+// always have the same entries in the same order.
+
+#include <QStringList>
+
+#include <memory>
+
+#include "engine/ConversionSettings.h"
+#include "ui/CPathList.h"
+#include "ui/CWizardPage.h"
+
+class QListWidget;
+
+namespace Ui {
+class Template138;
+}
+
+namespace tonalbox::ui {
+
+class CFileListPage : public CWizardPage {
+    Q_OBJECT
+
+public:
+    enum { IDD = 138 };
+
+    explicit CFileListPage(ConversionSettings& settings);
+    ~CFileListPage() override;
+
+    void OnPageEnter() override;
+    // Hides the page and publishes the path list as the run's input.
+    void OnPageLeave() override;
+
+    // The path list's entry count.
+    int PathCount() const;
+    // Empties the path list, then the name list (Clear, Repeat).
+    void EmptyLists();
+    const CPathList& PathList() const { return m_pathList; }
+
+    // The buttons.
+    void OnAdd();
+    void OnDelete();
+    void OnClear();
+    void OnSetTag();
+
+    // Appends each path to the path list and its file name to the name
+    // list, in the given order; no checks.
+    void AppendFiles(const QStringList& paths);
+    // The MIDI files (.mid, .midi) among dropped local files, in order.
+    static QStringList MidiFilesAmong(const QStringList& localPaths);
+
+    QListWidget* NameList() const;
+    QListWidget* PathListBox() const;
+
+protected:
+    void SetupTemplate() override;
+    void OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnNameSelectionChanged();
+
+    ConversionSettings& m_settings;
+    std::unique_ptr<Ui::Template138> m_ui;
+    CPathList m_pathList;
+};
+
+}  // namespace tonalbox::ui

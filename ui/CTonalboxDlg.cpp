@@ -1,0 +1,254 @@
+#include "ui/CTonalboxDlg.h"
+
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "engine/ProductInfo.h"
+#include "engine/SettingsFile.h"
+#include "platform/ProgramPaths.h"
+#include "shell/AppMessageBox.h"
+#include "shell/CAboutDlg.h"
+#include "shell/OpenHelp.h"
+#include "skin/SkinManager.h"
+#include "ui/CConvertingPage.h"
+#include "ui/CFileListPage.h"
+#include "ui/COptionDlg.h"
+#include "ui/COutputPage.h"
+#include "ui/CResultPage.h"
+#include "ui/DialogUnits.h"
+#include "ui/Resources.h"
+#include "ui/WizardMessages.h"
+#include "ui_tonalbox_102.h"
+
+
+namespace tonalbox::ui {
+
+CTonalboxDlg::CTonalboxDlg(ConversionSettings& settings, QWidget* parent,
+                           const std::string& settingsPath)
+    : CPersistDlg(IDD, kSettingsFileName, parent, settingsPath),
+      m_settings(settings),
+      m_ui(std::make_unique<Ui::Template102>()) {
+    InitResources();
+    ReserveWizardMessages();
+    m_hIcon = LoadIconResource(128);
+
+    // The skin next to the program; without it the standard look stays.
+    skin::SkinManager& skins = skin::SkinManager::Instance();
+    skins.SetOptions(skins.GetOptions() | 1u);
+    skins.LoadSkinFile(SkinFolderOf(platform::ProgramFilePath()) + "/Standard.skin",
+                       "NormalBlue.ini");
+
+    // A fixed-size top-level window with a caption, a window menu and a
+    // minimise box, and its own taskbar entry.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_ui->setupUi(this);
+    ApplyDialogTemplate(this);
+
+    connect(m_ui->idc_1018, &QPushButton::clicked, this, &CTonalboxDlg::OnOption);
+    connect(m_ui->idc_1015, &QPushButton::clicked, this, &CTonalboxDlg::OnAbout);
+    connect(m_ui->idc_1014, &QPushButton::clicked, this, &CTonalboxDlg::OnHelp);
+    connect(m_ui->idc_1016, &QPushButton::clicked, this, &CTonalboxDlg::OnWebSite);
+    connect(m_ui->idc_1002, &QPushButton::clicked, this, &CTonalboxDlg::OnPrev);
+    connect(m_ui->idc_1003, &QPushButton::clicked, this, &CTonalboxDlg::OnNext);
+    connect(m_ui->idc_1004, &QPushButton::clicked, this, &CTonalboxDlg::OnRepeat);
+    connect(m_ui->idc_1005, &QPushButton::clicked, this, &CTonalboxDlg::reject);
+}
+
+CTonalboxDlg::~CTonalboxDlg() { OnDestroy(); }
+
+std::string CTonalboxDlg::SkinFolderOf(const std::string& programPath) {
+    const auto cut = programPath.find_last_of(platform::kPathSeparator);
+    if (cut == std::string::npos || cut == 0) return {};
+    return programPath.substr(0, cut);
+}
+
+bool CTonalboxDlg::OnInitDialog() {
+    // 1. The settings file.
+    CPersistDlg::OnInitDialog();
+    // 2. Qt offers no window-menu entries of a program's own on this
+    // platform; About stays on its button.
+    // 3.
+    m_settings.m_bBurnToCD = 0;
+    setWindowTitle(QString::fromUtf8(kProductName));
+    setWindowIcon(m_hIcon);
+    // 4.
+    m_strProgramFolder = platform::ProgramFolder();
+    // 5. The page area: the marker frame 1007 in client coordinates,
+    // moved in by 3 pixels at the sides and the bottom and 7 at the top.
+    m_rectPage = m_ui->idc_1007->geometry().adjusted(3, 7, -3, -3);
+    // 6.
+    auto* fileList = new CFileListPage(m_settings);
+    auto* output = new COutputPage(m_settings);
+    auto* converting = new CConvertingPage(m_settings);
+    auto* result = new CResultPage(m_settings);
+    // 7.
+    AddPage(fileList);
+    // 8. The output page starts from the saved choices.
+    output->m_strFolder = m_settings.m_strOutputFolder;
+    output->m_bSameAsSource = m_settings.m_bSameAsSource;
+    output->m_bUseTempFolder = m_settings.m_bUseTempFolder;
+    output->m_bOverwrite = m_settings.m_bOverwrite;
+    output->m_nFormatIndex = m_settings.m_nOutputFormat;
+    output->m_nPortIndex = m_settings.m_nPortIndex;
+    AddPage(output);
+    // 9.
+    AddPage(converting);
+    AddPage(result);
+    // 10.
+    m_pages[kFileListPage]->OnPageEnter();
+    UpdateNavButtons();
+    return true;
+}
+
+void CTonalboxDlg::AddPage(CWizardPage* page) {
+    page->Create(this);
+    page->hide();
+    page->PlaceOn(m_rectPage);
+    m_pages.push_back(page);
+    ++m_nPageCount;
+}
+
+CWizardPage* CTonalboxDlg::PageAt(int index) const {
+    return index >= 0 && index < static_cast<int>(m_pages.size()) ? m_pages[static_cast<size_t>(index)]
+                                                                   : nullptr;
+}
+
+CFileListPage* CTonalboxDlg::FileListPage() const {
+    return static_cast<CFileListPage*>(PageAt(kFileListPage));
+}
+COutputPage* CTonalboxDlg::OutputPage() const { return static_cast<COutputPage*>(PageAt(kOutputPage)); }
+CConvertingPage* CTonalboxDlg::ConvertingPage() const {
+    return static_cast<CConvertingPage*>(PageAt(kConvertingPage));
+}
+CResultPage* CTonalboxDlg::ResultPage() const { return static_cast<CResultPage*>(PageAt(kResultPage)); }
+
+void CTonalboxDlg::UpdateNavButtons() {
+    QPushButton* close = m_ui->idc_1005;
+    QPushButton* prev = m_ui->idc_1002;
+    QPushButton* next = m_ui->idc_1003;
+    QPushButton* repeat = m_ui->idc_1004;
+    close->setEnabled(false);
+    prev->setEnabled(false);
+    next->setEnabled(false);
+    repeat->setEnabled(false);
+    switch (m_nCurrentPage) {
+        case kFileListPage:
+            close->setEnabled(true);
+            next->setEnabled(true);
+            break;
+        case kOutputPage:
+            close->setEnabled(true);
+            prev->setEnabled(true);
+            next->setEnabled(true);
+            break;
+        case kResultPage:
+            close->setEnabled(true);
+            prev->setEnabled(true);
+            repeat->setEnabled(true);
+            break;
+        default:
+            break;
+    }
+}
+
+void CTonalboxDlg::MoveTo(int page) {
+    PageAt(m_nCurrentPage)->OnPageLeave();
+    PageAt(page)->OnPageEnter();
+    m_nCurrentPage = page;
+    UpdateNavButtons();
+}
+
+void CTonalboxDlg::OnNext() {
+    if (m_pages.size() < 4) return;
+    if (m_nCurrentPage == kFileListPage) {
+        if (FileListPage()->PathCount() <= 0) {
+            shell::AppMessageBox("Please add the MIDI files!", this);
+            return;
+        }
+        MoveTo(kOutputPage);
+    } else if (m_nCurrentPage == kOutputPage) {
+        MoveTo(kConvertingPage);
+    }
+}
+
+void CTonalboxDlg::OnPrev() {
+    if (m_pages.size() < 4) return;
+    if (m_nCurrentPage == kOutputPage) {
+        MoveTo(kFileListPage);
+    } else if (m_nCurrentPage == kResultPage) {
+        MoveTo(kOutputPage);
+    }
+}
+
+void CTonalboxDlg::OnRepeat() {
+    if (m_pages.size() < 4 || m_nCurrentPage != kResultPage) return;
+    ResultPage()->OnPageLeave();
+    FileListPage()->OnPageEnter();
+    FileListPage()->EmptyLists();
+    m_nCurrentPage = kFileListPage;
+    UpdateNavButtons();
+}
+
+void CTonalboxDlg::OnConvertDone() {
+    if (m_pages.size() < 4) return;
+    ConvertingPage()->OnPageLeave();
+    ResultPage()->m_nSuccessCount = ConvertingPage()->SuccessCount();
+    ResultPage()->OnPageEnter();
+    ++m_nCurrentPage;
+    UpdateNavButtons();
+}
+
+bool CTonalboxDlg::event(QEvent* event) {
+    if (event->type() == WM_CONVERT_DONE) {
+        OnConvertDone();
+        return true;
+    }
+    return CPersistDlg::event(event);
+}
+
+void CTonalboxDlg::OnOption() {
+    COptionDlg dlg(m_settings, this);
+    dlg.exec();
+}
+
+void CTonalboxDlg::OnAbout() {
+    shell::CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+void CTonalboxDlg::OnHelp() { shell::OpenHelp(m_strProgramFolder); }
+
+void CTonalboxDlg::OnWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductWebAddress)));
+}
+
+void CTonalboxDlg::StopRun() {
+    CConvertingPage* converting = ConvertingPage();
+    if (!converting) return;
+    if (converting->IsRunning()) converting->OnCancel();
+    converting->WaitForRun();
+}
+
+void CTonalboxDlg::done(int result) {
+    StopRun();
+    CPersistDlg::done(result);
+}
+
+void CTonalboxDlg::OnDestroy() {
+    if (m_bDestroyed) return;
+    m_bDestroyed = true;
+    StopRun();
+    if (IsInitialised()) SaveSettings();
+    // The pages go from the last to the first.
+    while (!m_pages.empty()) {
+        CWizardPage* page = m_pages.back();
+        m_pages.pop_back();
+        delete page;
+    }
+    m_nPageCount = 0;
+}
+
+}  // namespace tonalbox::ui

@@ -1,0 +1,50 @@
+#include "ui/CWaitDialog.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimerEvent>
+
+#include "ui/DialogUnits.h"
+#include "ui/WizardMessages.h"
+#include "ui_wait_152.h"
+
+namespace tonalbox::ui {
+
+namespace {
+constexpr int kInitDelayMs = 100;
+}  // namespace
+
+CWaitDialog::CWaitDialog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+      m_ui(std::make_unique<Ui::Template152>()) {
+    m_ui->setupUi(this);
+    ApplyDialogTemplate(this);
+    setWindowTitle(QString());
+    setModal(false);
+}
+
+CWaitDialog::~CWaitDialog() = default;
+
+void CWaitDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the screen: the main window is not shown yet.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    if (m_nTimerId == 0) m_nTimerId = startTimer(kInitDelayMs);
+}
+
+void CWaitDialog::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_nTimerId) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    killTimer(m_nTimerId);
+    m_nTimerId = -1;  // once only
+    if (m_pNotify) QCoreApplication::postEvent(m_pNotify, new QEvent(WM_INIT_ENGINE));
+}
+
+}  // namespace tonalbox::ui
