@@ -8,7 +8,8 @@ inline constexpr const char* kProductWebAddress = "https://tonalbox.org/";
 inline constexpr const char* kProductName = "Tonalbox";
 inline constexpr const char* kProductVersion = "2.3";
 inline constexpr const char* kSupportMailAddress = "support@tonalbox.org";
-// Default tag title: a short text naming the product and its address.
-inline constexpr const char* kDefaultTagTitle = "Made with Tonalbox tonalbox.org";
+// Default tag title: a short text naming the product and its address; it
+// fits the tag's 30-byte title field.
+inline constexpr const char* kDefaultTagTitle = "Made by Tonalbox tonalbox.org";
 
 }  // namespace tonalbox

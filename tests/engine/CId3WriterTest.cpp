@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
 #include "engine/CId3Writer.h"
 #include "engine/GenreNames.h"
 
@@ -26,13 +27,7 @@ using Bytes = std::vector<unsigned char>;
 
 class Id3WriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "id3-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-        path_ = (dir_ / "song.mp3").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(tmp_.Path().empty()); }
 
     void Make(const Bytes& content) {
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
@@ -53,8 +48,9 @@ protected:
                            block.begin() + static_cast<long>(at + len));
     }
 
-    fs::path dir_;
-    std::string path_;
+    tonalbox::testsupport::TempDir tmp_{"id3-test"};
+    fs::path dir_{tmp_.Path()};
+    std::string path_{tmp_.File("song.mp3")};
 };
 
 Bytes FakeMp3(size_t size) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
 #include "engine/ConversionSettings.h"
 #include "engine/SettingsFile.h"
 
@@ -22,13 +23,7 @@ using Bytes = std::vector<unsigned char>;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "settings-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-        path_ = (dir_ / "Option.dat").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(tmp_.Path().empty()); }
 
     Bytes ReadFile(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
@@ -39,8 +34,9 @@ protected:
         out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
 
-    fs::path dir_;
-    std::string path_;
+    tonalbox::testsupport::TempDir tmp_{"settings-test"};
+    fs::path dir_{tmp_.Path()};
+    std::string path_{tmp_.File("Option.dat")};
 };
 
 // Independent encoder of the file format, written from the format table.
@@ -111,6 +107,9 @@ TEST_F(SettingsFileTest, DefaultsAreWrittenByteForByteInTheStoredOrder) {
     EXPECT_EQ(defaults.m_tag.m_strYear, "2006");
     EXPECT_EQ(defaults.m_nWavSampleRate, 22050);
     EXPECT_EQ(defaults.m_mp3.m_nBitrateIndex, 8);
+    // The default title and comment reach the tag whole.
+    EXPECT_LE(defaults.m_tag.m_strTitle.size(), 30u);
+    EXPECT_LE(defaults.m_tag.m_strComment.size(), 28u);
 }
 
 TEST_F(SettingsFileTest, EmptyTextsGiveA102ByteFile) {
