@@ -16,6 +16,8 @@ packages=(
   fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick
   # the help compiler (chmcmd)
   fp-utils
+  # the CHM viewer the desktop opens help.chm with
+  xchm
 )
 
 missing=()

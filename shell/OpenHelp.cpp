@@ -11,7 +11,7 @@ std::string HelpFilePath(const std::string& programFolder) { return programFolde
 void OpenHelp(const std::string& programFolder) {
     const QString chm = QString::fromStdString(HelpFilePath(programFolder));
     if (QFileInfo::exists(chm) && QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
-    const QString html = QString::fromStdString(programFolder + "help/index.htm");
+    const QString html = QString::fromStdString(programFolder + "help/index.html");
     if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 

@@ -11,7 +11,7 @@ namespace tonalbox::shell {
 std::string HelpFilePath(const std::string& programFolder);
 
 // Opens the help file. When the desktop has nothing that opens it, the
-// plain HTML copy of the guide (help/index.htm beside it) is tried; the
+// plain HTML copy of the guide (help/index.html beside it) is tried; the
 // outcome is not reported either way.
 void OpenHelp(const std::string& programFolder);
 

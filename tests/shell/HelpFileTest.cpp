@@ -10,8 +10,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kBin = TONALBOX_BIN_DIR;
-const char* const kPages[] = {"index.htm",   "filelist.htm",   "settag.htm",        "output.htm",
-                              "options.htm", "converting.htm", "troubleshooting.htm"};
+const char* const kPages[] = {"index.html",   "filelist.html",   "settag.html",        "output.html",
+                              "options.html", "converting.html", "troubleshooting.html"};
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -40,14 +40,14 @@ TEST(OpenHelp, OpensTheGuideOrItsPlainCopyAndOtherwiseNothing) {
     EXPECT_TRUE(recorder.urls.empty());
 
     std::filesystem::create_directories(dir.File("help"));
-    Touch(dir.File("help/index.htm"));
+    Touch(dir.File("help/index.html"));
     OpenHelp(folder);
     Touch(dir.File("help.chm"));
     OpenHelp(folder);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
     ASSERT_EQ(recorder.urls.size(), 2u);
-    EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), dir.File("help/index.htm"));
+    EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), dir.File("help/index.html"));
     EXPECT_EQ(recorder.urls[1].toLocalFile().toStdString(), dir.File("help.chm"));
 }
 

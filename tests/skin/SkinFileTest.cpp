@@ -134,17 +134,3 @@ TEST(SkinSchemeTest, PaletteTakesNamedRolesAndDerivesTheRest) {
     EXPECT_LT(pal.color(QPalette::Active, QPalette::Dark).lightness(),
               pal.color(QPalette::Active, QPalette::Button).lightness());
 }
-
-TEST(SkinSchemeTest, StyleSheetUsesTheSchemeColoursAndAValidRadius) {
-    SkinScheme s("X");
-    s.Set("Window", "#203040");
-    s.Set("Button", "#405060");
-    s.Set("ButtonBorder", "#123456");
-    s.Set("GroupTitle", "#abcdef");
-    s.Set("Radius", "99");  // out of range: the default applies
-    const QString css = s.BuildStyleSheet();
-    EXPECT_TRUE(css.contains("border: 1px solid #123456; border-radius: 3px;")) << css.toStdString();
-    EXPECT_TRUE(css.contains("color: #abcdef")) << css.toStdString();
-    s.Set("Radius", "0");
-    EXPECT_TRUE(s.BuildStyleSheet().contains("border-radius: 0px;"));
-}

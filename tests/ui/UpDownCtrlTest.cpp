@@ -11,9 +11,13 @@ using tonalbox::ui::CUpDownCtrl;
 
 namespace {
 
-struct UpDownFixture : ::testing::Test {
+// Made first, so that the application exists before the widgets.
+struct AppFirst {
+    AppFirst() { tonalbox::dialog_tests::EnsureApp(); }
+};
+
+struct UpDownFixture : ::testing::Test, AppFirst {
     void SetUp() override {
-        tonalbox::dialog_tests::EnsureApp();
         upDown.SetBuddy(&edit);
         upDown.SetRange(0, 9);
         upDown.SetPos(5);
