@@ -176,7 +176,7 @@ QString SkinScheme::BuildStyleSheet() const {
                .arg(Css(windowTop), Css(windowBottom));
     css += QStringLiteral(
                "QPushButton { color: %1; border: 1px solid %2; border-radius: %3px; "
-               "padding: 1px 8px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+               "padding: 1px 3px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
                "stop:0 %4, stop:1 %5); }\n")
                .arg(Css(buttonText), Css(buttonBorder), QString::number(radius),
                     Css(buttonTop), Css(buttonBottom));
