@@ -5,8 +5,24 @@
 #include <cstdlib>
 
 #include "engine/GenreNames.h"
+#include "engine/OptionValues.h"
 
 namespace tonalbox::cli {
+
+namespace {
+
+// The list entries for the values from position `first` on, labelled as the
+// dialog shows them ("22050 Hz", "128k").
+template <std::size_t N>
+std::vector<Choice> LabelledValues(const std::array<int, N>& values, std::size_t first,
+                                   const char* unit) {
+    std::vector<Choice> choices;
+    for (std::size_t i = first; i < N; ++i)
+        choices.push_back({std::to_string(values[i]) + unit, values[i], {}});
+    return choices;
+}
+
+}  // namespace
 
 std::string NormalizeChoice(const std::string& text) {
     std::string out;
@@ -64,10 +80,8 @@ std::string ChoiceList::ValidValues() const {
 }
 
 const ChoiceList& WavSampleRates() {
-    static const ChoiceList list{
-        "WAV sample rate",
-        {{"11025 Hz", 11025, {}}, {"22050 Hz", 22050, {}}, {"44100 Hz", 44100, {}}},
-        true};
+    static const ChoiceList list{"WAV sample rate", LabelledValues(kWavSampleRates, 0, " Hz"),
+                                 true};
     return list;
 }
 
@@ -77,11 +91,12 @@ const ChoiceList& WavChannelChoices() {
 }
 
 const ChoiceList& Mp3SampleRates() {
-    static const ChoiceList list{"MP3 sample rate",
-                                 {{"Same as input", 0, {"same"}},
-                                  {"11025 Hz", 11025, {}},
-                                  {"22050 Hz", 22050, {}},
-                                  {"44100 Hz", 44100, {}}},
+    static const ChoiceList list{"MP3 sample rate", [] {
+                                     std::vector<Choice> c{{"Same as input", 0, {"same"}}};
+                                     auto rates = LabelledValues(kMp3SampleRates, 1, " Hz");
+                                     c.insert(c.end(), rates.begin(), rates.end());
+                                     return c;
+                                 }(),
                                  true};
     return list;
 }
@@ -132,22 +147,7 @@ const ChoiceList& Presets() {
 }
 
 const ChoiceList& Bitrates() {
-    static const ChoiceList list{"bitrate",
-                                 {{"32k", 32, {}},
-                                  {"40k", 40, {}},
-                                  {"48k", 48, {}},
-                                  {"56k", 56, {}},
-                                  {"64k", 64, {}},
-                                  {"80k", 80, {}},
-                                  {"96k", 96, {}},
-                                  {"112k", 112, {}},
-                                  {"128k", 128, {}},
-                                  {"160k", 160, {}},
-                                  {"192k", 192, {}},
-                                  {"224k", 224, {}},
-                                  {"256k", 256, {}},
-                                  {"320k", 320, {}}},
-                                 true};
+    static const ChoiceList list{"bitrate", LabelledValues(kBitrates, 0, "k"), true};
     return list;
 }
 

@@ -9,7 +9,7 @@
 namespace tonalbox::cli {
 
 struct Choice {
-    const char* label;  // as the Options dialog shows it
+    std::string label;  // as the Options dialog shows it
     int value;          // the stored value for the list position
     std::vector<std::string> aliases;  // further accepted spellings
 };

@@ -7,30 +7,17 @@
 #include <array>
 
 #include "ui/CUpDownCtrl.h"
+#include "engine/OptionValues.h"
 #include "ui/DialogDataExchange.h"
 #include "ui/DialogUnits.h"
 #include "shell/AppMessageBox.h"
 #include "ui_option_145.h"
 
 namespace tonalbox::ui {
-namespace {
 
-constexpr std::array<int, 3> kWavSampleRates = {11025, 22050, 44100};
-constexpr std::array<int, 4> kMp3SampleRates = {0, 11025, 22050, 44100};
-constexpr std::array<int, 14> kBitrates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-constexpr int kQualityMin = 0;
-constexpr int kQualityMax = 9;
-
-template <std::size_t N>
-int At(const std::array<int, N>& table, int position) {
-    return position >= 0 && static_cast<std::size_t>(position) < N ? table[static_cast<std::size_t>(position)] : 0;
-}
-
-}  // namespace
-
-int COptionDlg::WavSampleRateAt(int position) { return At(kWavSampleRates, position); }
-int COptionDlg::Mp3SampleRateAt(int position) { return At(kMp3SampleRates, position); }
-int COptionDlg::BitrateAt(int position) { return At(kBitrates, position); }
+int COptionDlg::WavSampleRateAt(int position) { return ValueAt(kWavSampleRates, position); }
+int COptionDlg::Mp3SampleRateAt(int position) { return ValueAt(kMp3SampleRates, position); }
+int COptionDlg::BitrateAt(int position) { return ValueAt(kBitrates, position); }
 
 COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::Template145>()), m_settings(settings) {
@@ -40,7 +27,7 @@ COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
     DataToControls();
 
     m_ui->idc_1075->SetBuddy(m_ui->idc_1076);
-    m_ui->idc_1075->SetRange(kQualityMin, kQualityMax);
+    m_ui->idc_1075->SetRange(kVbrQualityMin, kVbrQualityMax);
     m_ui->idc_1075->SetPos(m_nQuality);
 
     ApplyEncodeModeRule();
@@ -95,10 +82,10 @@ bool COptionDlg::ControlsToData() {
     QString message;
     if (!quality) {
         message = QStringLiteral("Please enter an integer.");
-    } else if (*quality < kQualityMin || *quality > kQualityMax) {
+    } else if (*quality < kVbrQualityMin || *quality > kVbrQualityMax) {
         message = QStringLiteral("Please enter an integer between %1 and %2.")
-                      .arg(kQualityMin)
-                      .arg(kQualityMax);
+                      .arg(kVbrQualityMin)
+                      .arg(kVbrQualityMax);
     }
     if (!message.isEmpty()) {
         shell::AppMessageBox(message.toStdString(), this);
