@@ -185,8 +185,10 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputP
                                                &m_frontEnd, kMp3RenderEnd, kFullBar,
                                                m_frontEnd.CancelFlag());
         if (Cancelled()) {
-            // A cut-off MP3 is no output: remove it and end the run.
-            std::remove(outputPath.c_str());
+            // A cut-off MP3 is no output: remove it and end the run. An
+            // encode that failed before finishing a file wrote nothing of
+            // ours to remove (the name may even be another file's).
+            if (encoded == 1) std::remove(outputPath.c_str());
             return Outcome::Cancelled;
         }
         if (encoded != 1) return Outcome::Next;

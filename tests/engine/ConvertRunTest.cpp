@@ -298,6 +298,25 @@ TEST_F(ConvertRun, EmptyPieceShowsAFullBarAndIsConverted) {
     ExpectCleanEnd();
 }
 
+TEST_F(ConvertRun, CancelDuringAFailedEncodeLeavesTheOutputNameAlone) {
+    // The output name is taken by a folder the encoder cannot replace;
+    // Cancel comes while its message shows. The folder is not ours to remove.
+    std::filesystem::create_directories(Out("a.mp3"));
+    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
+    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Message && e.text == "Error creating output file ") fe.CancelFlag() = 1;
+    };
+
+    Run(settings, paths);
+
+    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Error creating output file "});
+    EXPECT_TRUE(platform::IsDirectory(Out("a.mp3")));
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_FALSE(platform::FileExists(Out("b.mp3")));
+    ExpectCleanEnd();
+}
+
 TEST_F(ConvertRun, FailedWavCopyIsReportedAndNotCounted) {
     std::filesystem::create_directories(Out("a.wav"));  // the output name is taken by a folder
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
