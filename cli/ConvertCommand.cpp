@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <system_error>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include "engine/CConversionRun.h"
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertThreadProc.h"
+#include "engine/OutputNaming.h"
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "platform/ProgramPaths.h"
@@ -59,6 +61,17 @@ void EnsureFolder(const std::string& folder) {
     if (folder.empty() || platform::IsDirectory(folder)) return;
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
+}
+
+// True when two entries of the list would be written to one output file.
+// Parallel runs must not produce such a pair at the same time: both would
+// find the name free, and both would write into one file.
+bool SharesAnOutput(const JobQueue& queue, const ConversionSettings& settings) {
+    std::set<std::string> outputs;
+    for (int i = 0; i < queue.Total(); ++i) {
+        if (!outputs.insert(OutputPathFor(queue.Path(i), settings)).second) return true;
+    }
+    return false;
 }
 
 struct Job {
@@ -135,7 +148,10 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
                                               : settings.m_strOutputFolder.c_str());
     }
 
-    const int jobCount = std::max(1, std::min(cl.jobs, queue.Total()));
+    // One run takes such a list in order, so the second of a pair asks or
+    // replaces as it would in the window.
+    const int jobCount =
+        SharesAnOutput(queue, settings) ? 1 : std::max(1, std::min(cl.jobs, queue.Total()));
     Console::Options consoleOptions;
     consoleOptions.progressBar = io.errIsTerminal;
     consoleOptions.canAsk = io.inIsTerminal && io.errIsTerminal;

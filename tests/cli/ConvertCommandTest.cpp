@@ -226,6 +226,25 @@ TEST_F(ConvertCommand, ParallelJobsConvertAFolderInFull) {
     EXPECT_TRUE(NoCaptureFilesLeft());
 }
 
+TEST_F(ConvertCommand, ParallelJobsNeverWriteOneOutputTwiceAtOnce) {
+    // Two pieces of one name in different folders and a common output
+    // folder: the second finds the first's output and is asked about it.
+    fs::create_directories(Src("x"));
+    fs::create_directories(Src("y"));
+    ASSERT_TRUE(WritePiece(Src("x/a.mid"), 2));
+    ASSERT_TRUE(WritePiece(Src("y/a.mid"), 2));
+    const auto result = Convert({"-j", "2", "--no-overwrite", "-f", "wav", "-o", Out(""),
+                                 Src("x/a.mid"), Src("y/a.mid")});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(result.out, "Total files: 2, converted: 1\n");
+    EXPECT_NE(result.err.find("the file: " + Out("a.wav") + " have exist. writeover it? [y/N] n\n"),
+              std::string::npos)
+        << result.err;
+    testsupport::WavFile wav;
+    EXPECT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_TRUE(NoCaptureFilesLeft());
+}
+
 TEST_F(ConvertCommand, InterruptCancelsLikeTheCancelButton) {
     bool sent = false;
     const auto result = Convert({"-o", Out(""), Piece("long.mid", 600), Piece("next.mid")},
