@@ -28,9 +28,10 @@ public:
     static constexpr int kPollMs = 100;
     static constexpr int kTailMs = 1000;
     // Polls without any movement of the play position after which the
-    // performance is taken as ended (5 s of rendered audio; even the
-    // slowest tempo moves the position within that time).
-    static constexpr int kStallPolls = 50;
+    // performance is taken as ended (18 s of rendered audio). The slowest
+    // a file can go is one tick per quarter at 0xFFFFFF us per quarter, a
+    // tick every 16.8 s; anything shorter would cut such a piece off.
+    static constexpr int kStallPolls = 180;
 
     // job must hold a settings record, a path list and a front end.
     explicit CConversionRun(const ConvertJob& job);

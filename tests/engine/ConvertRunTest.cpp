@@ -12,6 +12,7 @@
 #include "engine/ConvertThreadProc.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/SoundFontCatalog.h"
+#include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
@@ -232,6 +233,27 @@ TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
     const auto percents = m_frontEnd.Texts(IConvertFrontEnd::kPercent);
     ASSERT_EQ(percents.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(percents[i], std::to_string(values[i]) + "%");
+}
+
+TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
+    // One tick per quarter at the slowest tempo a file can hold: the play
+    // position moves once every 16.8 s, and the piece is two ticks long.
+    testsupport::MidiFileWriter writer(1, 1);
+    writer.Tempo(0, 0, 0xFFFFFF);
+    writer.Note(0, 0, 2, 0, 60, 100);
+    ASSERT_TRUE(writer.Write(Src("slow.mid")));
+    VectorPathList paths({Src("slow.mid")});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    Run(settings, paths);
+
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("slow.wav"))) << wav.Error();
+    const double music = 2 * 0xFFFFFF / 1e6;
+    EXPECT_GE(wav.Seconds(), music + 0.9);
+    EXPECT_LE(wav.Seconds(), music + 1.3);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
 }
 
 TEST_F(ConvertRun, WavOutputFollowsTheWavSettings) {
