@@ -67,7 +67,9 @@ bool CConversionRun::Start() {
     // and resampled by the encoder when asked to.
     int pathType = DMUS_APATH_DYNAMIC_STEREO;
     int sampleRate = 22050;
-    if (m_settings.m_nOutputFormat == 0) {
+    // Anything but MP3 is produced as WAV (as the output step and the
+    // output name do), so it is rendered by the WAV settings.
+    if (m_settings.m_nOutputFormat != 1) {
         if (m_settings.m_nWavChannels == 1) pathType = DMUS_APATH_DYNAMIC_MONO;
         sampleRate = m_settings.m_nWavSampleRate;
     } else if (m_settings.m_mp3.m_nChannelMode == 3) {

@@ -235,6 +235,22 @@ TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
     for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(percents[i], std::to_string(values[i]) + "%");
 }
 
+TEST_F(ConvertRun, UnknownOutputFormatIsRenderedAndWrittenAsWav) {
+    // A hand-edited settings file may hold a format number of its own.
+    VectorPathList paths({Piece("a.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), 7);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    Run(settings, paths);
+
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_EQ(wav.sampleRate, 11025u);
+    EXPECT_EQ(wav.channels, 1u);
+    EXPECT_EQ(m_frontEnd.ProgressValues().back(), 100);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+}
+
 TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
     // One tick per quarter at the slowest tempo a file can hold: the play
     // position moves once every 16.8 s, and the piece is two ticks long.
