@@ -56,9 +56,11 @@ bool Console::Ask(const std::string& question) {
         }
         std::fprintf(m_out, "%s[y/N] ", question.c_str());
         std::fflush(m_out);
+        m_asking = true;
     }
     // Read the answer without holding the output lock, so that the other
-    // jobs' messages are not held up; their bar updates wait for it.
+    // jobs' messages are not held up; their bar updates wait for it (a bar
+    // drawn now would wipe out the question).
     std::string answer;
     for (;;) {
         const int c = std::fgetc(m_input);
@@ -74,6 +76,7 @@ bool Console::Ask(const std::string& question) {
         ++first;
     const bool yes = first < answer.size() && (answer[first] == 'y' || answer[first] == 'Y');
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_asking = false;
     if (m_barShown) m_barShown = false;  // the answer's newline moved us on
     DrawBarLocked(true);
     return yes;
@@ -152,7 +155,7 @@ void Console::ClearBarLocked() {
 }
 
 void Console::DrawBarLocked(bool force) {
-    if (m_options.quiet || !m_options.progressBar) return;
+    if (m_options.quiet || !m_options.progressBar || m_asking) return;
     const auto now = std::chrono::steady_clock::now();
     if (!force && m_barShown && now - m_lastDraw < kRedrawPeriod) return;
     m_lastDraw = now;

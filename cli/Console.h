@@ -58,6 +58,7 @@ private:
     std::mutex m_askMutex;
     std::vector<Slot> m_slots;
     bool m_barShown = false;
+    bool m_asking = false;  // a question waits for its answer on the terminal
     std::chrono::steady_clock::time_point m_lastDraw{};
 };
 

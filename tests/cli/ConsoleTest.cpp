@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 #include <string>
 
 #include "cli/Console.h"
@@ -81,6 +86,48 @@ TEST(Console, QuestionOnATerminalTakesTheAnswer) {
     EXPECT_TRUE(console.Ask("q4 "));
     EXPECT_FALSE(console.Ask("q5 ")) << "end of input is No";
     EXPECT_EQ(out.Text(), "q1 [y/N] q2 [y/N] q3 [y/N] q4 [y/N] q5 [y/N] ");
+}
+
+TEST(Console, BarOfAnotherJobWaitsWhileAQuestionIsOpen) {
+    int in[2], out[2];
+    ASSERT_EQ(::pipe(in), 0);
+    ASSERT_EQ(::pipe(out), 0);
+    std::FILE* input = ::fdopen(in[0], "r");
+    std::FILE* output = ::fdopen(out[1], "w");
+    ASSERT_TRUE(input && output);
+    Console::Options options;
+    options.canAsk = true;
+    options.progressBar = true;
+    options.width = 80;
+    Console console(output, input, options, 2);
+    console.FileStarted(0, "1/2", "a.mid...");
+    console.FileStarted(1, "2/2", "b.mid...");
+
+    bool yes = false;
+    std::thread asker([&] { yes = console.Ask("q "); });
+    // Everything up to the open question.
+    std::string shown;
+    char c;
+    while (shown.size() < 8 || shown.substr(shown.size() - 8) != "q [y/N] ") {
+        ASSERT_EQ(::read(out[0], &c, 1), 1);
+        shown.push_back(c);
+    }
+    console.Progress(1, 50);
+    console.Progress(1, 100);
+    ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    char rest[256];
+    const ssize_t drawn = ::read(out[0], rest, sizeof rest);
+    EXPECT_LE(drawn, 0) << "the question was drawn over: "
+                        << std::string(rest, static_cast<size_t>(std::max<ssize_t>(drawn, 0)));
+
+    ASSERT_EQ(::write(in[1], "y\n", 2), 2);
+    asker.join();
+    EXPECT_TRUE(yes);
+    console.Finish();
+    std::fclose(output);
+    std::fclose(input);
+    ::close(in[1]);
+    ::close(out[0]);
 }
 
 TEST(Console, BarLineShowsEveryRunningJob) {
