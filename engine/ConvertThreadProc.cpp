@@ -12,7 +12,11 @@ ConvertJob g_job;
 }  // namespace
 
 int RunConversion(const ConvertJob& job) {
-    if (job.settings == nullptr || job.paths == nullptr || job.frontEnd == nullptr) return 0;
+    if (job.settings == nullptr || job.paths == nullptr || job.frontEnd == nullptr) {
+        // Nothing to convert, but a front end still waits for the end.
+        if (job.frontEnd != nullptr) job.frontEnd->ConvertDone();
+        return 0;
+    }
     CConversionRun run(job);
     return run.Run();
 }

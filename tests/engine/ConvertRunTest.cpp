@@ -427,6 +427,18 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
     EXPECT_TRUE(m_temp.CaptureFiles().empty());
 }
 
+TEST_F(ConvertRun, IncompleteJobStillEndsWithTheEndNotice) {
+    VectorPathList paths({Piece("a.mid", 1)});
+    ConvertJob job;
+    job.paths = &paths;
+    job.frontEnd = &m_frontEnd;  // no settings
+    EXPECT_EQ(RunConversion(job), 0);
+    EXPECT_EQ(m_frontEnd.DoneCount(), 1);
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
+    EXPECT_FALSE(platform::FileExists(Out("a.wav")));
+    EXPECT_FALSE(platform::FileExists(Out("a.mp3")));
+}
+
 TEST_F(ConvertRun, ThreadProcRunsThePublishedJob) {
     VectorPathList paths({Piece("a.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
