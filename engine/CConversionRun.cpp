@@ -110,6 +110,12 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
 
     const std::string output = OutputPathFor(source, m_settings);
+    // A MIDI file named like its output ("x.wav" to WAV) would be
+    // overwritten by its own audio: skip it rather than lose it.
+    if (platform::IsSameFile(source, output)) {
+        m_frontEnd.ShowMessage(Format(kOutputIsSource, output));
+        return Outcome::Next;
+    }
     if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
         if (!m_frontEnd.AskYesNo(Format(kOverwriteQuestion, output))) return Outcome::Next;
     }

@@ -21,6 +21,8 @@ public:
     static constexpr const char* kOverwriteQuestion = "the file: %s have exist. writeover it? ";
     static constexpr const char* kErrorLoadingFile = "Error loading file";
     static constexpr const char* kCanNotWriteFile = "Can not write file: %s.";
+    static constexpr const char* kOutputIsSource =
+        "The output file would replace its own MIDI file: %s.";
     static constexpr const char* kCanNotCreateTempFile =
         "Can not create a temporary file in: %s.";
 

@@ -31,6 +31,8 @@ std::string FileNameOf(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// True when both paths name one existing file (links followed).
+bool IsSameFile(const std::string& a, const std::string& b);
 // True when a new file can be created in the folder.
 bool IsWritableFolder(const std::string& folder);
 

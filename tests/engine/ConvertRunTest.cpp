@@ -161,6 +161,28 @@ TEST_F(ConvertRun, SameAsSourcePutsTheOutputNextToTheSource) {
     ExpectCleanEnd();
 }
 
+TEST_F(ConvertRun, AMidiFileNamedLikeItsOutputIsNeverOverwritten) {
+    // "song.wav" holding MIDI data, converted to WAV next to itself.
+    const std::string midi = Piece("song.mid", 1);
+    const std::string named = Src("song.wav");
+    std::filesystem::rename(midi, named);
+    const std::string before = ReadText(named);
+    VectorPathList paths({named, Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_bSameAsSource = 1;
+
+    Run(settings, paths);
+
+    EXPECT_EQ(ReadText(named), before);
+    ASSERT_EQ(m_frontEnd.Messages().size(), 1u);
+    EXPECT_EQ(m_frontEnd.Messages()[0],
+              "The output file would replace its own MIDI file: " + named + ".");
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    WavFile b;
+    EXPECT_TRUE(b.Read(Src("b.wav"))) << b.Error();
+    ExpectCleanEnd();
+}
+
 TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 4), Piece("c.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
