@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -65,10 +66,19 @@ void CFileListPage::AppendFiles(const QStringList& paths) {
 }
 
 void CFileListPage::OnAdd() {
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters({QStringLiteral("Midi Music(*.mid)"), allFiles});
+    // "*.*" stands for every file, also one without a dot in its name.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, allFiles](const QString& filter) {
+        if (filter != allFiles) return;
+        if (auto* model = dialog.findChild<QFileSystemModel*>())
+            model->setNameFilters({QStringLiteral("*")});
+    });
+    if (dialog.exec() != QDialog::Accepted) return;
     // Every file chosen is added, however long the selection.
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QString(), QString(), QStringLiteral("Midi Music(*.mid);;All Files (*.*)"));
-    AppendFiles(files);
+    AppendFiles(dialog.selectedFiles());
 }
 
 void CFileListPage::OnDelete() {

@@ -2,11 +2,15 @@
 // dropped files, and the path list as the run reads it.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileSystemModel>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 
 #include <atomic>
@@ -117,6 +121,41 @@ TEST_F(FileListPage, CancelledAddAddsNothing) {
     });
     Press(Button(1010));
     EXPECT_EQ(m_page.PathCount(), 0);
+}
+
+TEST_F(FileListPage, AllFilesFilterShowsFilesWithoutADot) {
+    ASSERT_TRUE(WriteMidi(m_dir.File("song"), 1));
+    QStringList shownByMidi;
+    QStringList shownByAll;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (!fd) return false;
+        auto* model = fd->findChild<QFileSystemModel*>();
+        EXPECT_NE(model, nullptr);
+        if (!model) {
+            fd->reject();
+            return true;
+        }
+        const QStringList names{QStringLiteral("song"), QStringLiteral("a.mid"), QStringLiteral("notes.txt")};
+        for (const QString& n : names)
+            if (QDir::match(model->nameFilters(), n)) shownByMidi << n;
+        // The user picks the second filter in the dialog's type list.
+        auto* types = fd->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        EXPECT_NE(types, nullptr);
+        if (types) {
+            types->setFocus();
+            QTest::keyClick(types, Qt::Key_Down);
+        }
+        EXPECT_EQ(fd->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
+        for (const QString& n : names)
+            if (QDir::match(model->nameFilters(), n)) shownByAll << n;
+        return AnswerFileDialog(modal, QString::fromStdString(m_dir.Path()), QStringLiteral("song"));
+    });
+    Press(Button(1010));
+    EXPECT_EQ(shownByMidi, QStringList{QStringLiteral("a.mid")});
+    EXPECT_EQ(shownByAll, (QStringList{"song", "a.mid", "notes.txt"}));
+    EXPECT_EQ(Paths(), QStringList{P("song")});
+    EXPECT_EQ(Names(), QStringList{QStringLiteral("song")});
 }
 
 TEST_F(FileListPage, DeleteRemovesTheClickedEntryFromBothListsOnce) {
