@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,9 +92,18 @@ inline void Press(QAbstractButton* b) {
 inline bool AnswerFileDialog(QWidget* modal, const QString& folder, const QString& selection) {
     auto* fd = qobject_cast<QFileDialog*>(modal);
     if (!fd) return false;
+    // OK is pressed from a queued call, not from inside the answerer's
+    // timer: a "File not found" box that OK may raise is then answered by
+    // the next poll (a timer is not re-entered while its slot runs), and the
+    // dialog is answered again.
+    if (fd->property("answerPending").toBool()) return true;
+    fd->setProperty("answerPending", true);
     fd->setDirectory(folder);
     fd->selectFile(selection);
-    static_cast<QDialog*>(fd)->accept();  // QFileDialog::accept, as OK
+    QTimer::singleShot(0, fd, [fd] {
+        fd->setProperty("answerPending", false);
+        static_cast<QDialog*>(fd)->accept();  // QFileDialog::accept, as OK
+    });
     return true;
 }
 
