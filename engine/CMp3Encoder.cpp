@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/ProgramPaths.h"
-#include "platform/lame_enc/LameEncInterface.h"
+#include "platform/lame_enc/LameEncEntryPoints.h"
 
 namespace tonalbox {
 
@@ -94,7 +94,7 @@ void Report(IConvertFrontEnd* frontEnd, const char* text) {
 
 // Everything one encode holds. Whatever is still held when the encode ends
 // is given back in reverse order: buffers, stream, files, module.
-class EncodeSession {
+class EncodeSession : public LameEncEntryPoints {
 public:
     EncodeSession() = default;
     EncodeSession(const EncodeSession&) = delete;
@@ -107,13 +107,6 @@ public:
     }
 
     void* module = nullptr;
-    BEINITSTREAM beInitStream = nullptr;
-    BEENCODECHUNK beEncodeChunk = nullptr;
-    BEDEINITSTREAM beDeinitStream = nullptr;
-    BECLOSESTREAM beCloseStream = nullptr;
-    BEVERSION beVersion = nullptr;
-    BEWRITEVBRHEADER beWriteVBRHeader = nullptr;
-    BEWRITEINFOTAG beWriteInfoTag = nullptr;
 
     FILE* wav = nullptr;
     FILE* mp3 = nullptr;
@@ -128,23 +121,6 @@ public:
             if (module) return true;
         }
         return false;
-    }
-
-    template <typename Fn>
-    Fn Resolve(const char* name) {
-        return reinterpret_cast<Fn>(::dlsym(module, name));
-    }
-
-    bool ResolveAll() {
-        beInitStream = Resolve<BEINITSTREAM>(TEXT_BEINITSTREAM);
-        beEncodeChunk = Resolve<BEENCODECHUNK>(TEXT_BEENCODECHUNK);
-        beDeinitStream = Resolve<BEDEINITSTREAM>(TEXT_BEDEINITSTREAM);
-        beCloseStream = Resolve<BECLOSESTREAM>(TEXT_BECLOSESTREAM);
-        beVersion = Resolve<BEVERSION>(TEXT_BEVERSION);
-        beWriteVBRHeader = Resolve<BEWRITEVBRHEADER>(TEXT_BEWRITEVBRHEADER);
-        beWriteInfoTag = Resolve<BEWRITEINFOTAG>(TEXT_BEWRITEINFOTAG);  // optional
-        return beInitStream && beEncodeChunk && beDeinitStream && beCloseStream && beVersion &&
-               beWriteVBRHeader;
     }
 
     void ReleaseBuffers() {
@@ -188,7 +164,7 @@ int Encode(const std::vector<std::string>& modulePaths, const std::string& wavPa
         Report(frontEnd, "error loading lame_enc.DLL");
         return 0;
     }
-    if (!s.ResolveAll()) {
+    if (!s.Resolve(s.module)) {
         Report(frontEnd, "Unable to get LAME interfaces!");
         return 0;
     }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/lame_enc/LameEncInterface.h"
+#include "platform/lame_enc/LameEncEntryPoints.h"
 #include "tests/support/Mp3Probe.h"
 #include "tests/support/WavTestWriter.h"
 
@@ -46,19 +46,12 @@ std::vector<char> ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class LameEncTest : public ::testing::Test {
+class LameEncTest : public ::testing::Test, protected LameEncEntryPoints {
 protected:
     void SetUp() override {
         module = ::dlopen((std::string(TONALBOX_BIN_DIR) + "/lame_enc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(module, nullptr) << ::dlerror();
-        init = reinterpret_cast<BEINITSTREAM>(::dlsym(module, TEXT_BEINITSTREAM));
-        encode = reinterpret_cast<BEENCODECHUNK>(::dlsym(module, TEXT_BEENCODECHUNK));
-        deinit = reinterpret_cast<BEDEINITSTREAM>(::dlsym(module, TEXT_BEDEINITSTREAM));
-        close = reinterpret_cast<BECLOSESTREAM>(::dlsym(module, TEXT_BECLOSESTREAM));
-        version = reinterpret_cast<BEVERSION>(::dlsym(module, TEXT_BEVERSION));
-        vbrHeader = reinterpret_cast<BEWRITEVBRHEADER>(::dlsym(module, TEXT_BEWRITEVBRHEADER));
-        infoTag = reinterpret_cast<BEWRITEINFOTAG>(::dlsym(module, TEXT_BEWRITEINFOTAG));
-        ASSERT_TRUE(init && encode && deinit && close && version && vbrHeader && infoTag);
+        ASSERT_TRUE(Resolve(module) && beWriteInfoTag);
         folder = fs::temp_directory_path() / ("tonalbox_lameenc_" + std::to_string(::getpid()) + "_" +
                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder);
@@ -74,7 +67,7 @@ protected:
     Mp3Facts EncodeToFile(BE_CONFIG config, int channels, double seconds, const std::string& name,
                           bool writeTag = true) {
         DWORD chunk = 0, size = 0;
-        EXPECT_EQ(init(&config, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
+        EXPECT_EQ(beInitStream(&config, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
         const auto samples = WavTestWriter::TestSignal(static_cast<int>(config.format.LHV1.dwSampleRate),
                                                        channels, seconds);
         const std::string path = (folder / name).string();
@@ -83,30 +76,23 @@ protected:
         for (size_t at = 0; at < samples.size(); at += chunk) {
             const DWORD n = static_cast<DWORD>(std::min<size_t>(chunk, samples.size() - at));
             DWORD bytes = 0;
-            EXPECT_EQ(encode(stream, n, const_cast<SHORT*>(&samples[at]), buffer.data(), &bytes),
+            EXPECT_EQ(beEncodeChunk(stream, n, const_cast<SHORT*>(&samples[at]), buffer.data(), &bytes),
                       BE_ERR_SUCCESSFUL);
             EXPECT_LE(bytes, size);
             out.write(reinterpret_cast<const char*>(buffer.data()), bytes);
         }
         DWORD bytes = 0;
-        EXPECT_EQ(deinit(stream, buffer.data(), &bytes), BE_ERR_SUCCESSFUL);
+        EXPECT_EQ(beDeinitStream(stream, buffer.data(), &bytes), BE_ERR_SUCCESSFUL);
         out.write(reinterpret_cast<const char*>(buffer.data()), bytes);
         out.close();
-        EXPECT_EQ(close(stream), BE_ERR_SUCCESSFUL);
+        EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
         if (writeTag) {
-            EXPECT_EQ(infoTag(stream, path.c_str()), BE_ERR_SUCCESSFUL);
+            EXPECT_EQ(beWriteInfoTag(stream, path.c_str()), BE_ERR_SUCCESSFUL);
         }
         return Mp3Probe::Read(path);
     }
 
     void* module = nullptr;
-    BEINITSTREAM init = nullptr;
-    BEENCODECHUNK encode = nullptr;
-    BEDEINITSTREAM deinit = nullptr;
-    BECLOSESTREAM close = nullptr;
-    BEVERSION version = nullptr;
-    BEWRITEVBRHEADER vbrHeader = nullptr;
-    BEWRITEINFOTAG infoTag = nullptr;
     HBE_STREAM stream = 0;
     fs::path folder;
 };
@@ -114,7 +100,7 @@ protected:
 TEST_F(LameEncTest, VersionNamesTheInterfaceAndLame) {
     BE_VERSION v;
     std::memset(&v, 0xAB, sizeof v);
-    version(&v);
+    beVersion(&v);
     EXPECT_EQ(v.byDLLMajorVersion, 1);
     EXPECT_EQ(v.byDLLMinorVersion, 32);
     EXPECT_EQ(v.byMajorVersion, 3);
@@ -136,34 +122,34 @@ TEST_F(LameEncTest, ChunkAndBufferSizesFollowTheFrameAndChannels) {
         BE_CONFIG c = Lhv1(k.rate, k.mode, 128);
         c.format.LHV1.dwReSampleRate = k.resample;
         DWORD chunk = 0, size = 0;
-        ASSERT_EQ(init(&c, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
+        ASSERT_EQ(beInitStream(&c, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
         EXPECT_EQ(chunk, k.chunk) << k.rate << " mode " << k.mode;
         const double outPerChannel = 1.25 * k.chunk / (k.mode == BE_MP3_MODE_MONO ? 1 : 2) *
                                      (k.resample ? double(k.resample) / k.rate : 1.0);
         EXPECT_GE(size, outPerChannel + 7200);
-        EXPECT_EQ(close(stream), BE_ERR_SUCCESSFUL);
-        EXPECT_EQ(infoTag(stream, nullptr), BE_ERR_INVALID_FORMAT_PARAMETERS);
+        EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
+        EXPECT_EQ(beWriteInfoTag(stream, nullptr), BE_ERR_INVALID_FORMAT_PARAMETERS);
     }
 }
 
 TEST_F(LameEncTest, RejectsBadRecords) {
     DWORD chunk = 0, size = 0;
     BE_CONFIG c = Lhv1(22050, 4, 128);
-    EXPECT_EQ(init(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
+    EXPECT_EQ(beInitStream(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
     c = Lhv1(0, BE_MP3_MODE_STEREO, 128);
-    EXPECT_EQ(init(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
+    EXPECT_EQ(beInitStream(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
     c = Lhv1(22050, BE_MP3_MODE_STEREO, 128);
     c.dwConfig = 7;
-    EXPECT_EQ(init(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT);
-    EXPECT_EQ(init(nullptr, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
+    EXPECT_EQ(beInitStream(&c, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT);
+    EXPECT_EQ(beInitStream(nullptr, &chunk, &size, &stream), BE_ERR_INVALID_FORMAT_PARAMETERS);
     // Handles that were never given out.
     BYTE out[16];
     DWORD bytes = 99;
-    EXPECT_EQ(encode(12345, 0, nullptr, out, &bytes), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beEncodeChunk(12345, 0, nullptr, out, &bytes), BE_ERR_INVALID_HANDLE);
     EXPECT_EQ(bytes, 0u);
-    EXPECT_EQ(deinit(12345, out, &bytes), BE_ERR_INVALID_HANDLE);
-    EXPECT_EQ(close(12345), BE_ERR_INVALID_HANDLE);
-    EXPECT_EQ(infoTag(12345, "x.mp3"), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beDeinitStream(12345, out, &bytes), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beCloseStream(12345), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beWriteInfoTag(12345, "x.mp3"), BE_ERR_INVALID_HANDLE);
 }
 
 TEST_F(LameEncTest, StreamLifetimeAroundTheInfoFrame) {
@@ -173,19 +159,19 @@ TEST_F(LameEncTest, StreamLifetimeAroundTheInfoFrame) {
     BYTE out[16];
     DWORD bytes = 0;
     SHORT pcm[4] = {};
-    EXPECT_EQ(encode(stream, 4, pcm, out, &bytes), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beEncodeChunk(stream, 4, pcm, out, &bytes), BE_ERR_INVALID_HANDLE);
     const std::string path = (folder / "a.mp3").string();
-    EXPECT_EQ(vbrHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
     EXPECT_EQ(Mp3Probe::Read(path).infoTag, "Info");
-    EXPECT_EQ(vbrHeader(path.c_str()), BE_ERR_INVALID_HANDLE);
-    EXPECT_EQ(infoTag(stream, path.c_str()), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beWriteInfoTag(stream, path.c_str()), BE_ERR_INVALID_HANDLE);
 
     // Without it, beCloseStream ends the stream.
     BE_CONFIG c = Lhv1(22050, BE_MP3_MODE_JSTEREO, 128);
     c.format.LHV1.bWriteVBRHeader = 0;
     const Mp3Facts facts = EncodeToFile(c, 2, 0.5, "b.mp3", false);
     EXPECT_EQ(facts.infoTag, "");
-    EXPECT_EQ(infoTag(stream, path.c_str()), BE_ERR_INVALID_HANDLE);
+    EXPECT_EQ(beWriteInfoTag(stream, path.c_str()), BE_ERR_INVALID_HANDLE);
 }
 
 TEST_F(LameEncTest, InfoFrameIsNotWrittenIntoAFileThatIsNoMp3) {
@@ -194,7 +180,7 @@ TEST_F(LameEncTest, InfoFrameIsNotWrittenIntoAFileThatIsNoMp3) {
     const std::string other = (folder / "notes.txt").string();
     std::ofstream(other) << "not an MP3 file, and it stays as it is\n";
     const auto before = ReadFile(other);
-    EXPECT_EQ(infoTag(stream, other.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS);
+    EXPECT_EQ(beWriteInfoTag(stream, other.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS);
     EXPECT_EQ(ReadFile(other), before);
 }
 
@@ -221,9 +207,9 @@ TEST_F(LameEncTest, ModesBitsAndRates) {
     c.format.mp3.byMode = BE_MP3_MODE_STEREO;
     c.format.mp3.wBitrate = 192;
     DWORD chunk = 0, size = 0;
-    ASSERT_EQ(init(&c, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(beInitStream(&c, &chunk, &size, &stream), BE_ERR_SUCCESSFUL);
     EXPECT_EQ(chunk, 2304u);
-    EXPECT_EQ(close(stream), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
 }
 
 TEST_F(LameEncTest, PresetCodesAreTranslatedNotPassedOn) {
