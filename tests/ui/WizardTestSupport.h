@@ -99,7 +99,12 @@ inline bool AnswerFileDialog(QWidget* modal, const QString& folder, const QStrin
     if (fd->property("answerPending").toBool()) return true;
     fd->setProperty("answerPending", true);
     fd->setDirectory(folder);
-    fd->selectFile(selection);
+    // selectFile leaves the name field alone once it has the focus, which
+    // the shown dialog gives it sooner or later: type into it instead.
+    if (auto* edit = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(selection);
+    else
+        fd->selectFile(selection);
     QTimer::singleShot(0, fd, [fd] {
         fd->setProperty("answerPending", false);
         static_cast<QDialog*>(fd)->accept();  // QFileDialog::accept, as OK
