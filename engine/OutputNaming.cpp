@@ -19,4 +19,10 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
     return ReplaceExtension(base, settings.m_nOutputFormat == 1 ? "mp3" : "wav");
 }
 
+std::string PartialOutputPrefix(const std::string& output) {
+    const auto slash = output.find_last_of(platform::kPathSeparator);
+    const std::string folder = slash == std::string::npos ? "" : output.substr(0, slash + 1);
+    return folder + "." + platform::FileNameOf(output) + ".part-";
+}
+
 }  // namespace tonalbox

@@ -18,4 +18,10 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 // "mp3" for MP3 output (m_nOutputFormat 1) and "wav" otherwise.
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings);
 
+// An output is written under a hidden name of its own in the output's
+// folder and renamed over the output only when it is complete. This is
+// the fixed start of that name, "<folder>/.<name>.part-"; six random
+// characters follow it. A leftover of a killed run starts with it too.
+std::string PartialOutputPrefix(const std::string& output);
+
 }  // namespace tonalbox
