@@ -1,7 +1,8 @@
 #pragma once
-// A fresh folder with a small tmpfs mounted on it, so that a test can fill
-// a filesystem for real. Mounting needs the right to (root, as in CI); a
-// test checks Mounted() and injects its fault another way when it is false.
+// A fresh folder with a small tmpfs of `bytes` (none for 0) mounted on it,
+// so that a test can fill a filesystem for real. Mounting needs the right
+// to (root, as in CI); a test checks Mounted() and injects its fault
+// another way when it is false.
 
 #include <cstdint>
 #include <string>
