@@ -1,6 +1,5 @@
 #include "engine/CConversionRun.h"
 
-
 #include "engine/CId3Writer.h"
 #include "engine/CMp3Encoder.h"
 #include "engine/FileCopy.h"

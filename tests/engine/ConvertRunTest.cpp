@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -174,6 +175,7 @@ TEST_F(ConvertRun, SameAsSourcePutsTheOutputNextToTheSource) {
         ASSERT_GT(mp3.size(), 128u) << name;
         EXPECT_EQ(mp3.substr(mp3.size() - 128, 3), "TAG") << name;
         EXPECT_EQ(mp3.substr(mp3.size() - 125, 10), "Same place") << name;
+        EXPECT_EQ(mp3.substr(mp3.size() - 95, std::strlen(name) + 1), name + std::string(1, '\0'));
     }
     EXPECT_FALSE(platform::FileExists(Src("a.mmp3")));
     EXPECT_TRUE(std::filesystem::is_empty(Out("")));
