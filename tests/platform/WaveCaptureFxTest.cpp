@@ -116,6 +116,18 @@ TEST(WaveCaptureFxTest, WriteErrorsAreReportedAtStop) {
     EXPECT_EQ(fx.StopCapture(), audio::kWriteFault);
 }
 
+TEST(WaveCaptureFxTest, AudioBeyondWhatAWavFileCanHoldFailsTheCapture) {
+    // 4 GiB of samples (written away into /dev/null): the sizes of the file
+    // could not describe them.
+    WaveCaptureFx fx;
+    const WaveFormatEx format = Pcm16(2, 44100);
+    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.StartCapture("/dev/null", &format), audio::kOk);
+    std::vector<int16_t> block(2 * 256 * 1024, 1);  // 1 MiB
+    for (int i = 0; i < 4096; ++i) fx.Process(block.data(), 256 * 1024);
+    EXPECT_EQ(fx.StopCapture(), audio::kWriteFault);
+}
+
 TEST(WaveCaptureFxTest, ANewCaptureFinishesTheOneBeforeAndDestructionFinishesTheLast) {
     TempDir dir;
     const WaveFormatEx format = Pcm16(1, 8000);
