@@ -36,6 +36,8 @@ dpkg -x "$deb" "$root"
 usr=$root/usr
 desktop-file-validate "$usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml"
+# The metainfo, the desktop entry it launches and its icons together.
+appstreamcli validate-tree --no-net "$root"
 for icon in 48x48/apps/$id.png 128x128/apps/$id.png scalable/apps/$id.svg; do
   [ -s "$usr/share/icons/hicolor/$icon" ] || fail "no icon $icon"
 done
