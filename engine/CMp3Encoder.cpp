@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 #include "platform/lame_enc/LameEncEntryPoints.h"
 
@@ -275,8 +276,8 @@ int CMp3Encoder::EncodeFile(const std::string& wavPath, const std::string& mp3Pa
                             const Mp3EncoderSettings& settings, IConvertFrontEnd* frontEnd,
                             int progressFrom, int progressTo, const std::atomic<int>& cancelFlag) {
     std::vector<std::string> paths;
-    const std::string folder = platform::ProgramFolder();
-    if (!folder.empty()) paths.push_back(folder + kModuleName);
+    for (const std::string& folder : platform::ModuleFolders(platform::ProgramFolder()))
+        paths.push_back(folder + kModuleName);
     paths.emplace_back(kModuleName);
     return Encode(paths, wavPath, mp3Path, settings, frontEnd, progressFrom, progressTo, cancelFlag);
 }

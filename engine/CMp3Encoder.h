@@ -15,8 +15,9 @@ public:
     // frontEnd: progress bar, percentage text and message boxes; may be
     // null (no progress, messages on standard error).
     // Returns 1 on success and on cancellation, 0 or -1 on failure.
-    // Loads "lame_enc.so" from the program's folder, else by the system's
-    // search for libraries.
+    // Loads "lame_enc.so" from the program's folder, else from the
+    // installed module folder beside it, else by the system's search for
+    // libraries.
     int EncodeFile(const std::string& wavPath, const std::string& mp3Path,
                    const Mp3EncoderSettings& settings, IConvertFrontEnd* frontEnd,
                    int progressFrom, int progressTo, const std::atomic<int>& cancelFlag);

@@ -13,6 +13,7 @@ status=0
 
 scripts/build.sh build -DTONALBOX_WERROR=ON
 (cd build && ctest --output-on-failure -j "$(nproc)") || status=1
+scripts/check-package.sh build || status=1
 
 scripts/build.sh build-asan -DTONALBOX_WERROR=ON -DTONALBOX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

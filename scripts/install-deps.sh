@@ -18,6 +18,8 @@ packages=(
   fp-utils
   # the CHM viewer the desktop opens help.chm with
   xchm
+  # installing and packaging: manual pages, desktop files, the Debian package
+  help2man man-db desktop-file-utils appstream dpkg-dev librsvg2-bin openbox
 )
 
 missing=()

@@ -65,6 +65,16 @@ void CFileListPage::AppendFiles(const QStringList& paths) {
     }
 }
 
+int CFileListPage::AddPaths(const QStringList& names) {
+    QStringList files;
+    for (const QString& name : names) {
+        const QFileInfo info(name);
+        if (info.isFile()) files << info.absoluteFilePath();
+    }
+    AppendFiles(files);
+    return static_cast<int>(files.size());
+}
+
 void CFileListPage::OnAdd() {
     const QString allFiles = QStringLiteral("All Files (*.*)");
     QFileDialog dialog(this);

@@ -47,6 +47,10 @@ public:
     // Appends each path to the path list and its file name to the name
     // list, in the given order; no checks.
     void AppendFiles(const QStringList& paths);
+    // Adds named files as Add would: in the given order, each by its full
+    // path; names that are not existing files are skipped. Returns how many
+    // were added.
+    int AddPaths(const QStringList& names);
     // The MIDI files (.mid, .midi) among dropped local files, in order.
     static QStringList MidiFilesAmong(const QStringList& localPaths);
 

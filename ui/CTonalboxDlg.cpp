@@ -7,6 +7,7 @@
 
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
+#include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 #include "shell/AppMessageBox.h"
 #include "shell/CAboutDlg.h"
@@ -34,11 +35,11 @@ CTonalboxDlg::CTonalboxDlg(ConversionSettings& settings, QWidget* parent,
     ReserveWizardMessages();
     m_hIcon = LoadIconResource(128);
 
-    // The skin next to the program; without it the standard look stays.
+    // The skin next to the program (or in the installed data folder);
+    // without it the standard look stays.
     skin::SkinManager& skins = skin::SkinManager::Instance();
     skins.SetOptions(skins.GetOptions() | 1u);
-    skins.LoadSkinFile(SkinFolderOf(platform::ProgramFilePath()) + "/Standard.skin",
-                       "NormalBlue.ini");
+    skins.LoadSkinFile(platform::DataFilePath("Standard.skin"), "NormalBlue.ini");
 
     // A fixed-size top-level window with a caption, a window menu and a
     // minimise box, and its own taskbar entry.
@@ -58,12 +59,6 @@ CTonalboxDlg::CTonalboxDlg(ConversionSettings& settings, QWidget* parent,
 }
 
 CTonalboxDlg::~CTonalboxDlg() { OnDestroy(); }
-
-std::string CTonalboxDlg::SkinFolderOf(const std::string& programPath) {
-    const auto cut = programPath.find_last_of(platform::kPathSeparator);
-    if (cut == std::string::npos || cut == 0) return {};
-    return programPath.substr(0, cut);
-}
 
 bool CTonalboxDlg::OnInitDialog() {
     // 1. The settings file.
@@ -219,7 +214,10 @@ void CTonalboxDlg::OnAbout() {
     dlg.exec();
 }
 
-void CTonalboxDlg::OnHelp() { shell::OpenHelp(m_strProgramFolder); }
+void CTonalboxDlg::OnHelp() {
+    // The guide's folder: the program's own, or the installed data folder.
+    shell::OpenHelp(platform::DataFolderOf("help"));
+}
 
 void CTonalboxDlg::OnWebSite() {
     QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductWebAddress)));

@@ -59,8 +59,6 @@ public:
     CResultPage* ResultPage() const;
     const std::string& ProgramFolder() const { return m_strProgramFolder; }
     QIcon WindowIcon() const { return m_hIcon; }
-    // The skin folder: the program's folder without its trailing separator.
-    static std::string SkinFolderOf(const std::string& programPath);
 
 public slots:
     // Every way of ending (Close, Escape, the title bar, OK) first stops a

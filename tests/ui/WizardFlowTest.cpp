@@ -125,12 +125,6 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
     EXPECT_EQ(w.dlg->CurrentPage(), 1);
 }
 
-TEST_F(WizardFlow, SkinFolderIsTheProgramFolderWithoutSeparator) {
-    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("/opt/tonalbox/tonalbox"), "/opt/tonalbox");
-    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("/tonalbox"), "");
-    EXPECT_EQ(ui::CTonalboxDlg::SkinFolderOf("tonalbox"), "");
-}
-
 TEST_F(WizardFlow, SettingsAreSavedOnCloseButPage1ChangesOnlyWhenLeft) {
     ModalAnswerer answerer;
     m_settings.m_bOverwrite = 1;
