@@ -9,11 +9,11 @@ constexpr int kPpq = 480;
 constexpr uint32_t kBeat = kPpq;  // 0.5 s at 120 bpm
 }  // namespace
 
-MidiFileWriter LevelTestPieces::SoftNote() {
+MidiFileWriter LevelTestPieces::SoftNote(int velocity) {
     MidiFileWriter w(0, kPpq);
     w.TempoBpm(0, 0, 120);
     w.ProgramChange(0, 0, 0, 0);
-    w.Note(0, 0, 4 * kBeat, 0, 60, 20);
+    w.Note(0, 0, 4 * kBeat, 0, 60, velocity);
     return w;
 }
 

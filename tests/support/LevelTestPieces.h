@@ -9,8 +9,8 @@ namespace tonalbox::testsupport {
 
 class LevelTestPieces {
 public:
-    // One quiet piano note of about two seconds.
-    static MidiFileWriter SoftNote();
+    // One piano note of about two seconds, soft by default.
+    static MidiFileWriter SoftNote(int velocity = 20);
     // A solo piano melody in quarters and eighths, `seconds` long.
     static MidiFileWriter PianoLine(int seconds);
     // Fifteen instruments and drums at full volume, `seconds` long.
