@@ -41,7 +41,6 @@ public:
     // Renders `frames` frames now.
     void Render(size_t frames);
     uint64_t FramesRendered() const { return m_framesRendered; }
-    const LookAheadLimiter& Limiter() const { return m_limiter; }
 
     // Float samples to 16-bit: scaled, rounded to nearest and clipped.
     static int16_t ToPcm16(float value);

@@ -29,9 +29,11 @@ public:
 
     // IWaveCaptureFx. StartCapture finishes a capture still running, then
     // creates the file; the format must be the buffer's (16-bit PCM).
-    // kCannotOpen when the file cannot be created (the audio keeps
-    // flowing). StopCapture returns 1 when no capture runs and kWriteFault
-    // when some audio could not be written.
+    // kCannotOpen when the file (or, normalising, the temporary file of
+    // its samples) cannot be created (the audio keeps flowing).
+    // StopCapture returns 1 when no capture runs and kWriteFault when some
+    // audio could not be kept or written. SetLoudness applies from the
+    // next StartCapture; a new effect writes the audio as it comes.
     HResult StartCapture(const char* path, const WaveFormatEx* format) override;
     HResult StopCapture() override;
     HResult SetLoudness(bool normalize, double targetLufs) override;
