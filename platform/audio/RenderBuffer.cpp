@@ -77,13 +77,6 @@ HResult RenderBuffer::GetObjectInPath(const Guid& clsid, size_t index, const Gui
     return kNotFound;
 }
 
-int16_t RenderBuffer::ToPcm16(float value) {
-    const float scaled = value * 32768.0f;
-    if (!(scaled > -32768.0f)) return -32768;  // also NaN
-    if (scaled >= 32767.0f) return 32767;
-    return static_cast<int16_t>(std::lrint(scaled));
-}
-
 void RenderBuffer::Render(size_t frames) {
     const size_t channels = m_format.nChannels;
     while (frames > 0) {

@@ -6,6 +6,11 @@
 // output level (through a look-ahead limiter so that loud passages do not
 // clip) to the others. Nothing goes to a device.
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -42,8 +47,18 @@ public:
     void Render(size_t frames);
     uint64_t FramesRendered() const { return m_framesRendered; }
 
-    // Float samples to 16-bit: scaled, rounded to nearest and clipped.
-    static int16_t ToPcm16(float value);
+    // Float samples to 16-bit: scaled, rounded to nearest (even) and
+    // clipped.
+    static int16_t ToPcm16(float value) {
+        const float scaled = value * 32768.0f;
+        if (!(scaled > -32768.0f)) return -32768;  // also NaN
+        if (scaled >= 32767.0f) return 32767;
+#if defined(__SSE__)
+        return static_cast<int16_t>(_mm_cvtss_si32(_mm_set_ss(scaled)));  // lrint without the call
+#else
+        return static_cast<int16_t>(std::lrint(scaled));
+#endif
+    }
 
 private:
     // The block at the fixed output level, limited, into m_pcm.
