@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -57,6 +58,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
         {"--no-private", [&] { mp3.m_bPrivate = 0; }},
         {"--list-ports", [&] { cl.listPorts = true; }},
         {"--save-settings", [&] { cl.saveSettings = true; }},
+        {"--no-normalize", [&] { cl.loudness.normalize = false; }},
         {"--quiet", [&] { cl.quiet = true; }},
         {"--help", [&] { cl.help = true; }},
         {"--version", [&] { cl.version = true; }},
@@ -184,6 +186,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
              }
              return true;
          }},
+        {"--loudness",
+         [&](const std::string& v, std::string& e) {
+             char* end = nullptr;
+             const double lufs = std::strtod(v.c_str(), &end);
+             if (v.empty() || end != v.c_str() + v.size() || !(lufs >= LoudnessOptions::kMinTargetLufs) ||
+                 !(lufs <= LoudnessOptions::kMaxTargetLufs)) {
+                 e = Invalid("--loudness", v, "a loudness in LUFS from -30 to -10");
+                 return false;
+             }
+             cl.loudness.targetLufs = lufs;
+             return true;
+         }},
     };
 
     const std::map<char, std::string> shortNames = {
@@ -286,6 +300,9 @@ std::string UsageText(const std::string& programName) {
            "      --genre NAME|N          a genre name or its number\n"
            "Synthesizer:\n"
            "      --soundfont FILE        render with this SoundFont\n"
+           "      --loudness LUFS         bring every file to this loudness, -30 to -10\n"
+           "                              (default -16; peaks stay at or below -1 dBTP)\n"
+           "      --no-normalize          keep the synthesizer's own level instead\n"
            "      --list-ports            list the synthesizer ports and exit\n"
            "Other:\n"
            "      --save-settings         write the resulting settings to \"Option.dat\"\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/ConversionSettings.h"
+#include "engine/LoudnessOptions.h"
 
 namespace tonalbox::cli {
 
@@ -13,6 +14,7 @@ struct CommandLine {
     std::vector<std::string> inputs;  // files and folders, as given
     std::string soundFont;            // --soundfont
     int jobs = 1;
+    LoudnessOptions loudness;         // --loudness, --no-normalize
     bool outputDirGiven = false;
     bool listPorts = false;
     bool saveSettings = false;

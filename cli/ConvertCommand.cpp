@@ -169,11 +169,12 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     }
     std::vector<std::thread> threads;
     for (auto& job : jobs) {
-        threads.emplace_back([&job] {
+        threads.emplace_back([&job, loudness = cl.loudness] {
             ConvertJob convertJob;
             convertJob.settings = &job.settings;
             convertJob.paths = job.list.get();
             convertJob.frontEnd = job.frontEnd.get();
+            convertJob.loudness = loudness;
             RunConversion(convertJob);
         });
     }

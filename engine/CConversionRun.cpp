@@ -20,7 +20,7 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(const ConvertJob& job)
     : m_settings(*job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(job.frontEnd) {}
+      m_music(job.frontEnd), m_loudness(job.loudness) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -91,6 +91,7 @@ bool CConversionRun::Start() {
         m_frontEnd.ShowMessage(kSetAudioFxError);
         return false;
     }
+    m_pCapture->SetLoudness(m_loudness.normalize, m_loudness.targetLufs);
     return true;
 }
 

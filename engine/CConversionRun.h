@@ -68,6 +68,7 @@ private:
     CMidiMusic m_music;
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
+    LoudnessOptions m_loudness;
 };
 
 }  // namespace tonalbox

@@ -5,6 +5,7 @@
 #include "engine/ConversionSettings.h"
 #include "engine/IConvertFrontEnd.h"
 #include "engine/IPathList.h"
+#include "engine/LoudnessOptions.h"
 
 namespace tonalbox {
 
@@ -12,6 +13,7 @@ struct ConvertJob {
     ConversionSettings* settings = nullptr;
     const IPathList* paths = nullptr;
     IConvertFrontEnd* frontEnd = nullptr;
+    LoudnessOptions loudness;
 };
 
 // Runs one conversion on the calling thread; returns 0.

@@ -56,7 +56,7 @@ void CConvertingPage::OnPageEnter() {
     m_nCancel = 0;
     m_nSuccess = 0;
     const IPathList* paths = InputList();
-    SetConvertJob({&m_settings, paths ? paths : &g_emptyList, this});
+    SetConvertJob({&m_settings, paths ? paths : &g_emptyList, this, LoudnessOptions{}});
     m_bRunning = true;
     m_worker = std::thread([this] {
         ConvertThreadProc();

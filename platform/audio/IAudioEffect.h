@@ -1,7 +1,9 @@
 #pragma once
-// An effect inserted into a render buffer: it sees every block of 16-bit
-// PCM that passes through the buffer, in the buffer's format, and may
-// change it in place.
+// An effect inserted into a render buffer: it sees every block of audio
+// that passes through the buffer, in the buffer's format: as 16-bit PCM at
+// the buffer's output level (which it may change in place), or, when it
+// takes floating point, as the synthesizer made it, before any level
+// stage.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +19,10 @@ public:
     virtual HResult SetFormat(const WaveFormatEx& format) = 0;
     // One block of interleaved samples (frames × channels).
     virtual void Process(int16_t* samples, size_t frames) = 0;
+    // Whether the effect takes its blocks in floating point (ProcessFloat)
+    // rather than as 16-bit PCM (Process). Asked for every block.
+    virtual bool TakesFloat() const { return false; }
+    virtual void ProcessFloat(const float* /*samples*/, size_t /*frames*/) {}
     // The effect's interface `iid`, or null when it has none such.
     virtual void* GetInterface(const Guid& iid) = 0;
 };

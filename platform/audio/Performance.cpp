@@ -201,7 +201,26 @@ void Performance::RenderLocked(float* left, float* right, size_t frames) {
 }
 
 HResult Performance::OpenOutput() {
-    return m_output.Open(m_settings, [this](float* l, float* r, size_t n) { Render(l, r, n); });
+    m_output.Close();
+    m_outputLimiter = LookAheadLimiter(m_sampleRate);
+    m_outputPlayCount = PlayCount();
+    return m_output.Open(m_settings, [this](float* l, float* r, size_t n) { RenderOutput(l, r, n); });
+}
+
+// The real-time output cannot wait for a piece to end: it plays at the
+// fixed output level, limited. Runs on the output's thread only.
+void Performance::RenderOutput(float* left, float* right, size_t frames) {
+    Render(left, right, frames);
+    const uint64_t playCount = PlayCount();
+    if (playCount != m_outputPlayCount) {
+        m_outputPlayCount = playCount;
+        m_outputLimiter.Reset();
+    }
+    for (size_t i = 0; i < frames; ++i) {
+        left[i] *= kOutputGain;
+        right[i] *= kOutputGain;
+    }
+    m_outputLimiter.Process(left, right, frames);
 }
 
 void Performance::CloseOutput() { m_output.Close(); }

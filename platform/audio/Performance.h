@@ -15,14 +15,19 @@
 #include <fluidsynth.h>
 
 #include "platform/audio/AudioTypes.h"
+#include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/MidiScheduler.h"
 #include "platform/audio/MidiSequence.h"
 #include "platform/audio/PreListenOutput.h"
 
 namespace tonalbox::audio {
 
-// Output level of the synthesizer (FluidSynth's own default is 0.2).
-inline constexpr double kSynthGain = 0.6;
+// Output level of the synthesizer: FluidSynth's own default, which leaves
+// dense General MIDI arrangements headroom below full scale.
+inline constexpr double kSynthGain = 0.2;
+// The fixed gain of audio that is not normalised (the real-time output and
+// renderings without normalisation), in front of a look-ahead limiter.
+inline constexpr float kOutputGain = 3.0f;
 // Sample rate of the real-time output.
 inline constexpr int kPreListenSampleRate = 44100;
 
@@ -66,6 +71,7 @@ public:
 private:
     Performance() = default;
     void RenderLocked(float* left, float* right, size_t frames);
+    void RenderOutput(float* left, float* right, size_t frames);
     // Replaces the playing synthesizer with a new one that plays the loaded
     // SoundFont, so that nothing of an earlier file (voices, reverb and
     // chorus state, controllers) reaches the next one.
@@ -88,6 +94,8 @@ private:
     std::string m_loadedSoundFont;
     MidiScheduler m_scheduler;
     uint64_t m_playCount = 0;
+    LookAheadLimiter m_outputLimiter;
+    uint64_t m_outputPlayCount = 0;
     PreListenOutput m_output;
 };
 

@@ -24,6 +24,7 @@ RenderBuffer::RenderBuffer(Performance& performance, int channels)
     m_format.cbSize = 0;
     m_left.resize(kBlockFrames);
     m_right.resize(kBlockFrames);
+    m_interleaved.resize(kBlockFrames * 2);
     m_pcm.resize(kBlockFrames * 2);
 }
 
@@ -76,13 +77,6 @@ HResult RenderBuffer::GetObjectInPath(const Guid& clsid, size_t index, const Gui
     return kNotFound;
 }
 
-int16_t RenderBuffer::ToPcm16(float value) {
-    const float scaled = value * 32768.0f;
-    if (!(scaled > -32768.0f)) return -32768;  // also NaN
-    if (scaled >= 32767.0f) return 32767;
-    return static_cast<int16_t>(std::lrint(scaled));
-}
-
 void RenderBuffer::Render(size_t frames) {
     const size_t channels = m_format.nChannels;
     while (frames > 0) {
@@ -96,21 +90,48 @@ void RenderBuffer::Render(size_t frames) {
                 m_playCount = m_performance.PlayCount();
                 m_limiter.Reset();
             }
-            if (channels == 1) {
+            if (channels == 1)
                 for (size_t i = 0; i < n; ++i) m_left[i] = 0.5f * (m_left[i] + m_right[i]);
-                m_limiter.Process(m_left.data(), m_left.data(), n);
-                for (size_t i = 0; i < n; ++i) m_pcm[i] = ToPcm16(m_left[i]);
-            } else {
-                m_limiter.Process(m_left.data(), m_right.data(), n);
-                for (size_t i = 0; i < n; ++i) {
-                    m_pcm[2 * i] = ToPcm16(m_left[i]);
-                    m_pcm[2 * i + 1] = ToPcm16(m_right[i]);
+            // Effects that take floating point only read; they go first.
+            bool pcmWanted = false;
+            for (Slot& slot : m_effects) {
+                if (!slot.effect->TakesFloat()) {
+                    pcmWanted = true;
+                } else if (channels == 1) {
+                    slot.effect->ProcessFloat(m_left.data(), n);
+                } else {
+                    for (size_t i = 0; i < n; ++i) {
+                        m_interleaved[2 * i] = m_left[i];
+                        m_interleaved[2 * i + 1] = m_right[i];
+                    }
+                    slot.effect->ProcessFloat(m_interleaved.data(), n);
                 }
             }
-            for (Slot& slot : m_effects) slot.effect->Process(m_pcm.data(), n);
+            if (pcmWanted) {
+                ToOutputLevel(n);
+                for (Slot& slot : m_effects)
+                    if (!slot.effect->TakesFloat()) slot.effect->Process(m_pcm.data(), n);
+            }
         }
         m_framesRendered += n;
         frames -= n;
+    }
+}
+
+void RenderBuffer::ToOutputLevel(size_t n) {
+    const bool mono = m_format.nChannels == 1;
+    for (size_t i = 0; i < n; ++i) {
+        m_left[i] *= kOutputGain;
+        m_right[i] *= kOutputGain;
+    }
+    m_limiter.Process(m_left.data(), mono ? m_left.data() : m_right.data(), n);
+    if (mono) {
+        for (size_t i = 0; i < n; ++i) m_pcm[i] = ToPcm16(m_left[i]);
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            m_pcm[2 * i] = ToPcm16(m_left[i]);
+            m_pcm[2 * i + 1] = ToPcm16(m_right[i]);
+        }
     }
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 // The sound buffer of a render audio path: pulls blocks of audio from the
-// performance, turns them into 16-bit PCM in the buffer's format (one or
-// two channels at the performance's rate, through a peak limiter so that
-// loud passages do not clip) and passes them through its effect chain.
-// Nothing goes to a device.
+// performance in the buffer's format (one or two channels at the
+// performance's rate) and passes them through its effect chain: as they
+// are to effects that take floating point, and as 16-bit PCM at the fixed
+// output level (through a look-ahead limiter so that loud passages do not
+// clip) to the others. Nothing goes to a device.
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,7 +18,7 @@
 
 #include "platform/audio/AudioTypes.h"
 #include "platform/audio/IAudioEffect.h"
-#include "platform/audio/PeakLimiter.h"
+#include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/Performance.h"
 
 namespace tonalbox::audio {
@@ -40,12 +46,24 @@ public:
     // Renders `frames` frames now.
     void Render(size_t frames);
     uint64_t FramesRendered() const { return m_framesRendered; }
-    const PeakLimiter& Limiter() const { return m_limiter; }
 
-    // Float samples to 16-bit: scaled, rounded to nearest and clipped.
-    static int16_t ToPcm16(float value);
+    // Float samples to 16-bit: scaled, rounded to nearest (even) and
+    // clipped.
+    static int16_t ToPcm16(float value) {
+        const float scaled = value * 32768.0f;
+        if (!(scaled > -32768.0f)) return -32768;  // also NaN
+        if (scaled >= 32767.0f) return 32767;
+#if defined(__SSE__)
+        return static_cast<int16_t>(_mm_cvtss_si32(_mm_set_ss(scaled)));  // lrint without the call
+#else
+        return static_cast<int16_t>(std::lrint(scaled));
+#endif
+    }
 
 private:
+    // The block at the fixed output level, limited, into m_pcm.
+    void ToOutputLevel(size_t frames);
+
     struct Slot {
         Guid clsid;
         std::unique_ptr<IAudioEffect> effect;
@@ -56,9 +74,9 @@ private:
     std::vector<Slot> m_effects;
     bool m_active = false;
     uint64_t m_framesRendered = 0;
-    PeakLimiter m_limiter;
+    LookAheadLimiter m_limiter;
     uint64_t m_playCount = 0;  // the performance's, when the limiter was last reset
-    std::vector<float> m_left, m_right;
+    std::vector<float> m_left, m_right, m_interleaved;
     std::vector<int16_t> m_pcm;
 };
 

@@ -25,6 +25,11 @@ public:
     virtual HResult StartCapture(const char* path, const WaveFormatEx* format) = 0;
     // Finish the file: after it returns the file is a complete WAV file.
     virtual HResult StopCapture() = 0;
+    // How the captures that start from now on are written: normalised to
+    // `targetLufs` of integrated loudness (their true peak held at or below
+    // -1 dBTP), or, when `normalize` is false, at the buffer's fixed output
+    // level as the audio comes.
+    virtual HResult SetLoudness(bool normalize, double targetLufs) = 0;
 
 protected:
     ~IWaveCaptureFx() = default;

@@ -1,6 +1,7 @@
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -77,6 +78,13 @@ HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format
         std::fclose(f);
         return audio::kWriteFault;
     }
+    if (m_normalize) {
+        const HResult hr = m_normalizer.Begin(path, m_format.nChannels, static_cast<int>(m_format.nSamplesPerSec));
+        if (audio::Failed(hr)) {
+            std::fclose(f);
+            return hr;
+        }
+    }
     m_file = f;
     m_path = path;
     m_dataBytes = 0;
@@ -84,11 +92,27 @@ HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format
     return audio::kOk;
 }
 
+HResult WaveCaptureFx::SetLoudness(bool normalize, double targetLufs) {
+    if (normalize && !std::isfinite(targetLufs)) return audio::kInvalidArg;
+    m_normalize = normalize;
+    m_targetLufs = targetLufs;
+    return audio::kOk;
+}
+
 HResult WaveCaptureFx::StopCapture() {
     if (m_file == nullptr) return audio::kFalse;
+    bool ok = true;
+    if (m_normalizer.Active()) {
+        const double gain = audio::LoudnessNormalizer::GainFor(m_normalizer.Measure(m_targetLufs), m_targetLufs);
+        ok = audio::Succeeded(m_normalizer.Replay(gain, [this](int16_t* samples, size_t frames) {
+            WritePcm(samples, frames);
+            return !m_writeFailed;
+        }));
+        m_normalizer.End();
+    }
     uint8_t header[kWaveHeaderSize];
     BuildHeader(m_format, static_cast<uint32_t>(m_dataBytes), header);
-    bool ok = !m_writeFailed;
+    if (m_writeFailed) ok = false;
     if (std::fseek(m_file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, m_file) != sizeof header)
         ok = false;
     if (std::fclose(m_file) != 0) ok = false;
@@ -98,6 +122,20 @@ HResult WaveCaptureFx::StopCapture() {
 }
 
 void WaveCaptureFx::Process(int16_t* samples, size_t frames) {
+    if (m_normalizer.Active()) {
+        std::vector<float> block(frames * m_format.nChannels);
+        for (size_t i = 0; i < block.size(); ++i) block[i] = samples[i] / 32768.0f;
+        ProcessFloat(block.data(), frames);
+        return;
+    }
+    WritePcm(samples, frames);
+}
+
+void WaveCaptureFx::ProcessFloat(const float* samples, size_t frames) {
+    if (m_file != nullptr) m_normalizer.Add(samples, frames);
+}
+
+void WaveCaptureFx::WritePcm(const int16_t* samples, size_t frames) {
     if (m_file == nullptr || m_writeFailed || frames == 0) return;
     const size_t channels = m_format.nChannels;
     uint64_t bytes = static_cast<uint64_t>(frames) * channels * 2;

@@ -3,7 +3,9 @@
 // audio passing through it into a WAV file. The file is RIFF/WAVE with a
 // 16-byte "fmt " chunk, a 4-byte "fact" chunk (the frame count) and the
 // "data" chunk, so the 16-bit samples begin at byte 56; the sizes are set
-// when the capture stops.
+// when the capture stops. A normalising capture takes the audio in
+// floating point, keeps it in a temporary file next to the WAV file and
+// writes the samples, at the one gain its loudness asks for, when it stops.
 
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "platform/audio/EffectRegistry.h"
 #include "platform/audio/IAudioEffect.h"
+#include "platform/audio/LoudnessNormalizer.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox::wavecapture {
@@ -26,16 +29,21 @@ public:
 
     // IWaveCaptureFx. StartCapture finishes a capture still running, then
     // creates the file; the format must be the buffer's (16-bit PCM).
-    // kCannotOpen when the file cannot be created (the audio keeps
-    // flowing). StopCapture returns 1 when no capture runs and kWriteFault
-    // when some audio could not be written.
+    // kCannotOpen when the file (or, normalising, the temporary file of
+    // its samples) cannot be created (the audio keeps flowing).
+    // StopCapture returns 1 when no capture runs and kWriteFault when some
+    // audio could not be kept or written. SetLoudness applies from the
+    // next StartCapture; a new effect writes the audio as it comes.
     HResult StartCapture(const char* path, const WaveFormatEx* format) override;
     HResult StopCapture() override;
+    HResult SetLoudness(bool normalize, double targetLufs) override;
 
     // IAudioEffect.
     HResult SetFormat(const WaveFormatEx& format) override;
     void Process(int16_t* samples, size_t frames) override;
     void* GetInterface(const Guid& iid) override;
+    bool TakesFloat() const override { return m_normalizer.Active(); }
+    void ProcessFloat(const float* samples, size_t frames) override;
 
     bool Capturing() const { return m_file != nullptr; }
 
@@ -43,6 +51,8 @@ public:
     static void BuildHeader(const WaveFormatEx& format, uint32_t dataBytes, uint8_t out[kWaveHeaderSize]);
 
 private:
+    void WritePcm(const int16_t* samples, size_t frames);
+
     WaveFormatEx m_bufferFormat{};
     bool m_haveBufferFormat = false;
     WaveFormatEx m_format{};
@@ -50,6 +60,9 @@ private:
     uint64_t m_dataBytes = 0;
     bool m_writeFailed = false;
     std::string m_path;
+    bool m_normalize = false;
+    double m_targetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
+    audio::LoudnessNormalizer m_normalizer;
 };
 
 // Registers the effect class under CLSID_WaveCaptureFx.

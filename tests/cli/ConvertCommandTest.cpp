@@ -8,6 +8,8 @@
 
 #include "RunProgram.h"
 #include "engine/SettingsFile.h"
+#include "tests/support/LevelTestPieces.h"
+#include "tests/support/LoudnessProbe.h"
 #include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
@@ -133,6 +135,8 @@ TEST_F(ConvertCommand, UsageErrorsExitTwoWithoutConverting) {
         {{"--genre", "no such genre", Piece("a.mid")}, "--genre"},
         {{"--frobnicate", Piece("a.mid")}, "unknown option: --frobnicate"},
         {{"-j", "0", Piece("a.mid")}, "--jobs"},
+        {{"--loudness", "-9", Piece("a.mid")}, "from -30 to -10"},
+        {{"--loudness", "loud", Piece("a.mid")}, "--loudness"},
     };
     for (const auto& c : cases) {
         const auto result = testsupport::RunProgram(
@@ -278,6 +282,26 @@ TEST_F(ConvertCommand, ListPortsNamesTheChosenSoundFont) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("0: TimGM6mb", 0), 0u) << "the chosen SoundFont comes first";
     EXPECT_NE(result.out.find("(chosen)"), std::string::npos) << result.out;
+}
+
+// The loudness options reach every output of the run: a target of its
+// own, or the synthesizer's fixed level (held under -1 dBFS) without
+// normalisation.
+TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
+    ASSERT_TRUE(testsupport::LevelTestPieces::DenseArrangement(3).Write(Src("dense.mid")));
+    auto result = Convert({"-q", "-f", "wav", "-o", Out(""), "--loudness", "-20", Src("dense.mid")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    testsupport::WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("dense.wav")));
+    EXPECT_NEAR(testsupport::MeasureLoudness(wav).lufs, -20.0, 1.0);
+
+    result = Convert({"-q", "-f", "wav", "-o", Out(""), "--overwrite", "--no-normalize", Src("dense.mid")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_TRUE(wav.Read(Out("dense.wav")));
+    const testsupport::Loudness raw = testsupport::MeasureLoudness(wav);
+    EXPECT_GT(raw.lufs, -14.0);
+    EXPECT_LE(raw.peakAbs, 29205);  // -1 dBFS
+    EXPECT_NE(testsupport::RunProgram(Program(), {"--help"}).out.find("--loudness LUFS"), std::string::npos);
 }
 
 }  // namespace

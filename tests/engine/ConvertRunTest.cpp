@@ -152,7 +152,7 @@ TEST_F(ConvertRun, ExistingOutputIsReplacedOnYesOrWithOverwriteOn) {
         { std::ofstream(Out("a.wav")) << "old"; }
         auto settings = testsupport::TestSettings(Out(""), kWav);
         settings.m_bOverwrite = overwrite;
-        ConvertJob job{&settings, &paths, &frontEnd};
+        ConvertJob job{&settings, &paths, &frontEnd, LoudnessOptions{}};
         RunConversion(job);
         EXPECT_EQ(frontEnd.Questions().size(), overwrite ? 0u : 1u);
         WavFile a;
@@ -559,8 +559,8 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
     frontEndOne.onEvent = watch;
     frontEndTwo.onEvent = watch;
 
-    std::thread one([&] { RunConversion({&settingsOne, &pathsOne, &frontEndOne}); });
-    std::thread two([&] { RunConversion({&settingsTwo, &pathsTwo, &frontEndTwo}); });
+    std::thread one([&] { RunConversion({&settingsOne, &pathsOne, &frontEndOne, LoudnessOptions{}}); });
+    std::thread two([&] { RunConversion({&settingsTwo, &pathsTwo, &frontEndTwo, LoudnessOptions{}}); });
     one.join();
     two.join();
 
@@ -590,7 +590,7 @@ TEST_F(ConvertRun, IncompleteJobStillEndsWithTheEndNotice) {
 TEST_F(ConvertRun, ThreadProcRunsThePublishedJob) {
     VectorPathList paths({Piece("a.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
-    SetConvertJob({&settings, &paths, &m_frontEnd});
+    SetConvertJob({&settings, &paths, &m_frontEnd, LoudnessOptions{}});
     int result = -1;
     std::thread worker([&] { result = ConvertThreadProc(); });
     worker.join();

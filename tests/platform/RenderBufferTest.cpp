@@ -1,5 +1,5 @@
 // The render buffer: its format, its effect chain and the 16-bit
-// conversion; and the peak limiter in front of it.
+// conversion; and the look-ahead limiter in front of it.
 
 #include "platform/audio/RenderBuffer.h"
 
@@ -11,7 +11,7 @@
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/AudioPath.h"
 #include "platform/audio/EffectRegistry.h"
-#include "platform/audio/PeakLimiter.h"
+#include "platform/audio/LookAheadLimiter.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox::audio {
@@ -129,53 +129,50 @@ TEST(RenderBufferConversionTest, RoundsAndClipsTo16Bits) {
     EXPECT_EQ(RenderBuffer::ToPcm16(std::numeric_limits<float>::infinity()), 32767);
 }
 
-TEST(PeakLimiterTest, LeavesQuietAudioAloneAndHoldsLoudAudioAtTheCeiling) {
-    PeakLimiter limiter(1000);
-    std::vector<float> left(2000), right(2000);
+// A square-wave burst at twice full scale between quiet sine passages: the
+// burst comes out at the ceiling, with the gain ramping down over the
+// look-ahead instead of dropping in one sample; the quiet audio comes out
+// as it went in, only delayed; both channels get the same gain.
+TEST(LookAheadLimiterTest, SquareWaveBurstRampsWithoutAGainStep) {
+    constexpr int kRate = 44100;
+    LookAheadLimiter limiter(kRate);
+    const size_t delay = limiter.DelayFrames();
+    ASSERT_GT(delay, 100u);
+    std::vector<float> left(20000), right(20000);
     for (size_t i = 0; i < left.size(); ++i) {
-        left[i] = 0.5f * std::sin(0.1f * static_cast<float>(i));
-        right[i] = -left[i];
+        const bool burst = i >= 5000 && i < 10000;
+        left[i] = burst ? ((i / 25) % 2 ? 2.0f : -2.0f) : 0.3f * std::sin(0.05f * static_cast<float>(i));
+        right[i] = -0.5f * left[i];
     }
-    std::vector<float> quietL = left, quietR = right;
-    limiter.Process(quietL.data(), quietR.data(), quietL.size());
-    EXPECT_EQ(quietL, left);
-    EXPECT_EQ(limiter.LimitedFrames(), 0u);
+    std::vector<float> outL = left, outR = right;
+    limiter.Process(outL.data(), outR.data(), 7000);  // in two blocks
+    limiter.Process(outL.data() + 7000, outR.data() + 7000, outL.size() - 7000);
 
-    // A burst at four times full scale on the left only.
-    std::vector<float> loudL(3000), loudR(3000);
-    for (size_t i = 0; i < loudL.size(); ++i) {
-        const float v = 0.5f * std::sin(0.1f * static_cast<float>(i));
-        loudL[i] = i < 500 ? 4.0f * v : v;
-        loudR[i] = -v;
-    }
-    std::vector<float> inL = loudL, inR = loudR;
-    limiter.Process(loudL.data(), loudR.data(), loudL.size());
-    float peak = 0;
-    for (size_t i = 0; i < loudL.size(); ++i) {
-        peak = std::max({peak, std::fabs(loudL[i]), std::fabs(loudR[i])});
-        // Both channels get the same gain.
-        if (inL[i] != 0 && inR[i] != 0) {
-            EXPECT_NEAR(loudL[i] / inL[i], loudR[i] / inR[i], 1e-5) << i;
+    float peak = 0.0f, largestStep = 0.0f, previousGain = 1.0f;
+    for (size_t i = delay; i < outL.size(); ++i) {
+        const float in = left[i - delay];
+        peak = std::max({peak, std::fabs(outL[i]), std::fabs(outR[i])});
+        if (std::fabs(in) < 0.01f) continue;
+        const float gain = outL[i] / in;
+        EXPECT_NEAR(outR[i], -0.5f * in * gain, 1e-5f) << i;
+        largestStep = std::max(largestStep, std::fabs(gain - previousGain));
+        previousGain = gain;
+        if (i < 5000) {
+            EXPECT_EQ(outL[i], in) << i;
         }
     }
-    EXPECT_LE(peak, PeakLimiter::kCeiling + 1e-6f);
-    EXPECT_GT(peak, 0.85f);
-    EXPECT_LT(limiter.MinimumGain(), 0.5f);
-    // Some time after the burst the gain is back to one.
-    EXPECT_EQ(limiter.Gain(), 1.0f);
-    EXPECT_EQ(loudL[2999], inL[2999]);
-}
+    EXPECT_LE(peak, LookAheadLimiter::kCeiling);
+    EXPECT_GT(peak, 0.99f * LookAheadLimiter::kCeiling);
+    EXPECT_NEAR(limiter.MinimumGain(), LookAheadLimiter::kCeiling / 2.0f, 0.01f);
+    EXPECT_LT(largestStep, 0.01f);  // an instant limiter steps by 0.55 here
+    for (size_t i = 0; i < delay; ++i) ASSERT_EQ(outL[i], 0.0f);
 
-TEST(PeakLimiterTest, SameInputSameOutputAfterReset) {
-    std::vector<float> x(4096);
-    for (size_t i = 0; i < x.size(); ++i) x[i] = 1.5f * std::sin(0.01f * static_cast<float>(i * i % 977));
-    PeakLimiter limiter(22050);
-    std::vector<float> a = x;
-    limiter.Process(a.data(), a.data(), a.size());
+    // The same input after Reset gives the same output.
     limiter.Reset();
-    std::vector<float> b = x;
-    limiter.Process(b.data(), b.data(), b.size());
-    EXPECT_EQ(a, b);
+    std::vector<float> againL = left, againR = right;
+    limiter.Process(againL.data(), againR.data(), againL.size());
+    EXPECT_EQ(againL, outL);
+    EXPECT_EQ(againR, outR);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ using wavecapture::IID_IWaveCaptureFx;
 using wavecapture::IWaveCaptureFx;
 
 EngineRenderResult EngineRender::Render(const std::string& midiPath, const std::string& wavPath, int pathType,
-                                        int sampleRate, IMessageSink* messages, int maxPolls) {
+                                        int sampleRate, IMessageSink* messages, int maxPolls,
+                                        const LoudnessOptions* loudness) {
     CMidiMusic engine(messages);
     EngineRenderResult r;
     r.initialize = engine.Initialize(EngineMode::Render, pathType, sampleRate);
@@ -17,19 +18,21 @@ EngineRenderResult EngineRender::Render(const std::string& midiPath, const std::
         engine.Shutdown();
         return r;
     }
-    r = RenderWith(engine, midiPath, wavPath, maxPolls);
+    r = RenderWith(engine, midiPath, wavPath, maxPolls, loudness);
     engine.Shutdown();
     return r;
 }
 
 EngineRenderResult EngineRender::RenderWith(CMidiMusic& engine, const std::string& midiPath,
-                                            const std::string& wavPath, int maxPolls) {
+                                            const std::string& wavPath, int maxPolls,
+                                            const LoudnessOptions* loudness) {
     EngineRenderResult r;
     engine.ClearAudioFX();
     void* object = nullptr;
     r.setAudioFx = engine.SetAudioFX(CLSID_WaveCaptureFx, IID_IWaveCaptureFx, &object);
     if (r.setAudioFx != 0 || object == nullptr) return r;
     auto* capture = static_cast<IWaveCaptureFx*>(object);
+    if (loudness != nullptr) capture->SetLoudness(loudness->normalize, loudness->targetLufs);
 
     r.load = engine.LoadMidiFile(midiPath, true);
     if (r.load != 0) return r;

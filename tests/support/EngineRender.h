@@ -10,6 +10,7 @@
 
 #include "engine/CMidiMusic.h"
 #include "engine/IMessageSink.h"
+#include "engine/LoudnessOptions.h"
 
 namespace tonalbox::testsupport {
 
@@ -32,11 +33,15 @@ struct EngineRenderResult {
 class EngineRender {
 public:
     // pathType: 7 mono, 8 stereo. maxPolls bounds the loop (a safety net).
+    // Without `loudness` the capture keeps its own default (the audio as
+    // it comes, not normalised).
     static EngineRenderResult Render(const std::string& midiPath, const std::string& wavPath, int pathType,
-                                     int sampleRate, IMessageSink* messages = nullptr, int maxPolls = 100000);
+                                     int sampleRate, IMessageSink* messages = nullptr, int maxPolls = 100000,
+                                     const LoudnessOptions* loudness = nullptr);
     // Renders several files with one engine, as a run does.
     static EngineRenderResult RenderWith(CMidiMusic& engine, const std::string& midiPath,
-                                         const std::string& wavPath, int maxPolls = 100000);
+                                         const std::string& wavPath, int maxPolls = 100000,
+                                         const LoudnessOptions* loudness = nullptr);
 };
 
 }  // namespace tonalbox::testsupport

@@ -1,0 +1,95 @@
+// The wave capture effect in its normalising mode, at its edges: silence
+// and pieces too short to measure keep their level (never an infinite or
+// undefined gain), and audio that cannot be kept fails the capture and
+// leaves nothing behind.
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "platform/audio/AudioErrors.h"
+#include "platform/audio/RenderBuffer.h"
+#include "platform/wavecapture/WaveCaptureFx.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
+
+namespace tonalbox::wavecapture {
+namespace {
+
+using testsupport::TempDir;
+using testsupport::WavFile;
+
+constexpr int kRate = 22050;
+
+WaveFormatEx Stereo() {
+    WaveFormatEx f;
+    f.wFormatTag = 1;
+    f.nChannels = 2;
+    f.nSamplesPerSec = kRate;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = 4;
+    f.nAvgBytesPerSec = kRate * 4;
+    return f;
+}
+
+std::vector<float> Sine(double seconds, float amplitude) {
+    std::vector<float> samples(static_cast<size_t>(seconds * kRate) * 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(i / 2) / kRate));
+    return samples;
+}
+
+// Captures `samples` through a normalising capture into `path`.
+HResult Capture(const std::string& path, const std::vector<float>& samples) {
+    WaveCaptureFx fx;
+    const WaveFormatEx format = Stereo();
+    fx.SetFormat(format);
+    fx.SetLoudness(true, -16.0);
+    if (fx.StartCapture(path.c_str(), &format) != audio::kOk) return audio::kCannotOpen;
+    EXPECT_TRUE(fx.TakesFloat());
+    for (size_t at = 0; at < samples.size(); at += 2048)
+        fx.ProcessFloat(samples.data() + at, std::min<size_t>(2048, samples.size() - at) / 2);
+    return fx.StopCapture();
+}
+
+TEST(NormalisingCaptureTest, SilenceAndPiecesShorterThanAGatingBlockKeepTheirLevel) {
+    TempDir dir;
+    const std::vector<float> silence(2 * kRate * 2, 0.0f);
+    const std::vector<float> shortTone = Sine(0.3, 0.05f);
+    for (const auto* samples : {&silence, &shortTone}) {
+        ASSERT_EQ(Capture(dir.File("a.wav"), *samples), audio::kOk);
+        WavFile wav;
+        ASSERT_TRUE(wav.Read(dir.File("a.wav"))) << wav.Error();
+        ASSERT_EQ(wav.samples.size(), samples->size());
+        for (size_t i = 0; i < samples->size(); ++i)
+            ASSERT_EQ(wav.samples[i], audio::RenderBuffer::ToPcm16((*samples)[i])) << i;
+    }
+}
+
+TEST(NormalisingCaptureTest, AudioThatCannotBeKeptFailsTheCaptureAndLeavesNothingBehind) {
+    TempDir dir;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto* oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const HResult hr = Capture(dir.File("a.wav"), Sine(2.0, 0.1f));  // 350 KB of floats
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(hr, audio::kWriteFault);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename(), "a.wav");
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+}
+
+}  // namespace
+}  // namespace tonalbox::wavecapture

@@ -1,0 +1,18 @@
+#pragma once
+// Measures a 16-bit WAV file as a loudness meter would, with libebur128:
+// integrated loudness (a mono file counted as played on both speakers),
+// true peak and the largest sample.
+
+#include "tests/support/WavFile.h"
+
+namespace tonalbox::testsupport {
+
+struct Loudness {
+    double lufs = 0.0;        // -infinity for silence
+    double truePeakDb = 0.0;  // dBTP
+    int peakAbs = 0;          // largest absolute sample
+};
+
+Loudness MeasureLoudness(const WavFile& wav);
+
+}  // namespace tonalbox::testsupport
