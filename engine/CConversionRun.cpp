@@ -158,7 +158,8 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
         m_frontEnd.ShowMessage(Format(kPieceTooLong, source));
         return false;
     }
-    if (platform::FreeSpace(platform::FolderOf(m_tempWav.Path())) < bytes) {
+    if (platform::FreeSpace(platform::FolderOf(m_tempWav.Path())) <
+        RenderSize::TempFolderBytes(bytes, m_loudness.normalize)) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
         return false;
     }

@@ -16,6 +16,12 @@ uint64_t RenderSize::TempWavBytes(double musicSeconds, const audio::WaveFormatEx
     return static_cast<uint64_t>(bytes);
 }
 
+uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize) {
+    if (!normalize || tempWavBytes < kHeaderBytes) return tempWavBytes;
+    const uint64_t floatBytes = 2 * (tempWavBytes - kHeaderBytes);
+    return tempWavBytes > UINT64_MAX - floatBytes ? UINT64_MAX : tempWavBytes + floatBytes;
+}
+
 bool RenderSize::FitsInWav(uint64_t tempWavBytes) {
     return tempWavBytes >= kHeaderBytes && tempWavBytes - kHeaderBytes <= kMaxDataBytes;
 }

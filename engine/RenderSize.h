@@ -20,6 +20,11 @@ public:
     // to one poll and the tail). UINT64_MAX when beyond counting.
     static uint64_t TempWavBytes(double musicSeconds, const audio::WaveFormatEx& format);
 
+    // Room the temporary folder needs while such a WAV is made: the WAV
+    // itself and, when the run normalises the level, the float samples
+    // (twice the WAV's sample bytes) kept beside it until it is written.
+    static uint64_t TempFolderBytes(uint64_t tempWavBytes, bool normalize);
+
     // True when a temporary WAV of that many bytes is a WAV file the sizes
     // of which can be written.
     static bool FitsInWav(uint64_t tempWavBytes);

@@ -408,13 +408,14 @@ TEST_F(ConvertRun, SpecialFilesAreNeitherReadNorReplaced) {
 }
 
 TEST_F(ConvertRun, TemporaryFolderThatFillsUpFailsTheFileAndTheBatchGoesOn) {
-    // 128 KiB for the capture: no room for the 8 s piece at 11025 Hz mono
-    // (about 200 KB), room for the 1 s piece. A small filesystem is seen
-    // before rendering; under a file size limit (also where nothing can be
-    // mounted) the capture itself fails.
+    // A 256 KiB temporary folder: no room for the 8 s piece at 11025 Hz
+    // mono (a 200 KB WAV plus its float samples while the level is
+    // measured), room for the 1 s piece. A small filesystem is seen before
+    // rendering; under a 128 KiB file size limit (also where nothing can
+    // be mounted) the capture itself fails.
     for (bool mount : {true, false}) {
         SCOPED_TRACE(mount);
-        TmpfsMount small(mount ? 128 * 1024 : 0);
+        TmpfsMount small(mount ? 256 * 1024 : 0);
         std::optional<ScopedFileSizeLimit> limit;
         if (!small.Mounted()) limit.emplace(128 * 1024);
         const std::string tempFolder = small.Mounted() ? small.Path() : m_temp.Path();
@@ -425,7 +426,7 @@ TEST_F(ConvertRun, TemporaryFolderThatFillsUpFailsTheFileAndTheBatchGoesOn) {
         auto settings = testsupport::TestSettings(Out(std::to_string(mount)), kWav);
         settings.m_nWavSampleRate = 11025;
         settings.m_nWavChannels = 1;
-        RunConversion({&settings, &paths, &frontEnd});
+        RunConversion({&settings, &paths, &frontEnd, LoudnessOptions{}});
         limit.reset();
         ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
 
@@ -463,7 +464,7 @@ TEST_F(ConvertRun, OutputFolderThatFillsUpLeavesWhatWasThere) {
             }
             if (e.kind == Kind::Message) limit.reset();
         };
-        RunConversion({&settings, &paths, &frontEnd});
+        RunConversion({&settings, &paths, &frontEnd, LoudnessOptions{}});
         limit.reset();
 
         const auto messages = frontEnd.Messages();
