@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
@@ -35,7 +36,10 @@ bool SerializeSettings(SettingsArchive& ar, ConversionSettings& s) {
 
 std::string SettingsFilePathFor(const std::string& programFolder, const std::string& configFolder,
                                 const std::string& fileName) {
-    if (!programFolder.empty() && platform::IsWritableFolder(programFolder))
+    // An installed program's folder is the system's, even where it can be
+    // written (as root): its settings go to the configuration folder.
+    if (!programFolder.empty() && platform::IsWritableFolder(programFolder) &&
+        !platform::IsInstalledProgramFolder(programFolder))
         return platform::WithTrailingSeparator(programFolder) + fileName;
     return platform::WithTrailingSeparator(configFolder) + fileName;
 }

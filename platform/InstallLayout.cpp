@@ -35,6 +35,11 @@ std::vector<std::string> ModuleFolders(const std::string& programFolder) {
     return Folders(programFolder, kInstalledModuleFolder);
 }
 
+bool IsInstalledProgramFolder(const std::string& programFolder) {
+    return !programFolder.empty() &&
+           IsDirectory(WithTrailingSeparator(programFolder) + kInstalledDataFolder);
+}
+
 std::vector<std::string> DataFolders(const std::string& programFolder) {
     return Folders(programFolder, kInstalledDataFolder);
 }

@@ -25,6 +25,11 @@ std::vector<std::string> DataFolders(const std::string& programFolder);
 // missing file is looked for where it belongs. Empty for an empty list.
 std::string FolderHolding(const std::vector<std::string>& folders, const std::string& name);
 
+// True when programFolder is the bin/ folder of an installed tree (its
+// installed data folder exists). Such a folder belongs to the system even
+// where it can be written, as /usr/bin can by root.
+bool IsInstalledProgramFolder(const std::string& programFolder);
+
 // For the running program: the folder of a data file (the skin, the help)
 // and the full path of a data file.
 std::string DataFolderOf(const std::string& name);

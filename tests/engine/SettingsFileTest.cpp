@@ -13,6 +13,7 @@
 #include "tests/support/TempDir.h"
 #include "engine/ConversionSettings.h"
 #include "engine/SettingsFile.h"
+#include "platform/InstallLayout.h"
 
 namespace fs = std::filesystem;
 using tonalbox::ConversionSettings;
@@ -228,6 +229,9 @@ TEST_F(SettingsFileTest, SettingsLiveNextToAWritableProgramElseInTheConfigFolder
     const std::string elsewhere =
         tonalbox::SettingsFilePathFor((dir_ / "missing").string() + "/", config, "Option.dat");
     EXPECT_EQ(elsewhere, config + "/Option.dat");
+    // So does the bin/ folder of an installed tree, writable or not.
+    fs::create_directories(program + tonalbox::platform::kInstalledDataFolder);
+    EXPECT_EQ(tonalbox::SettingsFilePathFor(program, config, "Option.dat"), elsewhere);
     ASSERT_EQ(tonalbox::SaveSettings(elsewhere, Unusual()), 1);
     ConversionSettings back;
     ASSERT_EQ(tonalbox::LoadSettings(elsewhere, back), 1);
