@@ -66,6 +66,9 @@ private:
     CMidiMusic m_music;
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
+    // The entry in hand: its output path and the seconds of audio rendered.
+    std::string m_entryOutput;
+    double m_entrySeconds = 0.0;
 };
 
 }  // namespace tonalbox
