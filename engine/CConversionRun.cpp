@@ -1,6 +1,5 @@
 #include "engine/CConversionRun.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -8,7 +7,10 @@
 #include "engine/CMp3Encoder.h"
 #include "engine/FileCopy.h"
 #include "engine/OutputNaming.h"
+#include "engine/PartialOutputFile.h"
+#include "engine/RenderSize.h"
 #include "platform/ProgramPaths.h"
+#include "platform/audio/AudioErrors.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox {
@@ -17,10 +19,6 @@ namespace {
 
 constexpr int kMp3RenderEnd = 75;  // rendering fills the bar up to here for MP3
 constexpr int kFullBar = 100;
-
-bool IsSourceFile(const std::string& path) {
-    return platform::FileExists(path) && !platform::IsDirectory(path);
-}
 
 }  // namespace
 
@@ -113,7 +111,9 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
                               std::to_string(index + 1) + "/" + std::to_string(count));
     m_frontEnd.SetControlText(IConvertFrontEnd::kFileName, name + "...");
 
-    if (!IsSourceFile(source)) {
+    // Only regular files are read: a FIFO, a device or a socket could
+    // block the run or never end.
+    if (!platform::IsRegularFile(source)) {
         m_frontEnd.ShowMessage(Format(kCanNotFindFile, source));
         return Outcome::Next;
     }
@@ -124,6 +124,11 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     // overwritten by its own audio: skip it rather than lose it.
     if (platform::IsSameFile(source, output)) {
         m_frontEnd.ShowMessage(Format(kOutputIsSource, output));
+        return Outcome::Next;
+    }
+    // A name held by a folder, FIFO, device or socket is not ours to replace.
+    if (platform::FileExists(output) && !platform::IsRegularFile(output)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
     if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
@@ -141,7 +146,11 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     m_settings.m_mp3.m_nInChannels = format.nChannels;
 
     m_tempWav.Truncate();
-    m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format);
+    if (!TempWavFits(source, format)) return Outcome::Next;
+    if (audio::Failed(m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format))) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
+        return Outcome::Next;
+    }
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
@@ -152,6 +161,24 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
                          format.nAvgBytesPerSec;
     }
     return ProduceOutput(output);
+}
+
+// Refuses, before anything is rendered, a piece whose temporary WAV could
+// not be written whole: one too long for the sizes of a WAV file, or one
+// the temporary folder has no room for.
+bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& format) {
+    double seconds = 0.0;
+    m_music.GetDuration(&seconds);
+    const uint64_t bytes = RenderSize::TempWavBytes(seconds, format);
+    if (!RenderSize::FitsInWav(bytes)) {
+        m_frontEnd.ShowMessage(Format(kPieceTooLong, source));
+        return false;
+    }
+    if (platform::FreeSpace(platform::FolderOf(m_tempWav.Path())) < bytes) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
+        return false;
+    }
+    return true;
 }
 
 // Plays the loaded file through the capture effect until its end. A Play
@@ -196,35 +223,51 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
             // The tail of the sound (releases, reverb) still reaches the
             // capture effect.
             m_music.WaitRenderClock(kTailMs);
-            m_pCapture->StopCapture();
+            if (audio::Failed(m_pCapture->StopCapture())) {
+                m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
+                return Outcome::Skipped;
+            }
             return Outcome::Next;
         }
     }
 }
 
+// Writes the output under a partial name next to it and renames it into
+// place once whole; a failed or cancelled file leaves the name as it was.
 CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputPath) {
+    const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
+    PartialOutputFile partial;
+    if (!partial.Create(outputPath)) {
+        m_frontEnd.ShowMessage(canNotWrite);
+        return Outcome::Next;
+    }
     if (m_settings.m_nOutputFormat == 1) {
         CMp3Encoder encoder;
-        const int encoded = encoder.EncodeFile(m_tempWav.Path(), outputPath, m_settings.m_mp3,
+        const int encoded = encoder.EncodeFile(m_tempWav.Path(), partial.Path(), m_settings.m_mp3,
                                                &m_frontEnd, kMp3RenderEnd, kFullBar,
                                                m_frontEnd.CancelFlag());
-        if (Cancelled()) {
-            // A cut-off MP3 is no output: remove it and end the run. An
-            // encode that failed before finishing a file wrote nothing of
-            // ours to remove (the name may even be another file's).
-            if (encoded == 1) std::remove(outputPath.c_str());
-            return Outcome::Cancelled;
-        }
-        if (encoded != 1) return Outcome::Next;
-        ShowProgress(kFullBar);
-        TagRecord tag = m_settings.m_tag;
-        CId3Writer writer;
-        if (writer.WriteTag(outputPath, tag) != 1) return Outcome::Next;
-    } else {
-        if (!CopyFileReplacing(m_tempWav.Path(), outputPath)) {
-            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
+        // A cut-off MP3 is no output: it goes with the partial file.
+        if (Cancelled()) return Outcome::Cancelled;
+        if (encoded != 1) {
+            m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
+        ShowProgress(kFullBar);
+        // The tag names the output, not the partial file it is written to.
+        TagRecord tag = m_settings.m_tag;
+        if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
+        CId3Writer writer;
+        if (writer.WriteTag(partial.Path(), tag) != 1) {
+            m_frontEnd.ShowMessage(canNotWrite);
+            return Outcome::Next;
+        }
+    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path())) {
+        m_frontEnd.ShowMessage(canNotWrite);
+        return Outcome::Next;
+    }
+    if (!partial.Commit()) {
+        m_frontEnd.ShowMessage(canNotWrite);
+        return Outcome::Next;
     }
     m_frontEnd.SuccessCounter().fetch_add(1);
     return Outcome::Next;

@@ -25,6 +25,7 @@ public:
         "The output file would replace its own MIDI file: %s.";
     static constexpr const char* kCanNotCreateTempFile =
         "Can not create a temporary file in: %s.";
+    static constexpr const char* kPieceTooLong = "The piece is too long to convert: %s.";
 
     // Poll period and the tail rendered after the end of the music, in ms.
     static constexpr int kPollMs = 100;
@@ -51,6 +52,7 @@ private:
 
     bool Start();
     Outcome ConvertEntry(int index, int count);
+    bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     Outcome RenderFile();
     Outcome ProduceOutput(const std::string& outputPath);
     void CancelRender();

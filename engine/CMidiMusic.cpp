@@ -243,6 +243,13 @@ int CMidiMusic::GetLength(int32_t* length) {
     return 0;
 }
 
+int CMidiMusic::GetDuration(double* seconds) {
+    Impl& d = *m_impl;
+    if (seconds == nullptr || !d.segment) return audio::kPointer;
+    *seconds = d.segment->LengthSeconds();
+    return 0;
+}
+
 int CMidiMusic::GetSeek(int32_t* position) {
     Impl& d = *m_impl;
     if (position == nullptr || !d.segmentState8 || !d.performance) return audio::kPointer;

@@ -57,6 +57,9 @@ public:
     int Stop();
     int GetLength(int32_t* length);
     int GetSeek(int32_t* position);
+    // The loaded piece's playing time in seconds (to the end of GetLength),
+    // worked out from its tempo map without rendering anything.
+    int GetDuration(double* seconds);
     int ClearAudioFX();
     int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
     int GetBufferFormat(WaveFormatEx* format);

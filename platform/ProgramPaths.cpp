@@ -1,6 +1,7 @@
 #include "platform/ProgramPaths.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -50,6 +51,19 @@ bool FileExists(const std::string& path) {
 bool IsDirectory(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+uint64_t FreeSpace(const std::string& folder) {
+    struct statvfs vfs {};
+    if (folder.empty() || ::statvfs(folder.c_str(), &vfs) != 0) return UINT64_MAX;
+    // Blocks kept for the superuser count when we are the superuser.
+    const uint64_t blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
+    return blocks * vfs.f_frsize;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

@@ -2,6 +2,7 @@
 // Where things are: the program's folder, the temporary folder and the
 // folder that holds the settings file.
 
+#include <cstdint>
 #include <string>
 
 namespace tonalbox::platform {
@@ -31,6 +32,12 @@ std::string FileNameOf(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// True for a regular file (links followed); false for folders, FIFOs,
+// devices, sockets and missing files.
+bool IsRegularFile(const std::string& path);
+// Bytes that can still be written in the folder's filesystem by this
+// process; UINT64_MAX when that cannot be told.
+uint64_t FreeSpace(const std::string& folder);
 // True when both paths name one existing file (links followed).
 bool IsSameFile(const std::string& a, const std::string& b);
 // True when a new file can be created in the folder.

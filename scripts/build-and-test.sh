@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every test: the normal
-# build and the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# build and the AddressSanitizer + UndefinedBehaviorSanitizer build, with
+# warnings as errors.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -10,10 +11,10 @@ scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 
-scripts/build.sh build
+scripts/build.sh build -DTONALBOX_WERROR=ON
 (cd build && ctest --output-on-failure -j "$(nproc)") || status=1
 
-scripts/build.sh build-asan -DTONALBOX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh build-asan -DTONALBOX_WERROR=ON -DTONALBOX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j "$(nproc)") || status=1
 

@@ -1,5 +1,9 @@
 #include "platform/audio/MidiFileReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -53,8 +57,20 @@ uint32_t ClampTick(uint64_t tick) { return tick > kMaxTick ? kMaxTick : static_c
 }  // namespace
 
 HResult MidiFileReader::ReadFile(const std::string& path, MidiSequence& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return kNotFound;
+    // Only a regular file is read. Opening without waiting keeps a FIFO
+    // with no writer from blocking the open; it is then refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return kNotFound;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kNotFound;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        ::close(fd);
+        return kNotFound;
+    }
     std::vector<uint8_t> bytes;
     uint8_t buf[65536];
     size_t n = 0;
@@ -140,6 +156,8 @@ HResult MidiFileReader::ReadSmf(const uint8_t* data, size_t size, MidiSequence& 
 uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t start, MidiSequence& out) {
     size_t pos = 0;
     uint64_t tick = start;
+    // The tick of the last event read whole, the end of the track included.
+    uint64_t end = start;
     uint8_t running = 0;
     while (pos < size) {
         uint32_t delta = 0;
@@ -158,17 +176,15 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
 
         if (status < 0xF0) {
             running = status;
-            const int need = DataBytesOf(status);
-            uint8_t d[2] = {0, 0};
-            bool complete = true;
-            for (int i = 0; i < need; ++i) {
-                if (pos >= size || data[pos] >= 0x80) {
-                    complete = false;  // cut short: the next status byte follows
-                    break;
-                }
-                d[i] = data[pos++];
-            }
-            if (complete) out.AddChannelEvent(ClampTick(tick), status, d[0], d[1]);
+            // A channel message takes its data bytes whatever their top bit
+            // (some programs write 0x80 and up), keeping the low seven bits.
+            const size_t need = static_cast<size_t>(DataBytesOf(status));
+            if (size - pos < need) break;  // cut short by the end of the track
+            const uint8_t d1 = data[pos] & 0x7Fu;
+            const uint8_t d2 = need == 2 ? (data[pos + 1] & 0x7Fu) : 0;
+            pos += need;
+            out.AddChannelEvent(ClampTick(tick), status, d1, d2);
+            end = tick;
             continue;
         }
 
@@ -178,7 +194,10 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
             uint32_t length = 0;
             if (!ReadVarLen(data, size, pos, length)) break;
             const size_t avail = size - pos;
-            if (type == 0x2F) break;  // end of track
+            if (type == 0x2F) {  // end of track
+                end = tick;
+                break;
+            }
             if (length > avail) break;
             if (type == 0x51 && length >= 3) {
                 const uint32_t us = (static_cast<uint32_t>(data[pos]) << 16) |
@@ -186,6 +205,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
                 out.AddTempo(ClampTick(tick), us);
             }
             pos += length;
+            end = tick;
             continue;
         }
 
@@ -199,6 +219,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
                 if (body > 0) out.AddSysEx(ClampTick(tick), data + pos, body);
             }
             pos += length;
+            end = tick;
             continue;
         }
 
@@ -207,7 +228,8 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
         const int skip = status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0;
         for (int i = 0; i < skip && pos < size && data[pos] < 0x80; ++i) ++pos;
     }
-    return tick;
+    out.ExtendTo(ClampTick(end));
+    return end;
 }
 
 }  // namespace tonalbox::audio

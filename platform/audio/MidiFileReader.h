@@ -1,6 +1,7 @@
 #pragma once
 // Reads Standard MIDI Files as people have them into a MidiSequence:
 // formats 0, 1 and 2, running status (kept across meta and SysEx events),
+// data bytes with the top bit set (their low seven bits count),
 // metrical or frame-based division, RIFF "RMID" wrapping, and damaged
 // files (missing end-of-track, truncated last track, trailing garbage),
 // of which it keeps what can be read. Never reads outside its input.
@@ -28,7 +29,8 @@ public:
 private:
     static HResult ReadSmf(const uint8_t* data, size_t size, MidiSequence& out);
     // Reads one track chunk's events starting at tick `start`; returns the
-    // tick where the track ends.
+    // tick where the track ends: its end-of-track event, or the last event
+    // read whole when there is none.
     static uint64_t ReadTrack(const uint8_t* data, size_t size, uint64_t start, MidiSequence& out);
 };
 

@@ -45,6 +45,8 @@ void MidiSequence::AddTempo(uint32_t tick, uint32_t microsecondsPerQuarter) {
     m_events.push_back(MidiEvent{tick, kTempo, 0, 0, microsecondsPerQuarter, 0});
 }
 
+void MidiSequence::ExtendTo(uint32_t tick) { m_endTick = std::max(m_endTick, tick); }
+
 void MidiSequence::Finish() {
     std::stable_sort(m_events.begin(), m_events.end(),
                      [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
@@ -71,13 +73,12 @@ void MidiSequence::Finish() {
     }
 
     m_hasNotes = false;
-    uint32_t lastChannelTick = 0;
+    uint32_t lastTick = m_endTick;
     for (const MidiEvent& e : m_events) {
-        if (e.status < 0x80 || e.status >= 0xF0) continue;
-        lastChannelTick = std::max(lastChannelTick, e.tick);
+        lastTick = std::max(lastTick, e.tick);
         if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_hasNotes = true;
     }
-    m_lengthTicks = m_hasNotes ? lastChannelTick : 0;
+    m_lengthTicks = m_hasNotes ? lastTick : 0;
 }
 
 long double MidiSequence::SecondsAtExact(uint32_t tick) const {

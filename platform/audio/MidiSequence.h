@@ -35,6 +35,8 @@ public:
     void AddChannelEvent(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2);
     void AddSysEx(uint32_t tick, const uint8_t* body, uint32_t size);
     void AddTempo(uint32_t tick, uint32_t microsecondsPerQuarter);
+    // The piece lasts at least until `tick` (where a track ends).
+    void ExtendTo(uint32_t tick);
 
     // Sorts the events by tick (events of one tick keep the order they were
     // added in), builds the tempo map and works out the length.
@@ -43,8 +45,12 @@ public:
     const std::vector<MidiEvent>& Events() const { return m_events; }
     const std::vector<uint8_t>& SysExData() const { return m_sysex; }
     bool HasNotes() const { return m_hasNotes; }
-    // Tick of the last channel event when the file plays a note, else 0.
+    // Where the piece ends when the file plays a note, else 0: its last
+    // event, the end of the longest track included (for format 2, of the
+    // last sequence).
     uint32_t LengthTicks() const { return m_lengthTicks; }
+    // The length in seconds, from the tempo map.
+    double LengthSeconds() const { return SecondsAt(m_lengthTicks); }
 
     // Time of a tick in seconds from the start.
     double SecondsAt(uint32_t tick) const;
@@ -66,6 +72,7 @@ private:
     std::vector<uint8_t> m_sysex;
     std::vector<TempoSegment> m_tempoMap;
     uint32_t m_lengthTicks = 0;
+    uint32_t m_endTick = 0;
     bool m_hasNotes = false;
 };
 

@@ -10,10 +10,16 @@ namespace {
 
 constexpr int kMinKbps = 8;
 constexpr int kMaxKbps = 320;
+// LAME's own bitrate when it is given none.
+constexpr int kDefaultKbps = 128;
 
 int ClampKbps(long long kbps) {
     return static_cast<int>(std::clamp<long long>(kbps, kMinKbps, kMaxKbps));
 }
+
+// The bitrate of the "CBR" and "ABR" presets: the record's, or LAME's
+// default when it carries none (the preset mode passes no bitrate).
+int PresetKbps(long long kbps) { return kbps > 0 ? ClampKbps(kbps) : kDefaultKbps; }
 
 void SetCbr(lame_global_flags* gfp, int kbps) {
     lame_set_VBR(gfp, vbr_off);
@@ -53,9 +59,9 @@ void ApplyPreset(lame_global_flags* gfp, const BE_CONFIG& c) {
     case LQP_EXTREME: lame_set_preset(gfp, EXTREME); break;
     case LQP_FAST_EXTREME: lame_set_preset(gfp, EXTREME_FAST); break;
     case LQP_INSANE: lame_set_preset(gfp, INSANE); break;
-    case LQP_ABR: lame_set_preset(gfp, ClampKbps(l.dwVbrAbr_bps / 1000)); break;
+    case LQP_ABR: lame_set_preset(gfp, PresetKbps(l.dwVbrAbr_bps / 1000)); break;
     case LQP_CBR: {
-        const int kbps = ClampKbps(l.dwBitrate);
+        const int kbps = PresetKbps(l.dwBitrate);
         lame_set_preset(gfp, kbps);
         SetCbr(gfp, kbps);
         break;

@@ -102,6 +102,7 @@ void WaveCaptureFx::Process(int16_t* samples, size_t frames) {
     const size_t channels = m_format.nChannels;
     uint64_t bytes = static_cast<uint64_t>(frames) * channels * 2;
     if (m_dataBytes + bytes > kMaxDataBytes) {
+        m_writeFailed = true;  // the file cannot hold the rest
         const uint64_t room = (kMaxDataBytes - m_dataBytes) / (channels * 2) * (channels * 2);
         bytes = room;
         frames = static_cast<size_t>(room / (channels * 2));

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "RecordingFrontEnd.h"
@@ -13,15 +15,19 @@
 #include "platform/ProgramPaths.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "tests/support/MidiFileWriter.h"
+#include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TmpfsMount.h"
 #include "tests/support/WavFile.h"
 
 namespace tonalbox {
 namespace {
 
 using testsupport::RecordingFrontEnd;
+using testsupport::ScopedFileSizeLimit;
 using testsupport::ScopedTempFolder;
 using testsupport::TempDir;
+using testsupport::TmpfsMount;
 using testsupport::VectorPathList;
 using testsupport::WavFile;
 using Kind = RecordingFrontEnd::Kind;
@@ -32,6 +38,23 @@ constexpr int kMp3 = 1;
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+bool IsFifo(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
 class ConvertRun : public ::testing::Test {
@@ -206,6 +229,7 @@ TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
 }
 
 TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
+    { std::ofstream(Out("a.mp3")) << "old"; }
     VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kMp3);
     m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
@@ -215,8 +239,8 @@ TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
     Run(settings, paths);
 
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
-    EXPECT_FALSE(platform::FileExists(Out("a.mp3")));
-    EXPECT_FALSE(platform::FileExists(Out("b.mp3")));
+    EXPECT_TRUE(ReadText(Out("a.mp3")) == "old") << "the file it was to replace stays";
+    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"a.mp3"});
     EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter), std::vector<std::string>{"1/2"});
     ExpectCleanEnd();
 }
@@ -358,35 +382,159 @@ TEST_F(ConvertRun, EmptyPieceShowsAFullBarAndIsConverted) {
     ExpectCleanEnd();
 }
 
-TEST_F(ConvertRun, CancelDuringAFailedEncodeLeavesTheOutputNameAlone) {
-    // The output name is taken by a folder the encoder cannot replace;
-    // Cancel comes while its message shows. The folder is not ours to remove.
-    std::filesystem::create_directories(Out("a.mp3"));
-    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kMp3);
-    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Message && e.text == "Error creating output file ") fe.CancelFlag() = 1;
-    };
+TEST_F(ConvertRun, SpecialFilesAreNeitherReadNorReplaced) {
+    // A FIFO and a device as sources; a folder and a FIFO holding output
+    // names. Nothing blocks, nothing is asked, the regular file converts.
+    ASSERT_EQ(::mkfifo(Src("pipe.mid").c_str(), 0600), 0);
+    std::filesystem::create_directories(Out("a.wav"));
+    ASSERT_EQ(::mkfifo(Out("b.wav").c_str(), 0600), 0);
+    VectorPathList paths({Src("pipe.mid"), "/dev/zero", Piece("a.mid", 1), Piece("b.mid", 1),
+                          Piece("c.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_bOverwrite = 0;
 
     Run(settings, paths);
 
-    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Error creating output file "});
-    EXPECT_TRUE(platform::IsDirectory(Out("a.mp3")));
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
-    EXPECT_FALSE(platform::FileExists(Out("b.mp3")));
+    EXPECT_EQ(m_frontEnd.Messages(), (std::vector<std::string>{
+                                         "Can not find file: " + Src("pipe.mid") + ".",
+                                         "Can not find file: /dev/zero.",
+                                         "Can not write file: " + Out("a.wav") + ".",
+                                         "Can not write file: " + Out("b.wav") + ".",
+                                     }));
+    EXPECT_TRUE(m_frontEnd.Questions().empty());
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_TRUE(platform::IsDirectory(Out("a.wav")));
+    EXPECT_TRUE(IsFifo(Out("b.wav")));
+    EXPECT_EQ(NamesIn(Out("")), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
     ExpectCleanEnd();
 }
 
-TEST_F(ConvertRun, FailedWavCopyIsReportedAndNotCounted) {
-    std::filesystem::create_directories(Out("a.wav"));  // the output name is taken by a folder
-    VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
+TEST_F(ConvertRun, CaptureThatCannotBeWrittenFailsTheFileAndTheBatchGoesOn) {
+    // Writes past 128 KiB fail: the 8 s piece's capture (about 200 KB at
+    // 11025 Hz mono) breaks off, the 1 s piece's fits.
+    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    std::vector<std::string> tempFiles;
+    m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Progress && tempFiles.empty()) tempFiles = m_temp.CaptureFiles();
+    };
+    {
+        ScopedFileSizeLimit limit(128 * 1024);
+        ASSERT_TRUE(limit.Active());
+        Run(settings, paths);
+    }
+
+    ASSERT_EQ(tempFiles.size(), 1u);
+    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Can not write file: " + m_temp.Path() +
+                                                              "/" + tempFiles[0] + "."});
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"b.wav"});
+    ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, TemporaryFolderWithoutRoomIsCheckedBeforeRendering) {
+    // 128 KiB of temporary folder: no room for the 8 s piece at 11025 Hz
+    // mono, room for the 1 s piece. Where no filesystem can be mounted, a
+    // file size limit stands in for it and the capture fails instead.
+    TmpfsMount small(128 * 1024);
+    std::optional<ScopedFileSizeLimit> limit;
+    if (!small.Mounted()) limit.emplace(128 * 1024);
+    const std::string tempFolder = small.Mounted() ? small.Path() : m_temp.Path();
+    ::setenv("TMPDIR", tempFolder.c_str(), 1);
+    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    Run(settings, paths);
+    limit.reset();
+    ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
+
+    const auto messages = m_frontEnd.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Can not write file: " + tempFolder + "/mmm1980", 0), 0u) << messages[0];
+    if (small.Mounted()) {
+        EXPECT_TRUE(m_frontEnd.ProgressOf("1/2").empty()) << "nothing was rendered";
+    }
+    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
+    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"b.wav"});
+    EXPECT_EQ(m_frontEnd.DoneCount(), 1);
+}
+
+TEST_F(ConvertRun, OutputFolderThatFillsUpLeavesWhatWasThere) {
+    // A 64 KiB output folder holding an old a.wav or a.mp3: the 8 s piece
+    // does not fit, the 1 s piece does. Where no filesystem can be mounted,
+    // writes past 64 KiB fail from the first file's rendering on.
+    for (int format : {kWav, kMp3}) {
+        SCOPED_TRACE(format);
+        TmpfsMount small(64 * 1024);
+        const std::string out = small.Mounted() ? small.Path() : Out(std::to_string(format));
+        std::filesystem::create_directories(out);
+        const std::string ext = format == kMp3 ? ".mp3" : ".wav";
+        { std::ofstream(out + "/a" + ext) << "old"; }
+        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+        auto settings = testsupport::TestSettings(out, format);
+        settings.m_nWavSampleRate = 11025;
+        settings.m_nWavChannels = 1;
+        RecordingFrontEnd frontEnd;
+        std::optional<ScopedFileSizeLimit> limit;
+        std::string counter;
+        frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+            if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter) counter = e.text;
+            if (!small.Mounted() && e.kind == Kind::Progress && counter == "1/2" && !limit) limit.emplace(64 * 1024);
+            if (e.kind == Kind::Message) limit.reset();
+        };
+        ConvertJob job{&settings, &paths, &frontEnd};
+        RunConversion(job);
+        limit.reset();
+
+        const auto messages = frontEnd.Messages();
+        if (small.Mounted()) {
+            EXPECT_TRUE(Contains(messages, "Can not write file: " + out + "/a" + ext + "."));
+        }
+        EXPECT_FALSE(messages.empty());
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
+        EXPECT_TRUE(ReadText(out + "/a" + ext) == "old") << "the file it was to replace stays";
+        EXPECT_EQ(NamesIn(out), (std::vector<std::string>{"a" + ext, "b" + ext}));
+    }
+}
+
+TEST_F(ConvertRun, PieceTooLongForAWavFileIsRefusedWithoutRendering) {
+    // A damaged file: one note held for 0x0FFFFFFF ticks, about 16 days.
+    testsupport::MidiFileWriter writer(0, 96);
+    writer.Note(0, 0, 0x0FFFFFFF, 0, 60, 100);
+    ASSERT_TRUE(writer.Write(Src("long.mid")));
+    VectorPathList paths({Src("long.mid"), Piece("b.mid", 1)});
+    auto settings = testsupport::TestSettings(Out(""), kMp3);
     Run(settings, paths);
 
-    EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Can not write file: " + Out("a.wav") + "."});
+    EXPECT_EQ(m_frontEnd.Messages(),
+              std::vector<std::string>{"The piece is too long to convert: " + Src("long.mid") + "."});
+    EXPECT_TRUE(m_frontEnd.ProgressOf("1/2").empty()) << "nothing was rendered";
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_TRUE(platform::FileExists(Out("b.wav")));
+    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"b.mp3"});
     ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, ThePieceIsRenderedToItsEndOfTrack) {
+    // A half-second note, then rests until the end of the track at 4 s.
+    testsupport::MidiFileWriter writer(1, 480);
+    writer.TempoBpm(0, 0, 120);
+    writer.Note(1, 0, 480, 0, 60, 100);
+    writer.EndOfTrack(1, 8 * 480);
+    ASSERT_TRUE(writer.Write(Src("rests.mid")));
+    VectorPathList paths({Src("rests.mid")});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    Run(settings, paths);
+
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("rests.wav"))) << wav.Error();
+    // Four seconds of music, the tail, and at most one poll more.
+    EXPECT_GE(wav.Seconds(), 5.0);
+    EXPECT_LE(wav.Seconds(), 5.1);
 }
 
 TEST_F(ConvertRun, CountIsReadAgainBeforeEveryFile) {

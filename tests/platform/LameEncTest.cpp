@@ -244,6 +244,26 @@ TEST_F(LameEncTest, PresetCodesAreTranslatedNotPassedOn) {
     EXPECT_EQ(EncodeToFile(c, 2, 1.0, "cbr.mp3").bitrates, (std::set<int>{96}));
 }
 
+TEST_F(LameEncTest, CbrAndAbrPresetsWithoutABitrateUseLamesDefault) {
+    // The preset mode passes no bitrate; the output keeps the input's rate
+    // unless a resampling rate is given.
+    for (DWORD resample : {0u, 44100u}) {
+        BE_CONFIG c = Lhv1(22050, BE_MP3_MODE_JSTEREO, 0);
+        c.format.LHV1.nPreset = LQP_CBR;
+        c.format.LHV1.dwReSampleRate = resample;
+        Mp3Facts f = EncodeToFile(c, 2, 2.0, "cbr-default.mp3");
+        EXPECT_EQ(f.bitrates, (std::set<int>{128})) << resample;
+        EXPECT_EQ(f.sampleRate, resample ? 44100 : 22050);
+
+        c.format.LHV1.nPreset = LQP_ABR;
+        f = EncodeToFile(c, 2, 2.0, "abr-default.mp3");
+        EXPECT_TRUE(f.vbrStream) << resample;
+        EXPECT_EQ(f.sampleRate, resample ? 44100 : 22050);
+        const double kbps = std::filesystem::file_size(folder / "abr-default.mp3") * 8 / 2.0 / 1000;
+        EXPECT_NEAR(kbps, 128, 40) << resample;
+    }
+}
+
 TEST_F(LameEncTest, QualityCountsOnlyWithItsComplementByte) {
     auto encodeWithQuality = [&](WORD quality, const char* name) {
         BE_CONFIG c = Lhv1(22050, BE_MP3_MODE_JSTEREO, 128);

@@ -4,11 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <vector>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/MidiSequence.h"
 #include "tests/support/MidiFileWriter.h"
+#include "tests/support/TempDir.h"
 
 namespace tonalbox::audio {
 namespace {
@@ -234,11 +241,6 @@ TEST(MidiFileReaderTest, DamagedTracksKeepWhatCanBeRead) {
               kOk);
     EXPECT_EQ(ChannelEvents(seq), (std::vector<Ev>{{0, 0xB0, 7, 100}, {0, 0x80, 60, 0}}));
 
-    // A message cut short by a byte with the top bit set: it is dropped and
-    // reading goes on from that byte.
-    ASSERT_EQ(ReadBytes(File(0, 96, {{0x00, 0x90, 0x3C, 0x80, 0x00, 0x90, 0x3E, 0x40}}), seq), kOk);
-    EXPECT_EQ(ChannelEvents(seq), (std::vector<Ev>{{0, 0x90, 62, 64}}));
-
     // A delta time of five bytes ends the track.
     ASSERT_EQ(ReadBytes(File(0, 96, {{0x00, 0x90, 0x3C, 0x40, 0x81, 0x81, 0x81, 0x81, 0x01, 0x80, 0x3C, 0x40}}), seq),
               kOk);
@@ -270,20 +272,57 @@ TEST(MidiFileReaderTest, TrackCountsAndForeignChunks) {
     EXPECT_EQ(ChannelEvents(seq).size(), 2u);
 }
 
-TEST(MidiFileReaderTest, LengthIsTheLastChannelEventAndZeroWithoutNotes) {
+TEST(MidiFileReaderTest, DataBytesWithTheTopBitSetCountByTheirLowSevenBits) {
+    // Velocity 0xCC, then running status; a program 0x85; a controller
+    // value 0xFF; the last message cut short by the end of the track.
+    MidiSequence seq;
+    ASSERT_EQ(ReadBytes(File(0, 96, {{0x00, 0x90, 0x3C, 0xCC, 0x60, 0x3C, 0x00, 0x00, 0xC1, 0x85, 0x00,
+                                      0xB1, 0x87, 0xFF, 0x10, 0x90, 0x3E}}),
+                        seq),
+              kOk);
+    EXPECT_EQ(ChannelEvents(seq), (std::vector<Ev>{{0, 0x90, 60, 0x4C},
+                                                   {96, 0x90, 60, 0},
+                                                   {96, 0xC1, 5, 0},
+                                                   {96, 0xB1, 7, 0x7F}}));
+    EXPECT_EQ(seq.LengthTicks(), 96u);
+}
+
+TEST(MidiFileReaderTest, LengthRunsToTheLastEventEndOfTrackIncluded) {
+    // Format 1: notes end at 100; the other track's end-of-track is later.
     MidiFileWriter w(1, 96);
-    w.ProgramChange(1, 10, 0, 3);
-    w.NoteOn(1, 20, 0, 60, 0);  // velocity 0: a note-off
-    w.TrackName(1, 500, "late meta");
+    w.Note(1, 30, 70, 0, 60, 90);
+    w.TrackName(1, 300, "late meta");
+    w.EndOfTrack(2, 500);
     MidiSequence seq;
     ASSERT_EQ(ReadBytes(w.Build(), seq), kOk);
+    EXPECT_EQ(seq.LengthTicks(), 500u);
+    EXPECT_DOUBLE_EQ(seq.LengthSeconds(), 500 / 96.0 * 0.5);
+
+    // Format 0 without an end-of-track: its last event, a meta event.
+    MidiFileWriter f0(0, 96);
+    f0.SetAutoEndOfTrack(false);
+    f0.Note(0, 0, 50, 0, 60, 90);
+    f0.TrackName(0, 80, "last");
+    ASSERT_EQ(ReadBytes(f0.Build(), seq), kOk);
+    EXPECT_EQ(seq.LengthTicks(), 80u);
+
+    // Format 2: the end of the last sequence.
+    MidiFileWriter f2(2, 96);
+    f2.Note(0, 0, 50, 0, 60, 90);
+    f2.EndOfTrack(0, 100);
+    f2.Note(1, 0, 20, 0, 62, 90);
+    f2.EndOfTrack(1, 60);
+    ASSERT_EQ(ReadBytes(f2.Build(), seq), kOk);
+    EXPECT_EQ(seq.LengthTicks(), 160u);
+
+    // Without a note there is nothing to play, however late the track ends.
+    MidiFileWriter silent(1, 96);
+    silent.ProgramChange(1, 10, 0, 3);
+    silent.NoteOn(1, 20, 0, 60, 0);  // velocity 0: a note-off
+    silent.EndOfTrack(1, 500);
+    ASSERT_EQ(ReadBytes(silent.Build(), seq), kOk);
     EXPECT_FALSE(seq.HasNotes());
     EXPECT_EQ(seq.LengthTicks(), 0u);
-
-    w.Note(1, 30, 40, 0, 60, 90);
-    w.PitchBend(1, 100, 0, 8192);
-    ASSERT_EQ(ReadBytes(w.Build(), seq), kOk);
-    EXPECT_EQ(seq.LengthTicks(), 100u);
 }
 
 TEST(MidiFileReaderTest, HugeDeltaTimesAreClamped) {
@@ -296,6 +335,22 @@ TEST(MidiFileReaderTest, HugeDeltaTimesAreClamped) {
     EXPECT_EQ(ChannelEvents(seq).back().tick, 0x7FFFFFFFu);
     EXPECT_EQ(seq.LengthTicks(), 0x7FFFFFFFu);
     EXPECT_GT(seq.SampleAt(0x7FFFFFFF, 96000), 0u);
+}
+
+TEST(MidiFileReaderTest, OnlyRegularFilesAreRead) {
+    testsupport::TempDir dir;
+    const std::string fifo = dir.File("pipe.mid");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    MidiSequence seq;
+    // A FIFO with no writer would block an ordinary open for good.
+    auto reading = std::async(std::launch::async, [&] { return MidiFileReader::ReadFile(fifo, seq); });
+    if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading a FIFO blocked";
+        ::close(::open(fifo.c_str(), O_WRONLY));  // lets the reader go
+    }
+    EXPECT_EQ(reading.get(), kNotFound);
+    EXPECT_EQ(MidiFileReader::ReadFile("/dev/null", seq), kNotFound);
+    EXPECT_EQ(MidiFileReader::ReadFile(dir.Path(), seq), kNotFound);
 }
 
 }  // namespace
