@@ -63,7 +63,8 @@ void ConsoleFrontEnd::EntryEnded(int index, const std::string& output, bool coun
     if (position < 0) return;
     FileRecord record;
     record.input = m_queue->Path(position);
-    record.output = output;
+    // A file the run turned down before naming its output still has one.
+    record.output = output.empty() ? m_queue->OutputPath(position) : output;
     record.message = m_entryMessage;
     record.musicSeconds = musicSeconds;
     record.wallSeconds =
