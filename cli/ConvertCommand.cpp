@@ -158,10 +158,9 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (!cl.filesFrom.empty() && !ReadFilesFrom(cl, inputs, error)) {
         return Usage(io, programName, error);
     }
-    std::unique_ptr<RunReport> report;
-    if (!cl.reportPath.empty()) {
-        RunReport probe(0);
-        if (!probe.Open(cl.reportPath, error)) return Usage(io, programName, error);
+    RunReport report;
+    if (!cl.reportPath.empty() && !report.Open(cl.reportPath, error)) {
+        return Usage(io, programName, error);
     }
 
     LineSink errSink(io.err);
@@ -193,16 +192,15 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
 
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> emptyFolders;
-    std::vector<InputEntry> entries = CollectInputs(inputs, cl.recursive, &emptyFolders);
+    std::vector<InputEntry> entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     for (const auto& folder : emptyFolders) {
         std::fprintf(io.err, "No MIDI files in folder: %s\n", EscapeControls(folder).c_str());
     }
     RemoveRepeats(entries);
     KeepShard(entries, cl.shardIndex, cl.shardCount);
-    report = std::make_unique<RunReport>(static_cast<int>(entries.size()));
-    if (!cl.reportPath.empty()) report->Open(cl.reportPath, error);  // checked above
+    report.SetTotal(static_cast<int>(entries.size()));
     if (!settings.m_bSameAsSource) EnsureFolder(settings.m_strOutputFolder);
-    JobQueue queue(std::move(entries), settings, cl.skipExisting, report.get());
+    JobQueue queue(std::move(entries), settings, cl.skipExisting, &report);
     if (!cl.quiet && queue.Total() > 0) {
         std::fprintf(io.err, "Output folder: %s\n",
                      settings.m_bSameAsSource
@@ -224,7 +222,7 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         job.settings = settings;
         job.list = std::make_unique<JobPathList>(queue);
         job.frontEnd = std::make_unique<ConsoleFrontEnd>(console, i, cancelFlag, job.list.get(),
-                                                         queue.Total(), &queue, report.get());
+                                                         queue.Total(), &queue, &report);
     }
     TempWavFile::RemoveStale(platform::TempFolder());
     RunJobs(jobs, cancelFlag);
@@ -242,14 +240,14 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     // Files no run reached: cut off by a cancel, or left by runs that
     // could not start.
     for (int i = 0; i < queue.Total(); ++i) {
-        if (report->Recorded(i)) continue;
+        if (report.Recorded(i)) continue;
         FileRecord record;
         record.input = queue.Path(i);
         record.output = queue.OutputPath(i);
         record.status = cancelFlag.load() != 0 ? kStatusCancelled : kStatusFailed;
-        report->Add(i, record);
+        report.Add(i, record);
     }
-    report->WriteTotals(
+    report.WriteTotals(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 
     const int skipped = queue.SkippedCount();

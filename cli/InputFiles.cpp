@@ -68,12 +68,12 @@ bool IsMidiFileName(const std::string& name) {
     return ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
 }
 
-std::vector<InputEntry> CollectInputs(const std::vector<std::string>& inputs, bool recursive,
+std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
                                       std::vector<std::string>* emptyFolders) {
     std::vector<InputEntry> entries;
-    for (const auto& input : inputs) {
+    for (auto& input : inputs) {
         if (!platform::IsDirectory(input)) {
-            entries.push_back({input, std::string::npos});
+            entries.push_back({std::move(input), std::string::npos});
             continue;
         }
         const std::string folder = platform::WithTrailingSeparator(input);

@@ -28,7 +28,7 @@ bool IsMidiFileName(const std::string& name);
 // walked in name order (links to folders are not followed); anything else
 // is taken as a file path as it is (a missing one is reported by the
 // run). Folders without MIDI files are added to emptyFolders.
-std::vector<InputEntry> CollectInputs(const std::vector<std::string>& inputs, bool recursive,
+std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
                                       std::vector<std::string>* emptyFolders = nullptr);
 
 // Reads a list of paths, one a line (or NUL-separated with nul); blank

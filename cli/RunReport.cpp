@@ -16,8 +16,6 @@ std::string Dump(const nlohmann::json& json) {
 
 }  // namespace
 
-RunReport::RunReport(int total) : m_recorded(static_cast<size_t>(total > 0 ? total : 0), false) {}
-
 RunReport::~RunReport() {
     if (m_file != nullptr) std::fclose(m_file);
 }
@@ -30,6 +28,11 @@ bool RunReport::Open(const std::string& path, std::string& error) {
         return false;
     }
     return true;
+}
+
+void RunReport::SetTotal(int total) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_recorded.assign(static_cast<size_t>(total > 0 ? total : 0), false);
 }
 
 void RunReport::Add(int position, const FileRecord& r) {

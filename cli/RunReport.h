@@ -29,8 +29,7 @@ struct FileRecord {
 
 class RunReport {
 public:
-    // total: the number of files; records are kept apart by position.
-    explicit RunReport(int total);
+    RunReport() = default;
     ~RunReport();
     RunReport(const RunReport&) = delete;
     RunReport& operator=(const RunReport&) = delete;
@@ -38,6 +37,8 @@ public:
     // Creates (or empties) the report file. False with a message when it
     // can not be written.
     bool Open(const std::string& path, std::string& error);
+    // The number of files; records are kept apart by position.
+    void SetTotal(int total);
 
     // The record of the file at position (each position once).
     void Add(int position, const FileRecord& record);
