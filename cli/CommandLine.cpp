@@ -1,10 +1,12 @@
 #include "cli/CommandLine.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <system_error>
+#include <thread>
 
 #include "cli/OptionTables.h"
 #include "engine/GenreNames.h"
@@ -38,7 +40,19 @@ std::string AbsoluteFolder(const std::string& folder) {
     return platform::WithTrailingSeparator(text);
 }
 
+bool ParseShard(const std::string& text, int* index, int* count) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos) return false;
+    return ParseInt(text.substr(slash + 1), 1, 1000000, count) &&
+           ParseInt(text.substr(0, slash), 1, *count, index);
+}
+
 }  // namespace
+
+int DefaultJobs() {
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, kMaxJobs);
+}
 
 bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& s,
                       CommandLine& cl, std::string& error) {
@@ -60,6 +74,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
         {"--save-settings", [&] { cl.saveSettings = true; }},
         {"--no-normalize", [&] { cl.loudness.normalize = false; }},
         {"--quiet", [&] { cl.quiet = true; }},
+        {"--recursive", [&] { cl.recursive = true; }},
+        {"--null", [&] { cl.nulSeparated = true; }},
+        {"--skip-existing", [&] { cl.skipExisting = true; }},
         {"--help", [&] { cl.help = true; }},
         {"--version", [&] { cl.version = true; }},
     };
@@ -178,6 +195,32 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
              cl.soundFont = v;
              return true;
          }},
+        {"--files-from",
+         [&](const std::string& v, std::string& e) {
+             if (v.empty()) {
+                 e = "--files-from needs a file (or - for standard input)";
+                 return false;
+             }
+             cl.filesFrom = v;
+             return true;
+         }},
+        {"--report",
+         [&](const std::string& v, std::string& e) {
+             if (v.empty()) {
+                 e = "--report needs a file";
+                 return false;
+             }
+             cl.reportPath = v;
+             return true;
+         }},
+        {"--shard",
+         [&](const std::string& v, std::string& e) {
+             if (!ParseShard(v, &cl.shardIndex, &cl.shardCount)) {
+                 e = Invalid("--shard", v, "K/N with 1 <= K <= N, e.g. 2/8");
+                 return false;
+             }
+             return true;
+         }},
         {"--jobs",
          [&](const std::string& v, std::string& e) {
              if (!ParseInt(v, 1, kMaxJobs, &cl.jobs)) {
@@ -203,8 +246,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
     const std::map<char, std::string> shortNames = {
         {'f', "--format"}, {'o', "--output-dir"}, {'j', "--jobs"},
         {'q', "--quiet"},  {'h', "--help"},       {'V', "--version"},
+        {'r', "--recursive"}, {'0', "--null"},
     };
 
+    cl.jobs = DefaultJobs();
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -273,8 +318,17 @@ std::string UsageText(const std::string& programName) {
     }
     return "Usage: " + programName + " [OPTIONS] FILE...\n"
            "Converts MIDI files to MP3 or WAV. A folder adds its .mid, .midi, .kar and .rmi\n"
-           "files in name order. Starts from the settings in \"Option.dat\" (the window's),\n"
-           "then applies the options.\n"
+           "files in name order. A file that is named twice is converted once. Starts from\n"
+           "the settings in \"Option.dat\" (the window's), then applies the options.\n"
+           "\n"
+           "Input:\n"
+           "  -r, --recursive             walk folders' sub-folders too; with -o each output\n"
+           "                              keeps its path below the folder it was found in\n"
+           "      --files-from FILE       read more paths from FILE, one a line (- is standard\n"
+           "                              input); relative paths are from the current folder\n"
+           "  -0, --null                  the paths in --files-from are separated by NUL\n"
+           "      --shard K/N             convert only every Nth file of the list, from the\n"
+           "                              Kth on (K = 1..N): N such commands share the work\n"
            "\n"
            "Output:\n"
            "  -f, --format mp3|wav        output format\n"
@@ -282,6 +336,8 @@ std::string UsageText(const std::string& programName) {
            "      --same-as-source        put each output next to its MIDI file\n"
            "      --overwrite             replace existing outputs without asking\n"
            "      --no-overwrite          ask before replacing (No without a terminal)\n"
+           "      --skip-existing         leave a file whose output exists (to resume a run)\n"
+           "      --report FILE           write a JSON line per file and one with the totals\n"
            "MP3:\n"
            "      --bitrate RATE          " + Bitrates().ValidValues() + "\n"
            "      --mode MODE             " + EncodeModes().ValidValues() + "\n"
@@ -307,14 +363,15 @@ std::string UsageText(const std::string& programName) {
            "Other:\n"
            "      --save-settings         write the resulting settings to \"Option.dat\"\n"
            "  -j, --jobs N                convert N files at a time (1 to " +
-           std::to_string(kMaxJobs) + ")\n"
+           std::to_string(kMaxJobs) + "; default: one per core)\n"
            "  -q, --quiet                 no progress output\n"
            "  -h, --help                  this text\n"
            "  -V, --version               the program's version\n"
            "\n"
            "Values are the Options dialog's labels (any case; blanks may be left out or\n"
            "written as '-') or the plain numbers they stand for.\n"
-           "Exit status: 0 every file converted, 1 some not, 2 usage error.\n"
+           "Exit status: 0 every file converted (or skipped by --skip-existing), 1 some not,\n"
+           "2 usage error.\n"
            "\n"
            "Genres: " + genres + "\n";
 }

@@ -13,8 +13,15 @@ namespace tonalbox::cli {
 struct CommandLine {
     std::vector<std::string> inputs;  // files and folders, as given
     std::string soundFont;            // --soundfont
-    int jobs = 1;
     LoudnessOptions loudness;         // --loudness, --no-normalize
+    std::string filesFrom;            // --files-from ("-" standard input)
+    std::string reportPath;           // --report
+    int jobs = 0;                     // 0: one per core
+    int shardIndex = 1;               // --shard K/N
+    int shardCount = 1;
+    bool recursive = false;
+    bool nulSeparated = false;        // -0: --files-from is NUL-separated
+    bool skipExisting = false;
     bool outputDirGiven = false;
     bool listPorts = false;
     bool saveSettings = false;
@@ -33,6 +40,9 @@ inline constexpr int kMaxJobs = 64;
 // Parses args (without the program name) in order, applying every setting
 // option to settings as it comes. Returns false with a message in error
 // for a usage error (unknown option, missing or bad value).
+// --jobs when it is not given: the number of cores.
+int DefaultJobs();
+
 bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& settings,
                       CommandLine& commandLine, std::string& error);
 

@@ -29,6 +29,31 @@ std::string PercentText(int percent) {
 
 }  // namespace
 
+std::string EscapeControls(const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    auto escape = [&](unsigned char c) {
+        out += "\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7f) {
+            escape(c);
+        } else if (c == 0xc2 && next >= 0x80 && next <= 0x9f) {
+            escape(c);
+            escape(next);
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 Console::Console(std::FILE* out, std::FILE* input, const Options& options, int slots)
     : m_out(out), m_input(input), m_options(options),
       m_slots(static_cast<size_t>(slots > 0 ? slots : 1)) {
@@ -38,12 +63,13 @@ Console::Console(std::FILE* out, std::FILE* input, const Options& options, int s
 void Console::Message(const std::string& text) {
     std::lock_guard<std::mutex> lock(m_mutex);
     ClearBarLocked();
-    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fprintf(m_out, "%s\n", EscapeControls(text).c_str());
     std::fflush(m_out);
     DrawBarLocked(true);
 }
 
-bool Console::Ask(const std::string& question) {
+bool Console::Ask(const std::string& text) {
+    const std::string question = EscapeControls(text);
     std::lock_guard<std::mutex> askLock(m_askMutex);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -88,13 +114,13 @@ void Console::FileStarted(int slot, const std::string& counter, const std::strin
     Slot& s = m_slots[static_cast<size_t>(slot)];
     s.active = true;
     s.counter = counter;
-    s.name = name;
+    s.name = EscapeControls(name);
     s.percent = 0;
     if (m_options.quiet) return;
     if (m_options.progressBar) {
         DrawBarLocked(true);
     } else {
-        std::fprintf(m_out, "%s %s\n", counter.c_str(), name.c_str());
+        std::fprintf(m_out, "%s %s\n", counter.c_str(), s.name.c_str());
         std::fflush(m_out);
     }
 }

@@ -1,8 +1,10 @@
 #include "cli/ConvertCommand.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
-#include <set>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -10,13 +12,16 @@
 #include "cli/Console.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/InputFiles.h"
+#include "cli/InterruptHandler.h"
 #include "cli/JobQueue.h"
+#include "cli/RunReport.h"
 #include "engine/CConversionRun.h"
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertThreadProc.h"
 #include "engine/OutputNaming.h"
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
+#include "engine/TempWavFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/SoundFontCatalog.h"
 
@@ -28,7 +33,7 @@ class LineSink : public IMessageSink {
 public:
     explicit LineSink(std::FILE* out) : m_out(out) {}
     void ShowMessage(const std::string& text) override {
-        std::fprintf(m_out, "%s\n", text.c_str());
+        std::fprintf(m_out, "%s\n", EscapeControls(text).c_str());
     }
 
 private:
@@ -52,7 +57,7 @@ std::vector<std::string> ListPorts(IMessageSink* messages) {
 }
 
 int Usage(const ConsoleIo& io, const std::string& programName, const std::string& error) {
-    std::fprintf(io.err, "%s: %s\n", programName.c_str(), error.c_str());
+    std::fprintf(io.err, "%s: %s\n", programName.c_str(), EscapeControls(error).c_str());
     std::fprintf(io.err, "Try '%s --help' for more information.\n", programName.c_str());
     return kExitUsage;
 }
@@ -63,22 +68,63 @@ void EnsureFolder(const std::string& folder) {
     std::filesystem::create_directories(folder, ec);
 }
 
-// True when two entries of the list would be written to one output file.
-// Parallel runs must not produce such a pair at the same time: both would
-// find the name free, and both would write into one file.
-bool SharesAnOutput(const JobQueue& queue, const ConversionSettings& settings) {
-    std::set<std::string> outputs;
-    for (int i = 0; i < queue.Total(); ++i) {
-        if (!outputs.insert(OutputPathFor(queue.Path(i), settings)).second) return true;
-    }
-    return false;
-}
-
 struct Job {
     std::unique_ptr<JobPathList> list;
     std::unique_ptr<ConsoleFrontEnd> frontEnd;
     ConversionSettings settings;
+    bool finished = false;  // guarded by the command's mutex
 };
+
+// The paths of --files-from; false with a message for a usage error.
+bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::string& error) {
+    const bool standardInput = cl.filesFrom == "-";
+    std::FILE* file = standardInput ? stdin : std::fopen(cl.filesFrom.c_str(), "r");
+    if (file == nullptr) {
+        error = "can not read the list " + cl.filesFrom;
+        return false;
+    }
+    std::string problem;
+    const bool ok = ReadPathList(file, cl.nulSeparated, paths, problem);
+    if (!standardInput) std::fclose(file);
+    if (!ok) error = "the list " + cl.filesFrom + " " + problem;
+    return ok;
+}
+
+// Runs every job on its own thread until all have ended. After a cancel
+// the threads still running are woken from any wait in a system call
+// until they end.
+void RunJobs(std::vector<Job>& jobs, const LoudnessOptions& loudness, std::atomic<int>& cancelFlag) {
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::vector<std::thread> threads;
+    for (auto& job : jobs) {
+        threads.emplace_back([&job, &mutex, &ended, loudness] {
+            ConvertJob convertJob;
+            convertJob.settings = &job.settings;
+            convertJob.paths = job.list.get();
+            convertJob.frontEnd = job.frontEnd.get();
+            convertJob.loudness = loudness;
+            RunConversion(convertJob);
+            std::lock_guard<std::mutex> lock(mutex);
+            job.finished = true;
+            ended.notify_all();
+        });
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            bool all = true;
+            for (size_t i = 0; i < jobs.size(); ++i) {
+                if (jobs[i].finished) continue;
+                all = false;
+                if (cancelFlag.load() != 0) InterruptHandler::Wake(threads[i].native_handle());
+            }
+            if (all) break;
+            ended.wait_for(lock, std::chrono::milliseconds(100));
+        }
+    }
+    for (auto& thread : threads) thread.join();
+}
 
 }  // namespace
 
@@ -105,8 +151,17 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont))) {
         return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
     }
-    if (cl.inputs.empty() && !cl.saveSettings && !cl.listPorts) {
+    if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
+    }
+    // Everything that can make a usage error is looked at before any work.
+    std::vector<std::string> inputs = cl.inputs;
+    if (!cl.filesFrom.empty() && !ReadFilesFrom(cl, inputs, error)) {
+        return Usage(io, programName, error);
+    }
+    RunReport report;
+    if (!cl.reportPath.empty() && !report.Open(cl.reportPath, error)) {
+        return Usage(io, programName, error);
     }
 
     LineSink errSink(io.err);
@@ -134,27 +189,30 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
             return kExitSomeNotConverted;
         }
     }
-    if (cl.inputs.empty()) return kExitAllConverted;
+    if (cl.inputs.empty() && cl.filesFrom.empty()) return kExitAllConverted;
 
+    const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> emptyFolders;
-    JobQueue queue(CollectInputFiles(cl.inputs, &emptyFolders));
+    std::vector<InputEntry> entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     for (const auto& folder : emptyFolders) {
-        std::fprintf(io.err, "No MIDI files in folder: %s\n", folder.c_str());
+        std::fprintf(io.err, "No MIDI files in folder: %s\n", EscapeControls(folder).c_str());
     }
+    RemoveRepeats(entries);
+    KeepShard(entries, cl.shardIndex, cl.shardCount);
+    report.SetTotal(static_cast<int>(entries.size()));
     if (!settings.m_bSameAsSource) EnsureFolder(settings.m_strOutputFolder);
+    JobQueue queue(std::move(entries), settings, cl.skipExisting, &report);
     if (!cl.quiet && queue.Total() > 0) {
         std::fprintf(io.err, "Output folder: %s\n",
-                     settings.m_bSameAsSource ? "next to each MIDI file"
-                                              : settings.m_strOutputFolder.c_str());
+                     settings.m_bSameAsSource
+                         ? "next to each MIDI file"
+                         : EscapeControls(settings.m_strOutputFolder).c_str());
     }
 
-    // One run takes such a list in order, so the second of a pair asks or
-    // replaces as it would in the window.
-    const int jobCount =
-        SharesAnOutput(queue, settings) ? 1 : std::max(1, std::min(cl.jobs, queue.Total()));
+    const int jobCount = std::max(1, std::min(cl.jobs, queue.Total()));
     Console::Options consoleOptions;
     consoleOptions.progressBar = io.errIsTerminal;
-    consoleOptions.canAsk = io.inIsTerminal && io.errIsTerminal;
+    consoleOptions.canAsk = io.inIsTerminal && io.errIsTerminal && cl.filesFrom != "-";
     consoleOptions.quiet = cl.quiet;
     consoleOptions.width = io.width;
     Console console(io.err, io.in, consoleOptions, jobCount);
@@ -165,20 +223,10 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         job.settings = settings;
         job.list = std::make_unique<JobPathList>(queue);
         job.frontEnd = std::make_unique<ConsoleFrontEnd>(console, i, cancelFlag, job.list.get(),
-                                                         queue.Total());
+                                                         queue.Total(), &queue, &report);
     }
-    std::vector<std::thread> threads;
-    for (auto& job : jobs) {
-        threads.emplace_back([&job, loudness = cl.loudness] {
-            ConvertJob convertJob;
-            convertJob.settings = &job.settings;
-            convertJob.paths = job.list.get();
-            convertJob.frontEnd = job.frontEnd.get();
-            convertJob.loudness = loudness;
-            RunConversion(convertJob);
-        });
-    }
-    for (auto& thread : threads) thread.join();
+    TempWavFile::RemoveStale(platform::TempFolder());
+    RunJobs(jobs, cl.loudness, cancelFlag);
     console.Finish();
 
     int converted = 0;
@@ -190,9 +238,25 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (setupFailed && ListPorts(nullptr).empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
     if (cancelFlag.load() != 0) std::fprintf(io.err, "Cancelled.\n");
 
-    std::fprintf(io.out, "Total files: %d, converted: %d\n", queue.Total(), converted);
+    // Files no run reached: cut off by a cancel, or left by runs that
+    // could not start.
+    for (int i = 0; i < queue.Total(); ++i) {
+        if (report.Recorded(i)) continue;
+        FileRecord record;
+        record.input = queue.Path(i);
+        record.output = queue.OutputPath(i);
+        record.status = cancelFlag.load() != 0 ? kStatusCancelled : kStatusFailed;
+        report.Add(i, record);
+    }
+    report.WriteTotals(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+
+    const int skipped = queue.SkippedCount();
+    std::fprintf(io.out, "Total files: %d, converted: %d", queue.Total(), converted);
+    if (cl.skipExisting) std::fprintf(io.out, ", skipped: %d", skipped);
+    std::fprintf(io.out, "\n");
     std::fflush(io.out);
-    return converted == queue.Total() ? kExitAllConverted : kExitSomeNotConverted;
+    return converted + skipped == queue.Total() ? kExitAllConverted : kExitSomeNotConverted;
 }
 
 }  // namespace tonalbox::cli

@@ -2,14 +2,63 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <system_error>
+#include <utility>
 
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox::cli {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Adds the MIDI files of folder (ending with a separator) to entries, and
+// with recursive those of its sub-folders, in name order. Returns whether
+// any was found.
+bool Walk(const std::string& folder, size_t treeStart, bool recursive,
+          std::vector<InputEntry>& entries) {
+    std::vector<std::pair<std::string, bool>> names;  // name, is a folder to walk
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        const std::string name = it->path().filename().string();
+        if (it->is_directory(typeError)) {
+            if (recursive && it->is_symlink(typeError) == false) names.emplace_back(name, true);
+            continue;
+        }
+        if (IsMidiFileName(name)) names.emplace_back(name, false);
+    }
+    std::sort(names.begin(), names.end());
+    bool found = false;
+    for (const auto& [name, isFolder] : names) {
+        if (isFolder) {
+            found = Walk(folder + name + platform::kPathSeparator, treeStart, true, entries) ||
+                    found;
+        } else {
+            entries.push_back({folder + name, recursive ? treeStart : std::string::npos});
+            found = true;
+        }
+    }
+    return found;
+}
+
+// Keeps the entries whose position keep accepts, in order.
+void KeepIf(std::vector<InputEntry>& entries, const std::function<bool(size_t)>& keep) {
+    size_t kept = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!keep(i)) continue;
+        if (kept != i) entries[kept] = std::move(entries[i]);
+        ++kept;
+    }
+    entries.resize(kept);
+}
+
+}  // namespace
 
 bool IsMidiFileName(const std::string& name) {
     const auto dot = name.find_last_of('.');
@@ -19,28 +68,100 @@ bool IsMidiFileName(const std::string& name) {
     return ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
 }
 
-std::vector<std::string> CollectInputFiles(const std::vector<std::string>& inputs,
-                                           std::vector<std::string>* emptyFolders) {
-    std::vector<std::string> files;
-    for (const auto& input : inputs) {
+std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
+                                      std::vector<std::string>* emptyFolders) {
+    std::vector<InputEntry> entries;
+    for (auto& input : inputs) {
         if (!platform::IsDirectory(input)) {
-            files.push_back(input);
+            entries.push_back({std::move(input), std::string::npos});
             continue;
         }
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (fs::directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code typeError;
-            if (it->is_directory(typeError)) continue;
-            const std::string name = it->path().filename().string();
-            if (IsMidiFileName(name)) names.push_back(name);
-        }
-        std::sort(names.begin(), names.end());
-        if (names.empty() && emptyFolders != nullptr) emptyFolders->push_back(input);
         const std::string folder = platform::WithTrailingSeparator(input);
-        for (const auto& name : names) files.push_back(folder + name);
+        if (!Walk(folder, folder.size(), recursive, entries) && emptyFolders != nullptr) {
+            emptyFolders->push_back(input);
+        }
     }
-    return files;
+    return entries;
+}
+
+bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
+                  std::string& error) {
+    char* line = nullptr;
+    size_t capacity = 0;
+    bool ok = true;
+    for (ssize_t n; (n = ::getdelim(&line, &capacity, nul ? '\0' : '\n', file)) > 0;) {
+        std::string path(line, static_cast<size_t>(n));
+        if (!path.empty() && path.back() == (nul ? '\0' : '\n')) path.pop_back();
+        if (!nul && path.find('\0') != std::string::npos) {
+            error = "is not a text list of paths (it holds NUL bytes; use -0 for a "
+                    "NUL-separated list)";
+            ok = false;
+            break;
+        }
+        if (!nul && !path.empty() && path.back() == '\r') path.pop_back();
+        if (!path.empty()) paths.push_back(std::move(path));
+    }
+    if (ok && std::ferror(file)) {
+        error = "can not be read";
+        ok = false;
+    }
+    std::free(line);
+    return ok;
+}
+
+std::string ResolvedPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    const fs::path canonical = fs::weakly_canonical(absolute, ec);
+    return ec ? absolute.lexically_normal().string() : canonical.string();
+}
+
+std::vector<std::pair<int, int>> FindRepeats(int count,
+                                             const std::function<std::string(int)>& key) {
+    // A hash of each key, not the keys themselves: the list is all that
+    // grows with the number of inputs.
+    std::vector<std::pair<size_t, int>> hashes;
+    hashes.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) hashes.emplace_back(std::hash<std::string>{}(key(i)), i);
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<std::pair<int, int>> repeats;
+    for (size_t first = 0; first < hashes.size();) {
+        size_t last = first + 1;
+        while (last < hashes.size() && hashes[last].first == hashes[first].first) ++last;
+        if (last - first > 1) {
+            // One hash: compare the keys; the first of a key in list order leads.
+            std::vector<std::pair<std::string, int>> same;
+            for (size_t k = first; k < last; ++k) same.emplace_back(key(hashes[k].second), hashes[k].second);
+            std::sort(same.begin(), same.end());
+            for (size_t head = 0, k = 1; k < same.size(); ++k) {
+                if (same[k].first != same[head].first) {
+                    head = k;
+                } else {
+                    repeats.emplace_back(same[head].second, same[k].second);
+                }
+            }
+        }
+        first = last;
+    }
+    std::sort(repeats.begin(), repeats.end());
+    return repeats;
+}
+
+void RemoveRepeats(std::vector<InputEntry>& entries) {
+    std::vector<bool> repeat(entries.size(), false);
+    const auto repeats = FindRepeats(static_cast<int>(entries.size()), [&](int i) {
+        return ResolvedPath(entries[static_cast<size_t>(i)].path);
+    });
+    for (const auto& [first, later] : repeats) repeat[static_cast<size_t>(later)] = true;
+    KeepIf(entries, [&](size_t i) { return !repeat[i]; });
+}
+
+void KeepShard(std::vector<InputEntry>& entries, int index, int count) {
+    KeepIf(entries, [&](size_t i) {
+        return static_cast<int>(i % static_cast<size_t>(count)) == index - 1;
+    });
 }
 
 }  // namespace tonalbox::cli

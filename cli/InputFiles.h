@@ -1,18 +1,56 @@
 #pragma once
+// The command's input list: the files and folders named on the command
+// line or in a list file, folders walked for their MIDI files, repeats
+// taken out, and one shard of the result.
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tonalbox::cli {
 
+// One file to convert. With a folder walked recursively, treeStart is
+// where the part of path below that folder begins, so that the output
+// can keep it; npos for a file whose output goes flat into the folder.
+struct InputEntry {
+    std::string path;
+    size_t treeStart = std::string::npos;
+};
+
 // True for names ending in .mid, .midi, .kar or .rmi (any case).
 bool IsMidiFileName(const std::string& name);
 
-// The run's path list from the command line's inputs, in their order: a
-// folder stands for its MIDI files (by IsMidiFileName, not descending into
-// sub-folders) sorted by name; anything else is taken as a file path as it
-// is (a missing one is reported by the run). Folders without MIDI files are
-// added to emptyFolders.
-std::vector<std::string> CollectInputFiles(const std::vector<std::string>& inputs,
-                                           std::vector<std::string>* emptyFolders = nullptr);
+// The list for inputs, in their order: a folder stands for its MIDI files
+// (by IsMidiFileName) sorted by name, with recursive its sub-folders' too,
+// walked in name order (links to folders are not followed); anything else
+// is taken as a file path as it is (a missing one is reported by the
+// run). Folders without MIDI files are added to emptyFolders.
+std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
+                                      std::vector<std::string>* emptyFolders = nullptr);
+
+// Reads a list of paths, one a line (or NUL-separated with nul); blank
+// entries and a line's closing '\r' are dropped. Returns false with a
+// message in error when the list holds NUL bytes without nul, or cannot
+// be read.
+bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
+                  std::string& error);
+
+// The path with links and "." / ".." resolved; a path that does not exist
+// is resolved as far as it does.
+std::string ResolvedPath(const std::string& path);
+
+// The positions 0..count-1 whose key an earlier position has, as pairs of
+// the first position with that key and the later one, in list order.
+std::vector<std::pair<int, int>> FindRepeats(int count,
+                                             const std::function<std::string(int)>& key);
+
+// Takes out every entry whose resolved path an earlier entry has.
+void RemoveRepeats(std::vector<InputEntry>& entries);
+
+// Keeps the entries at the positions p with p % count == index - 1.
+void KeepShard(std::vector<InputEntry>& entries, int index, int count);
 
 }  // namespace tonalbox::cli

@@ -1,38 +1,184 @@
 #include "cli/JobQueue.h"
 
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "cli/RunReport.h"
+#include "engine/OutputNaming.h"
+#include "platform/ProgramPaths.h"
+
 namespace tonalbox::cli {
 
-int JobQueue::Claim() {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kPartialSuffixLength = 6;  // the random characters after the prefix
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of(platform::kPathSeparator);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The output's resolved path: the folder's real path plus the name. The
+// entries come folder by folder, so the last folder is kept.
+class OutputResolver {
+public:
+    std::string operator()(const std::string& output) {
+        const std::string folder = FolderOf(output);
+        if (folder != m_folder || m_resolved.empty()) {
+            m_folder = folder;
+            m_resolved = platform::WithTrailingSeparator(ResolvedPath(folder.empty() ? "." : folder));
+        }
+        return m_resolved + platform::FileNameOf(output);
+    }
+
+private:
+    std::string m_folder;
+    std::string m_resolved;
+};
+
+}  // namespace
+
+JobQueue::JobQueue(std::vector<InputEntry> entries, const ConversionSettings& settings,
+                   bool skipExisting, RunReport* report)
+    : m_entries(std::move(entries)), m_settings(settings), m_skipExisting(skipExisting),
+      m_report(report), m_isFollower(m_entries.size(), false) {
+    GroupSharedOutputs();
+}
+
+void JobQueue::GroupSharedOutputs() {
+    OutputResolver resolve;
+    for (const auto& [first, later] :
+         FindRepeats(Total(), [&](int i) { return resolve(OutputPath(i)); })) {
+        m_followers[first].push_back(later);
+        m_isFollower[static_cast<size_t>(later)] = true;
+    }
+}
+
+std::string JobQueue::OutputFolder(int position) const {
+    const InputEntry& entry = m_entries[static_cast<size_t>(position)];
+    if (m_settings.m_bSameAsSource || entry.treeStart == std::string::npos) return {};
+    const std::string below = FolderOf(entry.path);
+    if (below.size() <= entry.treeStart) return {};
+    return m_settings.m_strOutputFolder + below.substr(entry.treeStart);
+}
+
+std::string JobQueue::OutputPath(int position) const {
+    return OutputPathFor(Path(position), m_settings, OutputFolder(position));
+}
+
+int JobQueue::SkippedCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_next >= Total()) return -1;
-    return m_next++;
+    return m_skipped;
+}
+
+bool JobQueue::Claim(std::vector<int>& group) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    group.clear();
+    while (group.empty() && m_next < Total()) {
+        const int head = m_next++;
+        if (m_isFollower[static_cast<size_t>(head)]) continue;
+        if (Prepare(head)) group.push_back(head);
+        if (const auto it = m_followers.find(head); it != m_followers.end()) {
+            for (const int follower : it->second) {
+                if (Prepare(follower)) group.push_back(follower);
+            }
+        }
+    }
+    return !group.empty();
+}
+
+bool JobQueue::Prepare(int position) {
+    const std::string output = OutputPath(position);
+    RemoveLeftovers(output);
+    if (m_skipExisting && platform::FileExists(output)) {
+        ++m_skipped;
+        if (m_report != nullptr) {
+            FileRecord record;
+            record.input = Path(position);
+            record.output = output;
+            record.status = kStatusSkipped;
+            m_report->Add(position, record);
+        }
+        return false;
+    }
+    const std::string folder = OutputFolder(position);
+    if (!folder.empty() && folder != m_createdFolder) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        m_createdFolder = folder;
+    }
+    return true;
+}
+
+// Only the partial files of this output go: another command writing into
+// the same folder (another shard) may have its own in progress.
+void JobQueue::RemoveLeftovers(const std::string& output) {
+    const std::string folder = FolderOf(output);
+    if (folder != m_leftoverFolder) {
+        m_leftoverFolder = folder;
+        m_leftovers.clear();
+        std::error_code ec;
+        for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.size() > 1 && name[0] == '.' && name.find(".part-") != std::string::npos)
+                m_leftovers.push_back(name);
+        }
+    }
+    if (m_leftovers.empty()) return;
+    const std::string prefix = platform::FileNameOf(PartialOutputPrefix(output));
+    for (auto it = m_leftovers.begin(); it != m_leftovers.end();) {
+        if (it->size() == prefix.size() + kPartialSuffixLength && it->rfind(prefix, 0) == 0) {
+            std::remove((folder + *it).c_str());
+            it = m_leftovers.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 int JobPathList::GetCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_handedOut >= static_cast<int>(m_taken.size())) {
-        const int position = m_queue.Claim();
-        if (position >= 0) m_taken.push_back(position);
+    const int count = m_firstIndex + static_cast<int>(m_taken.size());
+    if (m_handedOut >= count) {
+        std::vector<int> group;
+        if (m_queue.Claim(group)) m_taken.insert(m_taken.end(), group.begin(), group.end());
     }
-    return static_cast<int>(m_taken.size());
+    return m_firstIndex + static_cast<int>(m_taken.size());
 }
 
 std::string JobPathList::GetPath(int index) const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (index < 0 || index >= static_cast<int>(m_taken.size())) return {};
+    if (index < m_firstIndex || index >= m_firstIndex + static_cast<int>(m_taken.size()))
+        return {};
+    // The run goes forward: what lies before index is not asked for again.
+    while (m_firstIndex < index) {
+        m_taken.pop_front();
+        ++m_firstIndex;
+    }
     if (index + 1 > m_handedOut) m_handedOut = index + 1;
-    m_current = m_taken[static_cast<size_t>(index)];
+    m_current = m_taken.front();
     return m_queue.Path(m_current);
+}
+
+std::string JobPathList::GetOutputFolder(int index) const {
+    const int position = PositionOf(index);
+    return position < 0 ? std::string() : m_queue.OutputFolder(position);
+}
+
+int JobPathList::PositionOf(int index) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (index < m_firstIndex || index >= m_firstIndex + static_cast<int>(m_taken.size()))
+        return -1;
+    return m_taken[static_cast<size_t>(index - m_firstIndex)];
 }
 
 int JobPathList::CurrentPosition() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_current;
-}
-
-std::vector<int> JobPathList::Taken() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_taken;
 }
 
 }  // namespace tonalbox::cli

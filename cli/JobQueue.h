@@ -2,52 +2,92 @@
 // The input list shared by the parallel runs of one command: each run
 // takes the next file when it is ready for one, so a run that got short
 // files takes more of them.
+//
+// Entries whose outputs are one file (by resolved path: "d/s.mid" and
+// "./d/s.midi" both make d/s.mp3) are taken together, by one run, in list
+// order, so the later ones meet the earlier one's output through the
+// usual overwrite rule; every other entry stays free for any run.
 
+#include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "cli/InputFiles.h"
+#include "engine/ConversionSettings.h"
 #include "engine/IPathList.h"
 
 namespace tonalbox::cli {
 
+class RunReport;
+
 class JobQueue {
 public:
-    explicit JobQueue(std::vector<std::string> paths) : m_paths(std::move(paths)) {}
+    // With skipExisting, an entry whose output exists is not handed out
+    // but recorded in report (when there is one) as skipped.
+    JobQueue(std::vector<InputEntry> entries, const ConversionSettings& settings,
+             bool skipExisting = false, RunReport* report = nullptr);
 
-    // Takes the next file; returns its position in the whole list, or -1
-    // when every file has been taken.
-    int Claim();
+    // Takes the next entry and those that share its output, in list
+    // order, into group; false when every entry has been taken. Before an
+    // entry is handed out, leftovers of a killed run's partial output
+    // for it are removed and its output folder is created.
+    bool Claim(std::vector<int>& group);
 
-    int Total() const { return static_cast<int>(m_paths.size()); }
-    const std::string& Path(int position) const { return m_paths[static_cast<size_t>(position)]; }
+    int Total() const { return static_cast<int>(m_entries.size()); }
+    const std::string& Path(int position) const {
+        return m_entries[static_cast<size_t>(position)].path;
+    }
+    // The output folder of the entry, empty for the settings' own.
+    std::string OutputFolder(int position) const;
+    std::string OutputPath(int position) const;
+    // Entries left out because their output existed.
+    int SkippedCount() const;
 
 private:
-    const std::vector<std::string> m_paths;
-    std::mutex m_mutex;
+    void GroupSharedOutputs();
+    bool Prepare(int position);  // false: skipped
+    void RemoveLeftovers(const std::string& output);
+
+    const std::vector<InputEntry> m_entries;
+    const ConversionSettings m_settings;
+    const bool m_skipExisting;
+    RunReport* const m_report;
+    std::map<int, std::vector<int>> m_followers;  // first entry -> the later ones
+    std::vector<bool> m_isFollower;
+    mutable std::mutex m_mutex;
     int m_next = 0;
+    int m_skipped = 0;
+    // The partial outputs found in the folder looked at last.
+    std::string m_leftoverFolder;
+    std::vector<std::string> m_leftovers;
+    std::string m_createdFolder;
 };
 
 // One run's view of the queue. The run reads the count before every file:
 // when it has been handed every file it holds, asking for the count takes
-// the next file from the queue, so the count grows by one while files are
-// left and stays put at the end.
+// the next group from the queue, so the count grows while files are left
+// and stays put at the end.
 class JobPathList : public IPathList {
 public:
     explicit JobPathList(JobQueue& queue) : m_queue(queue) {}
 
     int GetCount() const override;
     std::string GetPath(int index) const override;
+    std::string GetOutputFolder(int index) const override;
 
+    // Position in the whole list of the run's entry index, or -1.
+    int PositionOf(int index) const;
     // Position in the whole list of the entry last handed out, or -1.
     int CurrentPosition() const;
-    // The positions taken so far, in the order this run took them.
-    std::vector<int> Taken() const;
 
 private:
     JobQueue& m_queue;
     mutable std::mutex m_mutex;
-    mutable std::vector<int> m_taken;
+    // The positions taken and not yet passed, from run index m_firstIndex.
+    mutable std::deque<int> m_taken;
+    mutable int m_firstIndex = 0;
     mutable int m_handedOut = 0;
     mutable int m_current = -1;
 };

@@ -1,5 +1,8 @@
 #include "engine/CConversionRun.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/CId3Writer.h"
 #include "engine/CMp3Encoder.h"
 #include "engine/FileCopy.h"
@@ -8,6 +11,7 @@
 #include "engine/RenderSize.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
+#include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox {
 
@@ -45,7 +49,13 @@ int CConversionRun::Run() {
         for (int i = 0;; ++i) {
             const int count = m_paths.GetCount();
             if (i >= count) break;
-            if (ConvertEntry(i, count) == Outcome::Cancelled) break;
+            const int counted = m_frontEnd.SuccessCounter().load();
+            m_entryOutput.clear();
+            m_entrySeconds = 0.0;
+            const Outcome outcome = ConvertEntry(i, count);
+            m_frontEnd.EntryEnded(i, m_entryOutput,
+                                  m_frontEnd.SuccessCounter().load() > counted, m_entrySeconds);
+            if (outcome == Outcome::Cancelled) break;
         }
     }
     Finish();
@@ -109,7 +119,8 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string output = OutputPathFor(source, m_settings);
+    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index));
+    m_entryOutput = output;
     // A MIDI file named like its output ("x.wav" to WAV) would be
     // overwritten by its own audio: skip it rather than lose it.
     if (platform::IsSameFile(source, output)) {
@@ -144,6 +155,12 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
+    std::error_code ec;
+    const auto wavBytes = std::filesystem::file_size(m_tempWav.Path(), ec);
+    if (!ec && wavBytes > wavecapture::kWaveHeaderSize && format.nAvgBytesPerSec > 0) {
+        m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
+                         format.nAvgBytesPerSec;
+    }
     return ProduceOutput(output);
 }
 

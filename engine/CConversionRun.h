@@ -69,6 +69,9 @@ private:
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
+    // The entry in hand: its output path and the seconds of audio rendered.
+    std::string m_entryOutput;
+    double m_entrySeconds = 0.0;
 };
 
 }  // namespace tonalbox

@@ -33,6 +33,13 @@ public:
     // Returns true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
 
+    // Entry index of the list is over, whatever became of it: output is
+    // the path it was to be written to (empty when none was formed),
+    // counted whether it was added to the success counter, musicSeconds
+    // the length of the audio rendered for it (0 when nothing was).
+    virtual void EntryEnded(int /*index*/, const std::string& /*output*/, bool /*counted*/,
+                            double /*musicSeconds*/) {}
+
     // The run's last act before its engine shuts down.
     virtual void ConvertDone() = 0;
 };

@@ -12,10 +12,12 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext) {
     return path.substr(0, dot + 1) + ext;
 }
 
-std::string OutputPathFor(const std::string& source, const ConversionSettings& settings) {
-    const std::string base = settings.m_bSameAsSource
-                                 ? source
-                                 : settings.m_strOutputFolder + platform::FileNameOf(source);
+std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
+                          const std::string& folder) {
+    const std::string base =
+        settings.m_bSameAsSource
+            ? source
+            : (folder.empty() ? settings.m_strOutputFolder : folder) + platform::FileNameOf(source);
     return ReplaceExtension(base, settings.m_nOutputFormat == 1 ? "mp3" : "wav");
 }
 

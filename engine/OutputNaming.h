@@ -15,8 +15,11 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 
 // The output path for source: next to the source with m_bSameAsSource
 // set, otherwise the file name in m_strOutputFolder; the extension is
-// "mp3" for MP3 output (m_nOutputFormat 1) and "wav" otherwise.
-std::string OutputPathFor(const std::string& source, const ConversionSettings& settings);
+// "mp3" for MP3 output (m_nOutputFormat 1) and "wav" otherwise. A
+// non-empty folder (ending with a separator) takes the place of
+// m_strOutputFolder.
+std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
+                          const std::string& folder = {});
 
 // An output is written under a hidden name of its own in the output's
 // folder and renamed over the output only when it is complete. This is

@@ -2,16 +2,21 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace tonalbox {
 
 namespace {
 constexpr int kSuffixLength = 4;  // ".wav"
+constexpr size_t kRandomLength = 6;
 }
 
 TempWavFile::~TempWavFile() { Remove(); }
@@ -25,9 +30,32 @@ bool TempWavFile::Create(const std::string& folder) {
     // included, is never opened.
     const int fd = ::mkstemps(buffer.data(), kSuffixLength);
     if (fd < 0) return false;
+    // Held while the file is ours: RemoveStale leaves a locked file alone.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     m_fd = fd;
     m_strPath.assign(buffer.data());
     return true;
+}
+
+void TempWavFile::RemoveStale(const std::string& folder) {
+    const size_t length = std::strlen(kPrefix) + kRandomLength + kSuffixLength;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != length || name.rfind(kPrefix, 0) != 0 ||
+            name.compare(length - kSuffixLength, kSuffixLength, ".wav") != 0)
+            continue;
+        const std::string path = folder + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
 }
 
 bool TempWavFile::Truncate() {

@@ -29,6 +29,10 @@ public:
     // Removes the file (a file already gone is no error).
     void Remove();
 
+    // Removes the files of our names in folder (ending with a separator)
+    // that no live TempWavFile holds: the leftovers of a killed run.
+    static void RemoveStale(const std::string& folder);
+
     const std::string& Path() const { return m_strPath; }
     bool IsCreated() const { return !m_strPath.empty(); }
 

@@ -1,6 +1,7 @@
 #include "platform/audio/Performance.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/SoundFontCatalog.h"
@@ -21,6 +22,16 @@ void SilenceLibraryLog() {
         for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, &QuietLog, nullptr);
     });
+}
+
+// With dynamic sample loading, FluidSynth keeps one cache of sample data
+// for the whole process: selecting a preset (a program change, a new
+// synthesizer) loads into it and dropping one frees from it. Parallel
+// engines crash the process after a few hundred files when they do that
+// at once, so those calls go one at a time, whichever engine makes them.
+std::mutex& SynthLifeMutex() {
+    static std::mutex mutex;
+    return mutex;
 }
 
 }  // namespace
@@ -69,6 +80,7 @@ Performance::~Performance() {
 
 void Performance::DropSynthLocked() {
     if (m_synth == nullptr) return;
+    std::lock_guard<std::mutex> life(SynthLifeMutex());
     if (m_synthHasSfont) fluid_synth_remove_sfont(m_synth, m_sfont);
     m_synthHasSfont = false;
     delete_fluid_synth(m_synth);
@@ -81,6 +93,7 @@ void Performance::UnloadSoundFontLocked() {
         fluid_synth_remove_sfont(m_synth, m_sfont);
         m_synthHasSfont = false;
     }
+    std::lock_guard<std::mutex> life(SynthLifeMutex());
     if (m_holder != nullptr) delete_fluid_synth(m_holder);  // frees the SoundFont
     m_holder = nullptr;
     m_sfont = nullptr;
@@ -89,6 +102,7 @@ void Performance::UnloadSoundFontLocked() {
 
 HResult Performance::RenewSynthLocked() {
     DropSynthLocked();
+    std::lock_guard<std::mutex> life(SynthLifeMutex());
     m_synth = new_fluid_synth(m_settings);
     if (m_synth == nullptr) return kOutOfMemory;
     if (m_sfont != nullptr) {
@@ -113,6 +127,7 @@ HResult Performance::EnsureSoundFont() {
     if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return kOk;
     UnloadSoundFontLocked();
     if (m_soundFont.empty()) return kNoSoundFont;
+    std::unique_lock<std::mutex> life(SynthLifeMutex());
     m_holder = new_fluid_synth(m_holderSettings);
     if (m_holder == nullptr) return kOutOfMemory;
     const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
@@ -123,6 +138,7 @@ HResult Performance::EnsureSoundFont() {
     }
     m_sfont = fluid_synth_get_sfont_by_id(m_holder, id);
     m_loadedSoundFont = m_soundFont;
+    life.unlock();
     return RenewSynthLocked();
 }
 
@@ -188,7 +204,11 @@ void Performance::Render(float* left, float* right, size_t frames) {
 void Performance::RenderLocked(float* left, float* right, size_t frames) {
     size_t done = 0;
     while (done < frames) {
-        m_scheduler.DispatchDue(m_synth);
+        {
+            // A program change loads the preset's samples.
+            std::lock_guard<std::mutex> life(SynthLifeMutex());
+            m_scheduler.DispatchDue(m_synth);
+        }
         const size_t n = std::max<size_t>(1, m_scheduler.FramesBeforeNextEvent(frames - done));
         float* out[2] = {left + done, right + done};
         float* fx[4] = {out[0], out[1], out[0], out[1]};

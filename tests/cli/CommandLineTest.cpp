@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <cctype>
 
 #include "cli/CommandLine.h"
@@ -109,6 +111,18 @@ TEST(CommandLine, FilesFlagsAndShortForms) {
     EXPECT_EQ(p.settings.m_bUseTempFolder, 0);
     EXPECT_EQ(p.settings.m_strOutputFolder.front(), '/') << "made absolute";
     EXPECT_EQ(p.settings.m_strOutputFolder.back(), '/');
+
+    p = Parse({"-r0", "--shard", "2/5", "--files-from", "-", "--skip-existing"});
+    ASSERT_FALSE(p.ok) << "short flags do not combine";
+    p = Parse({"-r", "-0", "--shard=2/5", "--files-from", "-", "--skip-existing", "--report", "r"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.commandLine.recursive && p.commandLine.nulSeparated && p.commandLine.skipExisting);
+    EXPECT_EQ(p.commandLine.shardIndex, 2);
+    EXPECT_EQ(p.commandLine.shardCount, 5);
+    EXPECT_EQ(p.commandLine.filesFrom, "-");
+    EXPECT_EQ(p.commandLine.reportPath, "r");
+    EXPECT_EQ(p.commandLine.jobs, static_cast<int>(std::thread::hardware_concurrency()))
+        << "one job per core unless given";
 }
 
 TEST(CommandLine, TagOptions) {

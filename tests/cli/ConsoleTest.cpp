@@ -156,7 +156,7 @@ TEST(Console, CounterShowsThePositionInTheWholeList) {
     CapturedFile out;
     std::atomic<int> cancel{0};
     Console console(out.get(), nullptr, Console::Options{}, 2);
-    JobQueue queue({"/m/a.mid", "/m/b.mid", "/m/c.mid"});
+    JobQueue queue({{"/m/a.mid"}, {"/m/b.mid"}, {"/m/c.mid"}}, ConversionSettings::Defaults());
     JobPathList first(queue), second(queue);
     ConsoleFrontEnd frontEnd(console, 1, cancel, &second, queue.Total());
     first.GetCount();
@@ -166,6 +166,27 @@ TEST(Console, CounterShowsThePositionInTheWholeList) {
     frontEnd.SetControlText(IConvertFrontEnd::kFileCounter, "1/1");
     frontEnd.SetControlText(IConvertFrontEnd::kFileName, "b.mid...");
     EXPECT_EQ(out.Text(), "2/3 b.mid...\n");
+}
+
+TEST(Console, ControlCharactersInNamesAreShownEscaped) {
+    const std::string name = "a\x1b[2Jb\r\xc2\x9b\x7f\xc3\xa9.mid";
+    const std::string shown = "a\\x1b[2Jb\\x0d\\xc2\\x9b\\x7f\xc3\xa9.mid";
+    for (const bool bar : {false, true}) {
+        CapturedFile out;
+        Console::Options options;
+        options.progressBar = bar;
+        options.width = 200;
+        Console console(out.get(), nullptr, options, 1);
+        console.FileStarted(0, "1/1", name);
+        console.Message("Can not find file: " + name + ".");
+        console.Ask("the file: " + name + " have exist. writeover it? ");
+        const std::string text = out.Text();
+        EXPECT_EQ(text.find('\x1b' + std::string("[2J")), std::string::npos) << bar;
+        EXPECT_EQ(text.find('\x7f'), std::string::npos) << bar;
+        EXPECT_NE(text.find("Can not find file: " + shown + ".\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("the file: " + shown + " have"), std::string::npos) << text;
+        EXPECT_NE((bar ? console.BarLine() : text).find(shown), std::string::npos) << bar;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "RunProgram.h"
 #include "engine/SettingsFile.h"
@@ -137,6 +148,12 @@ TEST_F(ConvertCommand, UsageErrorsExitTwoWithoutConverting) {
         {{"-j", "0", Piece("a.mid")}, "--jobs"},
         {{"--loudness", "-9", Piece("a.mid")}, "from -30 to -10"},
         {{"--loudness", "loud", Piece("a.mid")}, "--loudness"},
+        {{"--shard", "0/3", Piece("a.mid")}, "--shard"},
+        {{"--shard", "4/3", Piece("a.mid")}, "--shard"},
+        {{"--shard", "x", Piece("a.mid")}, "--shard"},
+        {{"--files-from", Src("none.txt")}, "can not read the list"},
+        {{"--files-from", Piece("list.mid")}, "is not a text list"},
+        {{"--report", m_dir.File("no/such/folder/r.jsonl"), Piece("a.mid")}, "report file"},
     };
     for (const auto& c : cases) {
         const auto result = testsupport::RunProgram(
@@ -146,6 +163,7 @@ TEST_F(ConvertCommand, UsageErrorsExitTwoWithoutConverting) {
         EXPECT_NE(result.err.find("--help"), std::string::npos);
         EXPECT_EQ(result.out, "") << "no summary after a usage error";
     }
+    EXPECT_FALSE(fs::exists(m_dir.File("no")));
     const auto noFont = testsupport::RunProgram(Program(), {"--soundfont", Src("none.sf2"), "x.mid"});
     EXPECT_EQ(noFont.exitCode, 2);
     EXPECT_TRUE(fs::is_empty(Out("")));
@@ -238,28 +256,29 @@ TEST_F(ConvertCommand, ParallelJobsConvertAFolderInFull) {
     EXPECT_TRUE(NoCaptureFilesLeft());
 }
 
-TEST_F(ConvertCommand, ParallelJobsNeverWriteOneOutputTwiceAtOnce) {
-    // Two pieces of one name in different folders and a common output
-    // folder: the second finds the first's output and is asked about it.
-    fs::create_directories(Src("x"));
-    fs::create_directories(Src("y"));
-    ASSERT_TRUE(WritePiece(Src("x/a.mid"), 2));
-    ASSERT_TRUE(WritePiece(Src("y/a.mid"), 2));
-    const auto result = Convert({"-j", "2", "--no-overwrite", "-f", "wav", "-o", Out(""),
-                                 Src("x/a.mid"), Src("y/a.mid")});
+TEST_F(ConvertCommand, ParallelJobsNeverWriteOneOutputSpelledTwoWaysAtOnce) {
+    // d/s.mid and d/./s.midi both make d/s.wav: the second finds the
+    // first's output and is asked about it; the third file runs beside them.
+    fs::create_directories(Src("d"));
+    ASSERT_TRUE(WritePiece(Src("d/s.mid"), 2));
+    ASSERT_TRUE(WritePiece(Src("d/s.midi"), 3));
+    const auto result = Convert({"-j", "2", "--same-as-source", "--no-overwrite", "-f", "wav",
+                                 Src("d/s.mid"), m_dir.File("src/./d/s.midi"), Piece("c.mid")});
     EXPECT_EQ(result.exitCode, 1) << result.err;
-    EXPECT_EQ(result.out, "Total files: 2, converted: 1\n");
-    EXPECT_NE(result.err.find("the file: " + Out("a.wav") + " have exist. writeover it? [y/N] n\n"),
+    EXPECT_EQ(result.out, "Total files: 3, converted: 2\n");
+    EXPECT_NE(result.err.find("the file: " + m_dir.File("src/./d/s.wav") + " have exist."),
               std::string::npos)
         << result.err;
     testsupport::WavFile wav;
-    EXPECT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
-    EXPECT_TRUE(NoCaptureFilesLeft());
+    ASSERT_TRUE(wav.Read(Src("d/s.wav"))) << wav.Error();
+    EXPECT_EQ(wav.dataSize, wav.fileSize - wav.dataOffset);
+    EXPECT_NEAR(wav.Seconds(), 3.0, 0.3) << "the first file's audio, whole";
+    EXPECT_TRUE(fs::exists(Src("c.wav")));
 }
 
 TEST_F(ConvertCommand, InterruptCancelsLikeTheCancelButton) {
     bool sent = false;
-    const auto result = Convert({"-o", Out(""), Piece("long.mid", 600), Piece("next.mid")},
+    const auto result = Convert({"-j", "1", "-o", Out(""), Piece("long.mid", 600), Piece("next.mid")},
                                 [&](const std::string& err, int pid) {
                                     if (!sent && err.find("1/2 long.mid...") != std::string::npos) {
                                         sent = true;
@@ -273,6 +292,184 @@ TEST_F(ConvertCommand, InterruptCancelsLikeTheCancelButton) {
     EXPECT_FALSE(fs::exists(Out("next.mp3")));
     EXPECT_EQ(result.err.find("2/2"), std::string::npos);
     EXPECT_TRUE(NoCaptureFilesLeft());
+}
+
+TEST_F(ConvertCommand, TerminateEndsTheRunLikeInterrupt) {
+    // On a terminal the run waits for the answer to a question; the signal
+    // reaches the process, not that thread, and must still end the run.
+    { std::ofstream(Out("a.wav")) << "precious"; }
+    const std::vector<std::string> args = {Program(), "--soundfont", kTestSoundFont, "-j", "1",
+                                           "--no-overwrite", "-f", "wav", "-o", Out(""),
+                                           Piece("a.mid"), Piece("b.mid")};
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("XDG_CONFIG_HOME", m_dir.File("config").c_str(), 1);
+        ::setenv("TMPDIR", m_dir.File("tmp").c_str(), 1);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    std::string text;
+    bool sent = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd fd{terminal, POLLIN, 0};
+        if (::poll(&fd, 1, 100) <= 0) continue;
+        char buffer[512];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0) break;  // the program ended
+        text.append(buffer, static_cast<size_t>(n));
+        if (!sent && text.find("writeover it? [y/N] ") != std::string::npos) {
+            sent = true;
+            ::kill(pid, SIGTERM);
+        }
+    }
+    ::close(terminal);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 50 && (ended = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (ended == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ADD_FAILURE() << "still running 20 s on";
+    }
+    EXPECT_TRUE(sent) << text;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << text;
+    EXPECT_NE(text.find("Cancelled."), std::string::npos) << text;
+    EXPECT_NE(text.find("Total files: 2, converted: 0"), std::string::npos) << text;
+    EXPECT_EQ(ReadText(Out("a.wav")), "precious");
+    EXPECT_FALSE(fs::exists(Out("b.wav")));
+}
+
+TEST_F(ConvertCommand, RecursiveRunMirrorsTheTreeAndTakesRepeatsOnce) {
+    for (const char* sub : {"in/a", "in/b/c"}) fs::create_directories(Src(sub));
+    ASSERT_TRUE(WritePiece(Src("in/a/x.mid"), 1));
+    ASSERT_TRUE(WritePiece(Src("in/b/x.mid"), 2));
+    ASSERT_TRUE(WritePiece(Src("in/b/c/y.MID"), 1));
+    const auto result = Convert({"-r", "-f", "wav", "-o", Out(""), Src("in"), Src("in/b/x.mid")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Total files: 3, converted: 3\n");
+    for (const auto& [name, seconds] : {std::pair{"a/x.wav", 2.0}, {"b/x.wav", 3.0}, {"b/c/y.wav", 2.0}}) {
+        testsupport::WavFile wav;
+        ASSERT_TRUE(wav.Read(Out(name))) << name << wav.Error();
+        EXPECT_NEAR(wav.Seconds(), seconds, 0.3) << name;
+    }
+}
+
+TEST_F(ConvertCommand, FilesFromTakesLinesOrNulSeparatedPaths) {
+    fs::create_directories(Src("set"));
+    ASSERT_TRUE(WritePiece(Src("set/s.mid"), 1));
+    const std::string relative = fs::relative(Piece("a.mid")).string();
+    { std::ofstream(m_dir.File("list.txt")) << relative << "\n" << Src("gone.mid") << "\r\n\n" << Src("set") << "\n"; }
+    auto result = Convert({"-f", "wav", "-o", Out(""), "--files-from", m_dir.File("list.txt")});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(result.out, "Total files: 3, converted: 2\n");
+    EXPECT_NE(result.err.find("Can not find file: " + Src("gone.mid") + ".\n"), std::string::npos) << result.err;
+    EXPECT_TRUE(fs::exists(Out("a.wav")) && fs::exists(Out("s.wav")));
+
+    const std::string odd = Piece("new\nline.mid");
+    { std::ofstream(m_dir.File("list0"), std::ios::binary) << odd << '\0' << Piece("b.mid") << '\0'; }
+    result = Convert({"-0", "-f", "wav", "-o", Out(""), "--files-from", m_dir.File("list0")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Total files: 2, converted: 2\n");
+    EXPECT_TRUE(fs::exists(Out("new\nline.wav")));
+    EXPECT_NE(result.err.find("new\\x0aline.mid..."), std::string::npos) << "shown escaped";
+}
+
+std::vector<nlohmann::json> ReadReport(const std::string& path) {
+    std::vector<nlohmann::json> records;
+    std::istringstream lines(ReadText(path));
+    for (std::string line; std::getline(lines, line);) {
+        records.push_back(nlohmann::json::parse(line, nullptr, false));
+    }
+    return records;
+}
+
+TEST_F(ConvertCommand, ReportHasOneRecordPerFileAndTheTotals) {
+    const std::string report = m_dir.File("report.jsonl");
+    const auto result = Convert({"-j", "2", "-f", "wav", "-o", Out(""), "--report", report,
+                                 Piece("a.mid", 2), Src("gone.mid")});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    const auto records = ReadReport(report);
+    ASSERT_EQ(records.size(), 3u) << ReadText(report);
+    std::map<std::string, nlohmann::json> byInput;
+    for (size_t i = 0; i < 2; ++i) byInput[records[i].value("input", "")] = records[i];
+    const auto& converted = byInput[Src("a.mid")];
+    EXPECT_EQ(converted["status"], "converted");
+    EXPECT_EQ(converted["output"], Out("a.wav"));
+    EXPECT_EQ(converted["message"], "");
+    EXPECT_EQ(converted["bytes"].get<uintmax_t>(), fs::file_size(Out("a.wav")));
+    EXPECT_NEAR(converted["music_seconds"].get<double>(), 3.0, 0.3);
+    EXPECT_GT(converted["wall_seconds"].get<double>(), 0.0);
+    const auto& failed = byInput[Src("gone.mid")];
+    EXPECT_EQ(failed["status"], "failed");
+    EXPECT_EQ(failed["message"], "Can not find file: " + Src("gone.mid") + ".");
+    EXPECT_EQ(failed["bytes"], 0);
+    const auto& totals = records[2]["totals"];
+    EXPECT_EQ(totals["files"], 2);
+    EXPECT_EQ(totals["converted"], 1);
+    EXPECT_EQ(totals["failed"], 1);
+    EXPECT_EQ(totals["bytes"], converted["bytes"]);
+}
+
+TEST_F(ConvertCommand, SkipExistingFinishesAKilledRun) {
+    fs::create_directories(Src("set/sub"));
+    for (const char* name : {"set/a.mid", "set/b.mid", "set/sub/d.mid"}) ASSERT_TRUE(WritePiece(Src(name), 1));
+    ASSERT_TRUE(WritePiece(Src("set/c.mid"), 20));
+    const std::vector<std::string> args = {"-j", "1", "-r", "-f", "wav", "-o", Out(""), Src("set")};
+    bool killed = false;
+    Convert(args, [&](const std::string& err, int pid) {
+        if (!killed && err.find("3/4 c.mid...") != std::string::npos) {
+            killed = true;
+            ::kill(pid, SIGKILL);
+        }
+    });
+    ASSERT_TRUE(killed);
+    ASSERT_FALSE(fs::exists(Out("c.wav")));
+    // A partial output of this run's own, and one of another command's.
+    { std::ofstream(Out(".c.wav.part-Ab3dE9")) << "half"; }
+    { std::ofstream(Out(".zz.wav.part-Ab3dE9")) << "in flight"; }
+
+    auto resumed = args;
+    resumed.push_back("--skip-existing");
+    const auto result = Convert(resumed);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Total files: 4, converted: 2, skipped: 2\n");
+    for (const auto& [name, seconds] : {std::pair{"a.wav", 2.0}, {"b.wav", 2.0}, {"c.wav", 21.0}, {"sub/d.wav", 2.0}}) {
+        testsupport::WavFile wav;
+        ASSERT_TRUE(wav.Read(Out(name))) << name << wav.Error();
+        EXPECT_EQ(wav.dataSize, wav.fileSize - wav.dataOffset) << name;
+        EXPECT_NEAR(wav.Seconds(), seconds, 0.3) << name;
+    }
+    EXPECT_FALSE(fs::exists(Out(".c.wav.part-Ab3dE9")));
+    EXPECT_TRUE(fs::exists(Out(".zz.wav.part-Ab3dE9"))) << "not this command's to remove";
+    EXPECT_TRUE(NoCaptureFilesLeft()) << "the killed run's capture file is gone too";
+}
+
+TEST_F(ConvertCommand, ShardsConvertEveryInputExactlyOnce) {
+    fs::create_directories(Src("lib/x"));
+    std::set<std::string> inputs;
+    for (const char* name : {"lib/1.mid", "lib/2.mid", "lib/x/3.mid", "lib/x/4.mid", "lib/x/5.mid"}) {
+        ASSERT_TRUE(WritePiece(Src(name), 1));
+        inputs.insert(Src(name));
+    }
+    std::multiset<std::string> converted;
+    for (int k = 1; k <= 3; ++k) {
+        const std::string report = m_dir.File("shard" + std::to_string(k) + ".jsonl");
+        const auto result = Convert({"-r", "-f", "wav", "-o", Out(""), "--shard",
+                                     std::to_string(k) + "/3", "--report", report, Src("lib")});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        for (const auto& record : ReadReport(report)) {
+            if (record.contains("input")) converted.insert(record["input"].get<std::string>());
+        }
+    }
+    EXPECT_EQ(std::set<std::string>(converted.begin(), converted.end()), inputs);
+    EXPECT_EQ(converted.size(), inputs.size()) << "no input twice";
 }
 
 TEST_F(ConvertCommand, ListPortsNamesTheChosenSoundFont) {

@@ -8,6 +8,18 @@
 namespace tonalbox::cli {
 namespace {
 
+ConversionSettings Settings() {
+    ConversionSettings settings = ConversionSettings::Defaults();
+    settings.m_strOutputFolder = "/nonexistent-out/";
+    return settings;
+}
+
+std::vector<InputEntry> Entries(const std::vector<std::string>& paths) {
+    std::vector<InputEntry> entries;
+    for (const auto& path : paths) entries.push_back({path});
+    return entries;
+}
+
 // Reads a list the way the run does: the count before every entry.
 std::vector<std::string> Drain(const IPathList& list) {
     std::vector<std::string> got;
@@ -16,7 +28,7 @@ std::vector<std::string> Drain(const IPathList& list) {
 }
 
 TEST(JobQueue, OneListSeesEveryFileInOrder) {
-    JobQueue queue({"a", "b", "c"});
+    JobQueue queue(Entries({"a", "b", "c"}), Settings());
     JobPathList list(queue);
     EXPECT_EQ(list.CurrentPosition(), -1);
     EXPECT_EQ(Drain(list), (std::vector<std::string>{"a", "b", "c"}));
@@ -25,7 +37,7 @@ TEST(JobQueue, OneListSeesEveryFileInOrder) {
 }
 
 TEST(JobQueue, CountTakesOneFileOnlyWhenTheLastOneWasHandedOut) {
-    JobQueue queue({"a", "b"});
+    JobQueue queue(Entries({"a", "b"}), Settings());
     JobPathList first(queue), second(queue);
     EXPECT_EQ(first.GetCount(), 1);
     EXPECT_EQ(first.GetCount(), 1) << "asking again takes nothing more";
@@ -42,7 +54,7 @@ TEST(JobQueue, ParallelListsShareTheFilesWithoutOverlap) {
     std::vector<std::string> paths;
     // Appended, not "f" + a temporary: GCC 12 at -O3 warns falsely on that.
     for (int i = 0; i < 500; ++i) paths.push_back(std::string("f").append(std::to_string(i)));
-    JobQueue queue(paths);
+    JobQueue queue(Entries(paths), Settings());
     JobPathList lists[3] = {JobPathList(queue), JobPathList(queue), JobPathList(queue)};
     std::vector<std::string> got[3];
     std::vector<std::thread> threads;
@@ -54,10 +66,29 @@ TEST(JobQueue, ParallelListsShareTheFilesWithoutOverlap) {
     std::sort(all.begin(), all.end());
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(all, paths);
-    for (int t = 0; t < 3; ++t) {
-        const auto taken = lists[t].Taken();
-        EXPECT_TRUE(std::is_sorted(taken.begin(), taken.end())) << "each takes in list order";
-    }
+}
+
+TEST(JobQueue, EntriesOfOneOutputGoToOneListInOrderTheRestStayFree) {
+    // s.mid and ./s.midi both make d/s.mp3 next to themselves.
+    ConversionSettings settings = Settings();
+    settings.m_bSameAsSource = 1;
+    JobQueue queue(Entries({"/m/d/s.mid", "/m/c.mid", "/m/d/./s.midi", "/m/e.mid"}), settings);
+    JobPathList first(queue), second(queue);
+    EXPECT_EQ(first.GetCount(), 2) << "the pair is taken together";
+    EXPECT_EQ(second.GetCount(), 1) << "the next free file goes to the other list";
+    EXPECT_EQ(second.GetPath(0), "/m/c.mid");
+    EXPECT_EQ(first.GetPath(0), "/m/d/s.mid");
+    EXPECT_EQ(first.GetPath(1), "/m/d/./s.midi");
+    EXPECT_EQ(first.GetCount(), 3);
+    EXPECT_EQ(first.GetPath(2), "/m/e.mid");
+    EXPECT_EQ(first.PositionOf(2), 3);
+}
+
+TEST(JobQueue, RecursiveEntriesKeepTheirFolderBelowTheWalkedOne) {
+    JobQueue queue({{"/in/set7/part2/x.mid", 4}, {"/in/y.mid", 4}, {"/z/w.mid"}}, Settings());
+    EXPECT_EQ(queue.OutputPath(0), "/nonexistent-out/set7/part2/x.mp3");
+    EXPECT_EQ(queue.OutputPath(1), "/nonexistent-out/y.mp3");
+    EXPECT_EQ(queue.OutputFolder(2), "");
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "cli/RunReport.h"
+
+#include <cerrno>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+namespace tonalbox::cli {
+
+namespace {
+
+// Names are bytes; a name that is not UTF-8 gets U+FFFD for the bytes
+// that are not (the dump never throws).
+std::string Dump(const nlohmann::json& json) {
+    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+RunReport::~RunReport() {
+    if (m_file != nullptr) std::fclose(m_file);
+}
+
+bool RunReport::Open(const std::string& path, std::string& error) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_file = std::fopen(path.c_str(), "w");
+    if (m_file == nullptr) {
+        error = "can not write the report file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void RunReport::SetTotal(int total) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_recorded.assign(static_cast<size_t>(total > 0 ? total : 0), false);
+}
+
+void RunReport::Add(int position, const FileRecord& r) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (position >= 0 && position < static_cast<int>(m_recorded.size())) {
+        m_recorded[static_cast<size_t>(position)] = true;
+    }
+    if (r.status == kStatusConverted) ++m_converted;
+    if (r.status == kStatusSkipped) ++m_skipped;
+    if (r.status == kStatusFailed) ++m_failed;
+    if (r.status == kStatusCancelled) ++m_cancelled;
+    m_musicSeconds += r.musicSeconds;
+    m_bytes += r.bytes;
+    if (m_file == nullptr) return;
+    nlohmann::json json = {{"input", r.input},         {"output", r.output},
+                           {"status", r.status},       {"message", r.message},
+                           {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
+                           {"bytes", r.bytes}};
+    WriteLine(Dump(json));
+}
+
+bool RunReport::Recorded(int position) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return position >= 0 && position < static_cast<int>(m_recorded.size()) &&
+           m_recorded[static_cast<size_t>(position)];
+}
+
+int RunReport::Count(const std::string& status) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (status == kStatusConverted) return m_converted;
+    if (status == kStatusSkipped) return m_skipped;
+    if (status == kStatusFailed) return m_failed;
+    if (status == kStatusCancelled) return m_cancelled;
+    return 0;
+}
+
+void RunReport::WriteTotals(double wallSeconds) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_file == nullptr) return;
+    nlohmann::json totals = {{"files", m_recorded.size()}, {"converted", m_converted},
+                             {"skipped", m_skipped},       {"failed", m_failed},
+                             {"cancelled", m_cancelled},   {"music_seconds", m_musicSeconds},
+                             {"wall_seconds", wallSeconds}, {"bytes", m_bytes}};
+    WriteLine(Dump({{"totals", totals}}));
+}
+
+void RunReport::WriteLine(const std::string& line) {
+    std::fputs(line.c_str(), m_file);
+    std::fputc('\n', m_file);
+    std::fflush(m_file);
+}
+
+}  // namespace tonalbox::cli

@@ -1,0 +1,62 @@
+#pragma once
+// What became of each file of the command, counted, and with --report
+// written as JSON Lines: one record per file as it ends (flushed at
+// once, so a killed run leaves every finished file's record), and one
+// with the totals at the end. Safe from any thread.
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tonalbox::cli {
+
+inline constexpr const char* kStatusConverted = "converted";
+inline constexpr const char* kStatusSkipped = "skipped";
+inline constexpr const char* kStatusFailed = "failed";
+inline constexpr const char* kStatusCancelled = "cancelled";
+
+struct FileRecord {
+    std::string input;
+    std::string output;
+    std::string status;
+    std::string message;  // the run's message text, if any
+    double musicSeconds = 0.0;
+    double wallSeconds = 0.0;
+    uintmax_t bytes = 0;
+};
+
+class RunReport {
+public:
+    RunReport() = default;
+    ~RunReport();
+    RunReport(const RunReport&) = delete;
+    RunReport& operator=(const RunReport&) = delete;
+
+    // Creates (or empties) the report file. False with a message when it
+    // can not be written.
+    bool Open(const std::string& path, std::string& error);
+    // The number of files; records are kept apart by position.
+    void SetTotal(int total);
+
+    // The record of the file at position (each position once).
+    void Add(int position, const FileRecord& record);
+    bool Recorded(int position) const;
+    int Count(const std::string& status) const;
+
+    // The closing record with the counts and sums.
+    void WriteTotals(double wallSeconds);
+
+private:
+    void WriteLine(const std::string& line);
+
+    mutable std::mutex m_mutex;
+    std::FILE* m_file = nullptr;
+    std::vector<bool> m_recorded;  // one bit a file
+    int m_converted = 0, m_skipped = 0, m_failed = 0, m_cancelled = 0;
+    double m_musicSeconds = 0.0;
+    uintmax_t m_bytes = 0;
+};
+
+}  // namespace tonalbox::cli
