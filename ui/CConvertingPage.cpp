@@ -7,8 +7,8 @@
 #include <QPushButton>
 
 #include "engine/ConvertThreadProc.h"
-#include "shell/AppMessageBox.h"
-#include "shell/UiThread.h"
+#include "ui/controls/AppMessageBox.h"
+#include "ui/controls/UiThread.h"
 #include "ui/CPathList.h"
 #include "ui/WizardMessages.h"
 #include "ui_converting_141.h"
@@ -73,16 +73,16 @@ void CConvertingPage::OnPageLeave() {
 void CConvertingPage::OnCancel() { m_nCancel = 1; }
 
 void CConvertingPage::WaitForRun() {
-    shell::WaitWhileHandlingEvents([this] { return !m_bRunning; });
+    controls::WaitWhileHandlingEvents([this] { return !m_bRunning; });
     if (m_worker.joinable()) m_worker.join();
 }
 
 void CConvertingPage::SetProgressPos(int pos) {
-    shell::RunOnUiThread([&] { m_ui->idc_1062->setValue(pos); });
+    controls::RunOnUiThread([&] { m_ui->idc_1062->setValue(pos); });
 }
 
 void CConvertingPage::SetControlText(Control id, const std::string& text) {
-    shell::RunOnUiThread([&] {
+    controls::RunOnUiThread([&] {
         QLabel* label = nullptr;
         switch (id) {
             case kFileCounter: label = m_ui->idc_1066; break;
@@ -94,12 +94,12 @@ void CConvertingPage::SetControlText(Control id, const std::string& text) {
     });
 }
 
-bool CConvertingPage::AskYesNo(const std::string& text) { return shell::AskYesNoBox(text); }
+bool CConvertingPage::AskYesNo(const std::string& text) { return controls::AskYesNoBox(text); }
 
-void CConvertingPage::ShowMessage(const std::string& text) { shell::AppMessageBox(text); }
+void CConvertingPage::ShowMessage(const std::string& text) { controls::AppMessageBox(text); }
 
 void CConvertingPage::ConvertDone() {
-    shell::RunOnUiThread([this] {
+    controls::RunOnUiThread([this] {
         QEvent done(WM_CONVERT_DONE);
         QCoreApplication::sendEvent(window(), &done);
     });

@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "platform/ProgramPaths.h"
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 #include "ui/CPathList.h"
 #include "ui/CWaitDialog.h"
 #include "ui/Resources.h"
@@ -95,7 +95,7 @@ void COutputPage::OnInitEngine() {
 
     // 1-2: the engine in pre-listen mode, then its output ports.
     if (m_engine.Initialize(EngineMode::PreListen, DMUS_APATH_DYNAMIC_STEREO, 22050) < 0) {
-        shell::AppMessageBox(kNoEngineText, this);
+        controls::AppMessageBox(kNoEngineText, this);
     } else {
         bool first = true;
         for (int i = 0; i < kMaxPorts; ++i) {
@@ -117,7 +117,7 @@ void COutputPage::OnInitEngine() {
     if (m_nPortIndex < n) {
         ports->setCurrentIndex(m_nPortIndex < 0 ? -1 : m_nPortIndex);
     } else if (n == 0) {
-        shell::AppMessageBox(kNoPortText, this);
+        controls::AppMessageBox(kNoPortText, this);
     } else {
         ports->setCurrentIndex(0);
     }
@@ -207,7 +207,7 @@ void COutputPage::StopPreListen(bool restoreIcon) {
 void COutputPage::OnPreListen() {
     QComboBox* ports = m_ui->idc_1050;
     if (ports->count() == 0) {
-        shell::AppMessageBox(kNoPortText, this);
+        controls::AppMessageBox(kNoPortText, this);
         return;
     }
     if (ports->currentIndex() < 0) return;
@@ -224,7 +224,7 @@ void COutputPage::OnPreListen() {
     const IPathList* list = InputList();
     const std::string first = list && list->GetCount() > 0 ? list->GetPath(0) : std::string();
     if (m_engine.LoadMidiFile(first, true) < 0) {
-        shell::AppMessageBox("Error loading file", this);
+        controls::AppMessageBox("Error loading file", this);
         return;
     }
     m_engine.Play();

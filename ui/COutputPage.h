@@ -13,7 +13,7 @@
 
 #include "engine/CMidiMusic.h"
 #include "engine/ConversionSettings.h"
-#include "shell/CAppMessageSink.h"
+#include "ui/controls/CAppMessageSink.h"
 #include "ui/CWizardPage.h"
 
 namespace Ui {
@@ -84,7 +84,7 @@ private:
 
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template140> m_ui;
-    shell::CAppMessageSink m_messages;
+    controls::CAppMessageSink m_messages;
     CMidiMusic m_engine{&m_messages};
     std::array<PortInfo, kMaxPorts> m_rgPorts{};
     QIcon m_hIconPlay;

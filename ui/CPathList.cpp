@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "shell/UiThread.h"
+#include "ui/controls/UiThread.h"
 
 namespace tonalbox::ui {
 
@@ -14,13 +14,13 @@ std::atomic<const IPathList*> g_inputList{nullptr};
 
 int CPathList::GetCount() const {
     int count = 0;
-    shell::RunOnUiThread([&] { count = m_list ? m_list->count() : 0; });
+    controls::RunOnUiThread([&] { count = m_list ? m_list->count() : 0; });
     return count;
 }
 
 std::string CPathList::GetPath(int index) const {
     std::string path;
-    shell::RunOnUiThread([&] {
+    controls::RunOnUiThread([&] {
         if (!m_list || index < 0 || index >= m_list->count()) return;
         path = m_list->item(index)->text().toStdString();
     });

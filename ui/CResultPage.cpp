@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "platform/ProgramPaths.h"
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 #include "ui/CPathList.h"
 #include "ui_result_142.h"
 

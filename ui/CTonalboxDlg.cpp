@@ -8,9 +8,9 @@
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "platform/ProgramPaths.h"
-#include "shell/AppMessageBox.h"
-#include "shell/CAboutDlg.h"
-#include "shell/OpenHelp.h"
+#include "ui/controls/AppMessageBox.h"
+#include "ui/CAboutDlg.h"
+#include "ui/controls/OpenHelp.h"
 #include "skin/SkinManager.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CFileListPage.h"
@@ -165,7 +165,7 @@ void CTonalboxDlg::OnNext() {
     if (m_pages.size() < 4) return;
     if (m_nCurrentPage == kFileListPage) {
         if (FileListPage()->PathCount() <= 0) {
-            shell::AppMessageBox("Please add the MIDI files!", this);
+            controls::AppMessageBox("Please add the MIDI files!", this);
             return;
         }
         MoveTo(kOutputPage);
@@ -215,11 +215,11 @@ void CTonalboxDlg::OnOption() {
 }
 
 void CTonalboxDlg::OnAbout() {
-    shell::CAboutDlg dlg(this);
+    CAboutDlg dlg(this);
     dlg.exec();
 }
 
-void CTonalboxDlg::OnHelp() { shell::OpenHelp(m_strProgramFolder); }
+void CTonalboxDlg::OnHelp() { controls::OpenHelp(m_strProgramFolder); }
 
 void CTonalboxDlg::OnWebSite() {
     QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductWebAddress)));

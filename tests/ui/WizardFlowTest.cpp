@@ -116,8 +116,8 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
     Press(w.Next());
     Press(w.Button(1015));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::shell::CAboutDlg", "tonalbox::ui::COptionDlg",
-                                                "tonalbox::shell::CAboutDlg"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::controls::CAboutDlg", "tonalbox::ui::COptionDlg",
+                                                "tonalbox::controls::CAboutDlg"}));
     ASSERT_EQ(recorder.urls.size(), 1u);
     EXPECT_EQ(recorder.urls[0], QUrl(QString::fromUtf8(kProductWebAddress)));
     // A cancelled Options dialog leaves the record alone.

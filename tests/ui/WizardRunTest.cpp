@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "engine/SettingsFile.h"
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CPathList.h"

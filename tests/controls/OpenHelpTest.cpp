@@ -1,4 +1,4 @@
-#include "shell/OpenHelp.h"
+#include "ui/controls/OpenHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/QtTestSupport.h"
 #include "tests/support/TempDir.h"
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 namespace {
 
 class UrlRecorder : public QObject {
@@ -52,6 +52,6 @@ TEST(OpenHelp, OpensTheGuideOrItsPlainCopyAndOtherwiseNothing) {
 }
 
 }  // namespace
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls
 
 #include "OpenHelpTest.moc"

@@ -1,4 +1,4 @@
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -15,7 +15,7 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 
 namespace tonalbox {
 
@@ -293,7 +293,7 @@ int CHyperlinkLabel::OpenTarget(const std::string& target, int /*showCommand*/) 
 
 void CHyperlinkLabel::ShowOpenError(int code) {
     QApplication::beep();
-    shell::AppMessageBox("Unable to open hyperlink:\n\n" + OpenErrorText(code), window());
+    controls::AppMessageBox("Unable to open hyperlink:\n\n" + OpenErrorText(code), window());
 }
 
 std::string CHyperlinkLabel::OpenErrorText(int code) {

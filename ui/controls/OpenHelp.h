@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 // The help file's path: the program folder (ending with a separator)
 // followed by "help.chm".
@@ -15,4 +15,4 @@ std::string HelpFilePath(const std::string& programFolder);
 // outcome is not reported either way.
 void OpenHelp(const std::string& programFolder);
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

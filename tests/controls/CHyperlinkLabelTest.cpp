@@ -1,4 +1,4 @@
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/QtTestSupport.h"
 
 namespace tonalbox {
 namespace {
@@ -246,7 +246,7 @@ TEST(CHyperlinkLabel, FailedClickShowsTheErrorBoxAndClearsVisited) {
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[0].text, "Unable to open hyperlink:\n\nA sharing violation occurred. ");
     EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_shell_tests");
+    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_controls_tests");
     EXPECT_EQ(answerer.Seen()[1].text, "Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
     // Still usable afterwards.
     l.result = 40;

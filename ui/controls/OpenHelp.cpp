@@ -1,10 +1,10 @@
-#include "shell/OpenHelp.h"
+#include "ui/controls/OpenHelp.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 std::string HelpFilePath(const std::string& programFolder) { return programFolder + "help.chm"; }
 
@@ -15,4 +15,4 @@ void OpenHelp(const std::string& programFolder) {
     if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
 }
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

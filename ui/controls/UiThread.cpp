@@ -1,11 +1,11 @@
-#include "shell/UiThread.h"
+#include "ui/controls/UiThread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 bool IsUiThread() {
     const QCoreApplication* app = QCoreApplication::instance();
@@ -29,4 +29,4 @@ void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs) {
     }
 }
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 // True on the thread that runs the application's event loop (also when no
 // application object exists yet).
@@ -20,4 +20,4 @@ void RunOnUiThread(const std::function<void()>& work);
 // it at least every `pollMs` milliseconds.
 void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs = 10);
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls
