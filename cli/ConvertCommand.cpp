@@ -58,9 +58,7 @@ int Usage(const ConsoleIo& io, const std::string& programName, const std::string
 }
 
 void EnsureFolder(const std::string& folder) {
-    if (folder.empty() || platform::IsDirectory(folder)) return;
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    if (!folder.empty()) platform::MakeFolder(folder);
 }
 
 // True when two entries of the list would be written to one output file.
@@ -74,10 +72,12 @@ bool SharesAnOutput(const JobQueue& queue, const ConversionSettings& settings) {
     return false;
 }
 
+// One run of the command: its job, and its view of the queue, which the
+// console also reads.
 struct Job {
-    std::unique_ptr<JobPathList> list;
+    std::shared_ptr<JobPathList> list;
     std::unique_ptr<ConsoleFrontEnd> frontEnd;
-    ConversionSettings settings;
+    ConvertJob convert;
 };
 
 }  // namespace
@@ -162,20 +162,16 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     std::vector<Job> jobs(static_cast<size_t>(jobCount));
     for (int i = 0; i < jobCount; ++i) {
         Job& job = jobs[static_cast<size_t>(i)];
-        job.settings = settings;
-        job.list = std::make_unique<JobPathList>(queue);
+        job.list = std::make_shared<JobPathList>(queue);
         job.frontEnd = std::make_unique<ConsoleFrontEnd>(console, i, cancelFlag, job.list.get(),
                                                          queue.Total());
+        job.convert.settings = settings;
+        job.convert.paths = job.list;
+        job.convert.frontEnd = job.frontEnd.get();
     }
     std::vector<std::thread> threads;
     for (auto& job : jobs) {
-        threads.emplace_back([&job] {
-            ConvertJob convertJob;
-            convertJob.settings = &job.settings;
-            convertJob.paths = job.list.get();
-            convertJob.frontEnd = job.frontEnd.get();
-            RunConversion(convertJob);
-        });
+        threads.emplace_back([&job] { RunConversion(job.convert); });
     }
     for (auto& thread : threads) thread.join();
     console.Finish();

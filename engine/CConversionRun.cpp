@@ -21,8 +21,8 @@ bool IsSourceFile(const std::string& path) {
 
 }  // namespace
 
-CConversionRun::CConversionRun(const ConvertJob& job)
-    : m_settings(*job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
+CConversionRun::CConversionRun(ConvertJob& job)
+    : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
       m_music(job.frontEnd) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {

@@ -11,7 +11,6 @@
 
 #include "platform/ProgramPaths.h"
 #include "ui/controls/AppMessageBox.h"
-#include "ui/CPathList.h"
 #include "ui/CWaitDialog.h"
 #include "ui/Resources.h"
 #include "ui/WizardMessages.h"
@@ -143,10 +142,6 @@ void COutputPage::OnPageEnter() {
 
 void COutputPage::OnPageLeave() {
     ControlsToData();
-    if (!FolderTest(m_strFolder)) {
-        m_strFolder = m_settings.m_strProgramFolder;
-        DataToControls();
-    }
     m_settings.m_strOutputFolder = m_strFolder;
     m_settings.m_bOverwrite = m_bOverwrite;
     m_settings.m_bSameAsSource = m_bSameAsSource;
@@ -155,6 +150,14 @@ void COutputPage::OnPageLeave() {
     m_settings.m_nPortIndex = m_nPortIndex;
     StopPreListen(true);
     hide();
+}
+
+bool COutputPage::PrepareOutputFolder() {
+    ControlsToData();
+    if (m_bSameAsSource || FolderTest(m_strFolder)) return true;
+    if (platform::MakeFolder(m_strFolder) && FolderTest(m_strFolder)) return true;
+    controls::AppMessageBox("Can not create folder: " + m_strFolder + ".", this);
+    return false;
 }
 
 bool COutputPage::FolderTest(const std::string& folder) {
@@ -185,8 +188,10 @@ void COutputPage::OnUseTempFolder() {
 }
 
 void COutputPage::OnBrowse() {
+    // The browser starts at the current output folder.
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Select Destination Path:"), QString(), QFileDialog::ShowDirsOnly);
+        this, QStringLiteral("Select Destination Path:"), m_ui->idc_1035->text(),
+        QFileDialog::ShowDirsOnly);
     if (chosen.isNull()) return;
     m_strFolder = platform::WithTrailingSeparator(chosen.toStdString());
     m_ui->idc_1035->setText(QString::fromStdString(m_strFolder));
@@ -221,7 +226,7 @@ void COutputPage::OnPreListen() {
     m_engine.CreatePort(port);
 
     // The first file of the list, whatever is selected there.
-    const IPathList* list = InputList();
+    const IPathList* list = m_pPaths;
     const std::string first = list && list->GetCount() > 0 ? list->GetPath(0) : std::string();
     if (m_engine.LoadMidiFile(first, true) < 0) {
         controls::AppMessageBox("Error loading file", this);

@@ -2,27 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QDesktopServices>
-#include <QUrl>
-
 #include <filesystem>
 #include <fstream>
 
+#include "tests/controls/FakeOpener.h"
 #include "tests/controls/QtTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox::controls {
 namespace {
 
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    std::vector<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.push_back(url); }
-};
+using testing::FakeOpener;
 
 void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 TEST(OpenHelp, HelpPathFollowsTheProgramFolder) {
     EXPECT_EQ(HelpFilePath("/opt/tonalbox/"), "/opt/tonalbox/help.chm");
@@ -33,25 +27,29 @@ TEST(OpenHelp, OpensTheGuideOrItsPlainCopyAndOtherwiseNothing) {
     tonalbox::testing::TestApp();
     testsupport::TempDir dir;
     const std::string folder = dir.Path() + "/";
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    FakeOpener opener;
 
     OpenHelp(folder);  // neither file: nothing asked, nothing shown
-    EXPECT_TRUE(recorder.urls.empty());
+    EXPECT_TRUE(opener.Opened().isEmpty());
 
     std::filesystem::create_directories(dir.File("help"));
     Touch(dir.File("help/index.html"));
     OpenHelp(folder);
     Touch(dir.File("help.chm"));
     OpenHelp(folder);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(opener.Opened(), (QStringList{Q(dir.File("help/index.html")), Q(dir.File("help.chm"))}));
+}
 
-    ASSERT_EQ(recorder.urls.size(), 2u);
-    EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), dir.File("help/index.html"));
-    EXPECT_EQ(recorder.urls[1].toLocalFile().toStdString(), dir.File("help.chm"));
+TEST(OpenHelp, AnOpenerThatFailsOnTheGuideFallsBackOnThePlainCopy) {
+    tonalbox::testing::TestApp();
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.File("help"));
+    Touch(dir.File("help/index.html"));
+    Touch(dir.File("help.chm"));
+    FakeOpener opener(0, QStringLiteral(".chm"), 3);  // "no tool for this file"
+    OpenHelp(dir.Path() + "/");
+    EXPECT_EQ(opener.Opened(), (QStringList{Q(dir.File("help.chm")), Q(dir.File("help/index.html"))}));
 }
 
 }  // namespace
 }  // namespace tonalbox::controls
-
-#include "OpenHelpTest.moc"

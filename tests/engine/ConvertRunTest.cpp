@@ -34,6 +34,12 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A job over a copy of `settings` and a list the test keeps alive.
+ConvertJob JobFor(const ConversionSettings& settings, const IPathList& paths,
+                  IConvertFrontEnd* frontEnd) {
+    return {settings, std::shared_ptr<const IPathList>(&paths, [](const IPathList*) {}), frontEnd};
+}
+
 class ConvertRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::UseTestSoundFont(); }
@@ -53,12 +59,12 @@ protected:
         return path;
     }
 
+    // Runs a job over a copy of `settings`; what the run wrote back is
+    // copied into `settings` afterwards.
     void Run(ConversionSettings& settings, const IPathList& paths) {
-        ConvertJob job;
-        job.settings = &settings;
-        job.paths = &paths;
-        job.frontEnd = &m_frontEnd;
+        ConvertJob job = JobFor(settings, paths, &m_frontEnd);
         EXPECT_EQ(RunConversion(job), 0);
+        settings = job.settings;
     }
 
     // The run ended exactly once and left no temporary file behind.
@@ -132,7 +138,7 @@ TEST_F(ConvertRun, ExistingOutputIsReplacedOnYesOrWithOverwriteOn) {
         { std::ofstream(Out("a.wav")) << "old"; }
         auto settings = testsupport::TestSettings(Out(""), kWav);
         settings.m_bOverwrite = overwrite;
-        ConvertJob job{&settings, &paths, &frontEnd};
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
         RunConversion(job);
         EXPECT_EQ(frontEnd.Questions().size(), overwrite ? 0u : 1u);
         WavFile a;
@@ -433,8 +439,10 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
     frontEndOne.onEvent = watch;
     frontEndTwo.onEvent = watch;
 
-    std::thread one([&] { RunConversion({&settingsOne, &pathsOne, &frontEndOne}); });
-    std::thread two([&] { RunConversion({&settingsTwo, &pathsTwo, &frontEndTwo}); });
+    ConvertJob jobOne = JobFor(settingsOne, pathsOne, &frontEndOne);
+    ConvertJob jobTwo = JobFor(settingsTwo, pathsTwo, &frontEndTwo);
+    std::thread one([&] { RunConversion(jobOne); });
+    std::thread two([&] { RunConversion(jobTwo); });
     one.join();
     two.join();
 
@@ -450,29 +458,15 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
 }
 
 TEST_F(ConvertRun, IncompleteJobStillEndsWithTheEndNotice) {
-    VectorPathList paths({Piece("a.mid", 1)});
+    Piece("a.mid", 1);
     ConvertJob job;
-    job.paths = &paths;
-    job.frontEnd = &m_frontEnd;  // no settings
+    job.settings = testsupport::TestSettings(Out(""), kWav);
+    job.frontEnd = &m_frontEnd;  // no path list
     EXPECT_EQ(RunConversion(job), 0);
     EXPECT_EQ(m_frontEnd.DoneCount(), 1);
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_FALSE(platform::FileExists(Out("a.wav")));
     EXPECT_FALSE(platform::FileExists(Out("a.mp3")));
-}
-
-TEST_F(ConvertRun, ThreadProcRunsThePublishedJob) {
-    VectorPathList paths({Piece("a.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kWav);
-    SetConvertJob({&settings, &paths, &m_frontEnd});
-    int result = -1;
-    std::thread worker([&] { result = ConvertThreadProc(); });
-    worker.join();
-    SetConvertJob({});
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_TRUE(platform::FileExists(Out("a.wav")));
-    ExpectCleanEnd();
 }
 
 TEST_F(ConvertRun, PortBeyondTheListFallsBackToTheDefaultPort) {

@@ -26,11 +26,9 @@ protected:
         ASSERT_TRUE(WriteMidi(m_dir.File("not-midi.mid"), 1));
         fs::resize_file(m_dir.File("not-midi.mid"), 5);
         m_list.addItems({QString::fromStdString(m_dir.File("first.mid"))});
-        ui::PublishInputList(&m_paths);
         m_settings.m_strProgramFolder = m_dir.Path() + "/";
     }
     void TearDown() override {
-        ui::PublishInputList(nullptr);
         UseTwoPorts();
     }
 
@@ -38,6 +36,7 @@ protected:
     // start; the page is then entered.
     std::unique_ptr<ui::COutputPage> Start(int portIndex, ModalAnswerer& answerer, bool enter = true) {
         auto page = std::make_unique<ui::COutputPage>(m_settings);
+        page->SetPathList(&m_paths);
         page->m_strFolder = m_dir.Path() + "/";
         page->m_nPortIndex = portIndex;
         page->m_nFormatIndex = 1;
@@ -191,7 +190,7 @@ TEST_F(OutputPage, CancelledBrowseChangesNothing) {
     EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text(), before);
 }
 
-TEST_F(OutputPage, AFolderGoneSinceItWasChosenBecomesTheProgramFolder) {
+TEST_F(OutputPage, AFolderGoneSinceItWasChosenStaysTheOutputFolder) {
     fs::create_directories(m_dir.File("gone"));
     ModalAnswerer answerer;
     auto page = Start(0, answerer, false);
@@ -202,8 +201,9 @@ TEST_F(OutputPage, AFolderGoneSinceItWasChosenBecomesTheProgramFolder) {
     Ctl<QCheckBox>(page.get(), 1034)->setChecked(false);
     Ctl<QComboBox>(page.get(), 1049)->setCurrentIndex(0);
     page->OnPageLeave();
-    EXPECT_EQ(m_settings.m_strOutputFolder, m_settings.m_strProgramFolder);
-    EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text().toStdString(), m_settings.m_strProgramFolder);
+    // Never the program's folder: the folder is made before a run.
+    EXPECT_EQ(m_settings.m_strOutputFolder, m_dir.File("gone/"));
+    EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text().toStdString(), m_dir.File("gone/"));
     EXPECT_EQ(m_settings.m_bOverwrite, 0);
     EXPECT_EQ(m_settings.m_nOutputFormat, 0);
     EXPECT_TRUE(answerer.Texts().empty());

@@ -1,8 +1,8 @@
 #include "ui/controls/OpenHelp.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
+
+#include "ui/controls/DesktopOpener.h"
 
 namespace tonalbox::controls {
 
@@ -10,9 +10,9 @@ std::string HelpFilePath(const std::string& programFolder) { return programFolde
 
 void OpenHelp(const std::string& programFolder) {
     const QString chm = QString::fromStdString(HelpFilePath(programFolder));
-    if (QFileInfo::exists(chm) && QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return;
+    if (QFileInfo::exists(chm) && OpenWithDesktop(chm) > 32) return;
     const QString html = QString::fromStdString(programFolder + "help/index.html");
-    if (QFileInfo::exists(html)) QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+    if (QFileInfo::exists(html)) OpenWithDesktop(html);
 }
 
 }  // namespace tonalbox::controls

@@ -10,7 +10,7 @@ namespace tonalbox::controls {
 // followed by "help.chm".
 std::string HelpFilePath(const std::string& programFolder);
 
-// Opens the help file. When the desktop has nothing that opens it, the
+// Opens the help file. When the desktop's opener fails on it, the
 // plain HTML copy of the guide (help/index.html beside it) is tried; the
 // outcome is not reported either way.
 void OpenHelp(const std::string& programFolder);
