@@ -243,6 +243,32 @@ TEST_F(FileListPage, DroppedMidiFilesAreAddedInDropOrder) {
     EXPECT_EQ(m_page.PathCount(), 3);
 }
 
+TEST_F(FileListPage, DeleteKeyRemovesTheSelectedEntry) {
+    m_page.AppendFiles({P("a.mid"), P("b.mid"), P("c.MID")});
+    ClickName(1);
+    QTest::keyClick(m_page.NameList(), Qt::Key_Delete);
+    EXPECT_EQ(Names(), (QStringList{QStringLiteral("a.mid"), QStringLiteral("c.MID")}));
+    EXPECT_EQ(Paths(), (QStringList{P("a.mid"), P("c.MID")}));
+}
+
+TEST_F(FileListPage, AddOpensInTheFolderUsedLast) {
+    std::filesystem::create_directories(m_dir.File("sub"));
+    ASSERT_TRUE(WriteMidi(m_dir.File("sub/d.mid"), 1));
+    QStringList openedIn;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (fd && !fd->property("answerPending").toBool())
+            openedIn << QDir(fd->directory()).absolutePath();
+        return AnswerFileDialog(modal, QString::fromStdString(m_dir.File("sub")),
+                                QStringLiteral("d.mid"));
+    });
+    Press(Button(1010));
+    Press(Button(1010));
+    ASSERT_EQ(openedIn.size(), 2);
+    EXPECT_EQ(openedIn[1], QDir(QString::fromStdString(m_dir.File("sub"))).absolutePath());
+    EXPECT_EQ(m_page.PathCount(), 2);
+}
+
 TEST_F(FileListPage, PathListReadsTheHiddenListAsItIsNow) {
     m_page.AppendFiles({P("a.mid"), P("b.mid")});
     m_page.OnPageLeave();

@@ -3,6 +3,8 @@
 // leaving, and the pre-listen.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "platform/ProgramPaths.h"
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CPathList.h"
@@ -207,6 +209,24 @@ TEST_F(OutputPage, AFolderGoneSinceItWasChosenStaysTheOutputFolder) {
     EXPECT_EQ(m_settings.m_bOverwrite, 0);
     EXPECT_EQ(m_settings.m_nOutputFormat, 0);
     EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(OutputPage, BrowseStartsAtTheCurrentOutputFolder) {
+    fs::create_directories(m_dir.File("current"));
+    QString openedIn;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (!fd) return false;
+        openedIn = QDir(fd->directory()).absolutePath();
+        fd->reject();
+        return true;
+    });
+    auto page = Start(0, answerer, false);
+    page->m_strFolder = m_dir.File("current/");
+    page->DataToControls();
+    page->OnPageEnter();
+    Press(Ctl<QPushButton>(page.get(), 1020));
+    EXPECT_EQ(openedIn, QDir(QString::fromStdString(m_dir.File("current"))).absolutePath());
 }
 
 TEST_F(OutputPage, FolderTest) {

@@ -138,7 +138,10 @@ void CHyperlinkLabel::SetLinkTarget(const std::string& target) {
 QString CHyperlinkLabel::ShownText() const {
     const int m = margin();
     const int room = contentsRect().adjusted(m, m, -m, -m).width();
-    return QFontMetrics(font()).elidedText(text(), Qt::ElideMiddle, room);
+    const QFontMetrics fm(font());
+    // elidedText also shortens a text exactly as wide as the room.
+    if (fm.horizontalAdvance(text()) <= room) return text();
+    return fm.elidedText(text(), Qt::ElideMiddle, room);
 }
 
 void CHyperlinkLabel::MarkVisited(bool visited) {

@@ -44,6 +44,7 @@ public:
     // The widest the control fits itself to (0: no limit); a longer text
     // is shown shortened in the middle.
     void SetMaxWidth(int width) { m_nMaxWidth = width; }
+    int MaxWidth() const { return m_nMaxWidth; }
     // The text as drawn: the window text, shortened in the middle to fit.
     QString ShownText() const;
 
