@@ -9,8 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimerEvent>
@@ -237,10 +236,10 @@ void CHyperlinkLabel::paintEvent(QPaintEvent*) {
     if (wordWrap()) flags |= Qt::TextWordWrap;
     p.drawText(area, flags, wordWrap() ? text() : ShownText());
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rect();
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+        // A dotted frame in the text's colour, as dialogs mark the focus.
+        p.setPen(QPen(TextColour(), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 
