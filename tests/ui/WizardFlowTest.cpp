@@ -12,9 +12,6 @@
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CResultPage.h"
-#include "ui/CWaitDialog.h"
-
-#include <QWindow>
 
 namespace tonalbox::testing {
 namespace {
@@ -223,20 +220,6 @@ TEST_F(WizardFlow, AWindowNeverOpenedWritesNothing) {
         ui::CTonalboxDlg dlg(m_settings, nullptr, SettingsPath());
     }
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
-}
-
-TEST_F(WizardFlow, TheStartNoticeIsATransientOfTheMainWindow) {
-    ModalAnswerer answerer;
-    ui::CTonalboxDlg dlg(m_settings, nullptr, SettingsPath());
-    dlg.show();
-    ui::CWaitDialog* notice = dlg.OutputPage()->WaitDialog();
-    ASSERT_NE(notice, nullptr);
-    ASSERT_TRUE(notice->isVisible());
-    ASSERT_NE(notice->windowHandle(), nullptr);
-    // A window manager keeps a transient above the window it belongs to.
-    EXPECT_EQ(notice->windowHandle()->transientParent(), dlg.windowHandle());
-    EXPECT_TRUE(PumpUntil([&] { return dlg.OutputPage()->IsEngineStarted(); }, 20000));
-    dlg.reject();
 }
 
 }  // namespace
