@@ -251,8 +251,9 @@ TEST_F(FileListPage, DeleteKeyRemovesTheSelectedEntry) {
     EXPECT_EQ(Paths(), (QStringList{P("a.mid"), P("c.MID")}));
 }
 
-TEST_F(FileListPage, AddOpensInTheFolderUsedLast) {
+TEST_F(FileListPage, AddOpensInTheFolderItUsedLast) {
     std::filesystem::create_directories(m_dir.File("sub"));
+    std::filesystem::create_directories(m_dir.File("elsewhere"));
     ASSERT_TRUE(WriteMidi(m_dir.File("sub/d.mid"), 1));
     QStringList openedIn;
     ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
@@ -263,6 +264,9 @@ TEST_F(FileListPage, AddOpensInTheFolderUsedLast) {
                                 QStringLiteral("d.mid"));
     });
     Press(Button(1010));
+    // Another file dialog of the program (Browse) visits another folder.
+    QFileDialog other;
+    other.setDirectory(QString::fromStdString(m_dir.File("elsewhere")));
     Press(Button(1010));
     ASSERT_EQ(openedIn.size(), 2);
     EXPECT_EQ(openedIn[1], QDir(QString::fromStdString(m_dir.File("sub"))).absolutePath());
