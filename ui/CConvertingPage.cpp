@@ -58,6 +58,7 @@ void CConvertingPage::OnPageEnter() {
     m_worker = std::thread([this, job = std::move(job)]() mutable {
         RunConversion(job);
         m_runMp3 = job.settings.m_mp3;
+        controls::QtHandOverScope scope;
         QMetaObject::invokeMethod(this, &CConvertingPage::OnWorkerEnding, Qt::QueuedConnection);
     });
     show();
