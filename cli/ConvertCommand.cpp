@@ -63,15 +63,15 @@ int Usage(const ConsoleIo& io, const std::string& programName, const std::string
 }
 
 void EnsureFolder(const std::string& folder) {
-    if (folder.empty() || platform::IsDirectory(folder)) return;
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    if (!folder.empty()) platform::MakeFolder(folder);
 }
 
+// One run of the command: its job, and its view of the queue, which the
+// console also reads.
 struct Job {
-    std::unique_ptr<JobPathList> list;
+    std::shared_ptr<JobPathList> list;
     std::unique_ptr<ConsoleFrontEnd> frontEnd;
-    ConversionSettings settings;
+    ConvertJob convert;
     bool finished = false;  // guarded by the command's mutex
 };
 
@@ -93,18 +93,13 @@ bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::
 // Runs every job on its own thread until all have ended. After a cancel
 // the threads still running are woken from any wait in a system call
 // until they end.
-void RunJobs(std::vector<Job>& jobs, const LoudnessOptions& loudness, std::atomic<int>& cancelFlag) {
+void RunJobs(std::vector<Job>& jobs, std::atomic<int>& cancelFlag) {
     std::mutex mutex;
     std::condition_variable ended;
     std::vector<std::thread> threads;
     for (auto& job : jobs) {
-        threads.emplace_back([&job, &mutex, &ended, loudness] {
-            ConvertJob convertJob;
-            convertJob.settings = &job.settings;
-            convertJob.paths = job.list.get();
-            convertJob.frontEnd = job.frontEnd.get();
-            convertJob.loudness = loudness;
-            RunConversion(convertJob);
+        threads.emplace_back([&job, &mutex, &ended] {
+            RunConversion(job.convert);
             std::lock_guard<std::mutex> lock(mutex);
             job.finished = true;
             ended.notify_all();
@@ -220,13 +215,16 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     std::vector<Job> jobs(static_cast<size_t>(jobCount));
     for (int i = 0; i < jobCount; ++i) {
         Job& job = jobs[static_cast<size_t>(i)];
-        job.settings = settings;
-        job.list = std::make_unique<JobPathList>(queue);
+        job.list = std::make_shared<JobPathList>(queue);
         job.frontEnd = std::make_unique<ConsoleFrontEnd>(console, i, cancelFlag, job.list.get(),
                                                          queue.Total(), &queue, &report);
+        job.convert.settings = settings;
+        job.convert.paths = job.list;
+        job.convert.frontEnd = job.frontEnd.get();
+        job.convert.loudness = cl.loudness;
     }
     TempWavFile::RemoveStale(platform::TempFolder());
-    RunJobs(jobs, cl.loudness, cancelFlag);
+    RunJobs(jobs, cancelFlag);
     console.Finish();
 
     int converted = 0;

@@ -4,6 +4,14 @@ if(TONALBOX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(TONALBOX_TSAN)
+  if(TONALBOX_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Helper for the fuzz targets: clang with -fsanitize=fuzzer.
 function(tonalbox_add_fuzzer name)
   if(NOT TONALBOX_FUZZ)

@@ -22,8 +22,8 @@ constexpr int kFullBar = 100;
 
 }  // namespace
 
-CConversionRun::CConversionRun(const ConvertJob& job)
-    : m_settings(*job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
+CConversionRun::CConversionRun(ConvertJob& job)
+    : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
       m_music(job.frontEnd), m_loudness(job.loudness) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {

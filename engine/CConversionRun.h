@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/CMidiMusic.h"
-#include "engine/ConvertThreadProc.h"
+#include "engine/ConvertJob.h"
 #include "engine/TempWavFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
@@ -36,8 +36,10 @@ public:
     // tick every 16.8 s; anything shorter would cut such a piece off.
     static constexpr int kStallPolls = 180;
 
-    // job must hold a settings record, a path list and a front end.
-    explicit CConversionRun(const ConvertJob& job);
+    // job must hold a path list and a front end. The run works on the
+    // job's settings and writes the MP3 input rate and channels there; the
+    // job outlives the run.
+    explicit CConversionRun(ConvertJob& job);
     CConversionRun(const CConversionRun&) = delete;
     CConversionRun& operator=(const CConversionRun&) = delete;
 

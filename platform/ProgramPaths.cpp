@@ -77,6 +77,14 @@ bool IsWritableFolder(const std::string& folder) {
     return IsDirectory(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool MakeFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    if (IsDirectory(folder)) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return IsDirectory(folder);
+}
+
 std::string UserConfigFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     std::string base;

@@ -42,6 +42,9 @@ uint64_t FreeSpace(const std::string& folder);
 bool IsSameFile(const std::string& a, const std::string& b);
 // True when a new file can be created in the folder.
 bool IsWritableFolder(const std::string& folder);
+// Creates the folder and any missing folders above it; true when it is a
+// folder afterwards.
+bool MakeFolder(const std::string& folder);
 
 // The user's configuration folder for the program:
 // $XDG_CONFIG_HOME/tonalbox, by default ~/.config/tonalbox (no trailing

@@ -198,6 +198,7 @@ QString SkinScheme::BuildStyleSheet() const {
                "QLineEdit { color: %1; background: %2; border: 1px solid %3; "
                "border-radius: 2px; padding: 0 1px; }\n"
                "QLineEdit:focus { border-color: %4; }\n"
+               "QLineEdit:read-only { background: %6; }\n"
                "QLineEdit:disabled { color: %5; background: %6; }\n")
                .arg(Css(text), Css(base), Css(editBorder), Css(focus), Css(disabledText),
                     Css(window));

@@ -2,46 +2,28 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
+#include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "engine/ConvertThreadProc.h"
-#include "shell/AppMessageBox.h"
-#include "shell/UiThread.h"
-#include "ui/CPathList.h"
+#include "engine/PathSnapshot.h"
 #include "ui/WizardMessages.h"
+#include "ui/controls/AppMessageBox.h"
+#include "ui/controls/UiThread.h"
 #include "ui_converting_141.h"
 
 namespace tonalbox::ui {
 
-namespace {
-
-std::atomic<CConvertingPage*> g_convertingPage{nullptr};
-
-// The input when no list was ever published: nothing to convert.
-class EmptyPathList : public IPathList {
-public:
-    int GetCount() const override { return 0; }
-    std::string GetPath(int) const override { return {}; }
-};
-const EmptyPathList g_emptyList;
-
-}  // namespace
-
 CConvertingPage::CConvertingPage(ConversionSettings& settings)
-    : CWizardPage(IDD), m_settings(settings), m_ui(std::make_unique<Ui::Template141>()) {
-    g_convertingPage = this;
-}
+    : CWizardPage(IDD), m_settings(settings), m_ui(std::make_unique<Ui::Template141>()) {}
 
 CConvertingPage::~CConvertingPage() {
     OnCancel();
     WaitForRun();
-    CConvertingPage* self = this;
-    g_convertingPage.compare_exchange_strong(self, nullptr);
 }
-
-CConvertingPage* CConvertingPage::Instance() { return g_convertingPage; }
 
 void CConvertingPage::SetupTemplate() { m_ui->setupUi(this); }
 
@@ -50,17 +32,34 @@ void CConvertingPage::OnInitDialog() {
     connect(m_ui->idc_1020, &QPushButton::clicked, this, &CConvertingPage::OnCancel);
 }
 
+void CConvertingPage::ResetTexts() {
+    // What the template shows before the first update of a run.
+    m_ui->idc_1062->setValue(0);
+    m_ui->idc_1066->setText(QStringLiteral("..."));
+    m_ui->idc_1067->setText(QStringLiteral("..."));
+    m_ui->idc_1071->setText(QStringLiteral(".."));
+}
+
 void CConvertingPage::OnPageEnter() {
     // A worker of an earlier run may still be shutting its engine down.
     WaitForRun();
     m_nCancel = 0;
     m_nSuccess = 0;
-    const IPathList* paths = InputList();
-    SetConvertJob({&m_settings, paths ? paths : &g_emptyList, this, LoudnessOptions{}});
-    m_bRunning = true;
-    m_worker = std::thread([this] {
-        ConvertThreadProc();
-        m_bRunning = false;
+    ResetTexts();
+
+    // The run's own job: what Options, Set Tag or the file list change
+    // from now on applies to the next run.
+    ConvertJob job;
+    job.settings = m_settings;
+    job.paths = std::make_shared<PathSnapshot>(m_pPaths ? PathSnapshot::Of(*m_pPaths)
+                                                        : PathSnapshot());
+    job.frontEnd = this;
+    m_bWorkerEnding = false;
+    m_worker = std::thread([this, job = std::move(job)]() mutable {
+        RunConversion(job);
+        m_runMp3 = job.settings.m_mp3;
+        controls::QtHandOverScope scope;
+        QMetaObject::invokeMethod(this, &CConvertingPage::OnWorkerEnding, Qt::QueuedConnection);
     });
     show();
 }
@@ -72,17 +71,37 @@ void CConvertingPage::OnPageLeave() {
 
 void CConvertingPage::OnCancel() { m_nCancel = 1; }
 
+void CConvertingPage::OnWorkerEnding() {
+    m_bWorkerEnding = true;
+    emit WorkerEnding();
+    FinishRun();
+}
+
 void CConvertingPage::WaitForRun() {
-    shell::WaitWhileHandlingEvents([this] { return !m_bRunning; });
-    if (m_worker.joinable()) m_worker.join();
+    if (!m_worker.joinable()) return;
+    if (!m_bWorkerEnding) {
+        // The worker's calls are carried out here meanwhile; its last one
+        // ends the wait.
+        QEventLoop loop;
+        connect(this, &CConvertingPage::WorkerEnding, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    FinishRun();
+}
+
+void CConvertingPage::FinishRun() {
+    if (!m_worker.joinable() || !m_bWorkerEnding) return;
+    m_worker.join();
+    m_settings.m_mp3.m_nInSampleRate = m_runMp3.m_nInSampleRate;
+    m_settings.m_mp3.m_nInChannels = m_runMp3.m_nInChannels;
 }
 
 void CConvertingPage::SetProgressPos(int pos) {
-    shell::RunOnUiThread([&] { m_ui->idc_1062->setValue(pos); });
+    controls::RunOnUiThread([&] { m_ui->idc_1062->setValue(pos); });
 }
 
 void CConvertingPage::SetControlText(Control id, const std::string& text) {
-    shell::RunOnUiThread([&] {
+    controls::RunOnUiThread([&] {
         QLabel* label = nullptr;
         switch (id) {
             case kFileCounter: label = m_ui->idc_1066; break;
@@ -94,12 +113,12 @@ void CConvertingPage::SetControlText(Control id, const std::string& text) {
     });
 }
 
-bool CConvertingPage::AskYesNo(const std::string& text) { return shell::AskYesNoBox(text); }
+bool CConvertingPage::AskYesNo(const std::string& text) { return controls::AskYesNoBox(text); }
 
-void CConvertingPage::ShowMessage(const std::string& text) { shell::AppMessageBox(text); }
+void CConvertingPage::ShowMessage(const std::string& text) { controls::AppMessageBox(text); }
 
 void CConvertingPage::ConvertDone() {
-    shell::RunOnUiThread([this] {
+    controls::RunOnUiThread([this] {
         QEvent done(WM_CONVERT_DONE);
         QCoreApplication::sendEvent(window(), &done);
     });

@@ -1,9 +1,10 @@
 #pragma once
 // Page 2: entering it starts a conversion run on a worker thread; the page
-// shows the current file, its progress and offers Cancel. The worker
-// reaches the page through the front end it implements; every call from
-// the worker is carried out on the user interface thread while the worker
-// waits.
+// shows the current file, its progress and offers Cancel. The run gets a
+// job of its own (a copy of the settings and of the tag, a snapshot of the
+// file list) and reaches the page only through the front end it
+// implements; every call from the worker is carried out on the user
+// interface thread while the worker waits.
 
 #include <atomic>
 #include <memory>
@@ -12,6 +13,8 @@
 
 #include "engine/ConversionSettings.h"
 #include "engine/IConvertFrontEnd.h"
+#include "engine/IPathList.h"
+#include "engine/Mp3EncoderSettings.h"
 #include "ui/CWizardPage.h"
 
 namespace Ui {
@@ -29,20 +32,24 @@ public:
     explicit CConvertingPage(ConversionSettings& settings);
     ~CConvertingPage() override;
 
-    // The one converting page of the process (null when there is none).
-    static CConvertingPage* Instance();
+    // The file list whose entries the next run converts (the file list
+    // page's path list); null converts nothing.
+    void SetPathList(const IPathList* list) { m_pPaths = list; }
 
-    // Resets the cancel flag and the success counter, starts the run on a
-    // worker thread and shows the page.
+    // Resets the cancel flag, the success counter, the bar and the texts,
+    // starts the run on a worker thread over a job of its own and shows
+    // the page.
     void OnPageEnter() override;
     // Hides the page and puts the progress bar back to 0.
     void OnPageLeave() override;
 
     // Cancel: asks the run to stop; the run ends on its own.
     void OnCancel();
-    // True from the start of a run until its worker has finished.
-    bool IsRunning() const { return m_bRunning; }
-    // Waits, handling events, until the worker has finished.
+    // True from the start of a run until its worker has been joined.
+    bool IsRunning() const { return m_worker.joinable(); }
+    // Waits, handling events, until the worker has finished, then joins it
+    // and copies what the run wrote into its settings (the MP3 input rate
+    // and channels) back into the program's settings.
     void WaitForRun();
 
     int SuccessCount() const { return m_nSuccess; }
@@ -58,17 +65,30 @@ public:
     // handled.
     void ConvertDone() override;
 
+signals:
+    // The worker has made its last call; it is about to end.
+    void WorkerEnding();
+
 protected:
     void SetupTemplate() override;
     void OnInitDialog() override;
 
 private:
+    // Posted by the worker as its last act.
+    void OnWorkerEnding();
+    // Joins an ending worker and takes over what its run wrote back.
+    void FinishRun();
+    void ResetTexts();
+
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template141> m_ui;
+    const IPathList* m_pPaths = nullptr;
     std::atomic<int> m_nSuccess{0};
     std::atomic<int> m_nCancel{0};
-    std::atomic<bool> m_bRunning{false};
     std::thread m_worker;
+    // Written by the worker once its run is over, read after the join.
+    Mp3EncoderSettings m_runMp3;
+    bool m_bWorkerEnding = false;
 };
 
 }  // namespace tonalbox::ui

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -19,9 +20,7 @@ namespace tonalbox::ui {
 CFileListPage::CFileListPage(ConversionSettings& settings)
     : CWizardPage(IDD), m_settings(settings), m_ui(std::make_unique<Ui::Template138>()) {}
 
-CFileListPage::~CFileListPage() {
-    if (InputList() == &m_pathList) PublishInputList(nullptr);
-}
+CFileListPage::~CFileListPage() = default;
 
 void CFileListPage::SetupTemplate() { m_ui->setupUi(this); }
 
@@ -45,10 +44,7 @@ QListWidget* CFileListPage::PathListBox() const { return m_ui->idc_1011; }
 
 void CFileListPage::OnPageEnter() { show(); }
 
-void CFileListPage::OnPageLeave() {
-    hide();
-    PublishInputList(&m_pathList);
-}
+void CFileListPage::OnPageLeave() { hide(); }
 
 int CFileListPage::PathCount() const { return m_ui->idc_1011 ? m_ui->idc_1011->count() : 0; }
 
@@ -79,6 +75,7 @@ void CFileListPage::OnAdd() {
     const QString allFiles = QStringLiteral("All Files (*.*)");
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (!m_strLastAddFolder.isEmpty()) dialog.setDirectory(m_strLastAddFolder);
     dialog.setNameFilters({QStringLiteral("Midi Music(*.mid)"), allFiles});
     // "*.*" stands for every file, also one without a dot in its name.
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, allFiles](const QString& filter) {
@@ -88,7 +85,9 @@ void CFileListPage::OnAdd() {
     });
     if (dialog.exec() != QDialog::Accepted) return;
     // Every file chosen is added, however long the selection.
-    AppendFiles(dialog.selectedFiles());
+    const QStringList chosen = dialog.selectedFiles();
+    if (!chosen.isEmpty()) m_strLastAddFolder = QFileInfo(chosen.front()).absolutePath();
+    AppendFiles(chosen);
 }
 
 void CFileListPage::OnDelete() {
@@ -133,6 +132,11 @@ QStringList CFileListPage::MidiFilesAmong(const QStringList& localPaths) {
 }
 
 bool CFileListPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->idc_1014 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        OnDelete();
+        return true;
+    }
     if (watched == m_ui->idc_1014 && event->type() == QEvent::FocusIn) {
         // The name list gains the focus: the path list loses its selection.
         m_ui->idc_1011->clearSelection();

@@ -29,17 +29,19 @@ public:
     ~CFileListPage() override;
 
     void OnPageEnter() override;
-    // Hides the page and publishes the path list as the run's input.
     void OnPageLeave() override;
 
     // The path list's entry count.
     int PathCount() const;
     // Empties the path list, then the name list (Clear, Repeat).
     void EmptyLists();
+    // The path list; the other pages read it (the run through a snapshot).
     const CPathList& PathList() const { return m_pathList; }
 
     // The buttons.
+    // Opens in the folder files were last added from.
     void OnAdd();
+    // Also the Delete key in the name list.
     void OnDelete();
     void OnClear();
     void OnSetTag();
@@ -68,6 +70,7 @@ private:
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template138> m_ui;
     CPathList m_pathList;
+    QString m_strLastAddFolder;  // where Add opens: the folder used last
 };
 
 }  // namespace tonalbox::ui

@@ -10,7 +10,7 @@
 #include "engine/OptionValues.h"
 #include "ui/DialogDataExchange.h"
 #include "ui/DialogUnits.h"
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 #include "ui_option_145.h"
 
 namespace tonalbox::ui {
@@ -88,7 +88,7 @@ bool COptionDlg::ControlsToData() {
                       .arg(kVbrQualityMax);
     }
     if (!message.isEmpty()) {
-        shell::AppMessageBox(message.toStdString(), this);
+        controls::AppMessageBox(message.toStdString(), this);
         // A disabled edit cannot take the focus; the Encode Mode list, which
         // enables it again, gets it instead.
         if (m_ui->idc_1076->isEnabled()) {

@@ -10,8 +10,7 @@
 #include <QPushButton>
 
 #include "platform/ProgramPaths.h"
-#include "shell/AppMessageBox.h"
-#include "ui/CPathList.h"
+#include "ui/controls/AppMessageBox.h"
 #include "ui/CWaitDialog.h"
 #include "ui/Resources.h"
 #include "ui/WizardMessages.h"
@@ -95,7 +94,7 @@ void COutputPage::OnInitEngine() {
 
     // 1-2: the engine in pre-listen mode, then its output ports.
     if (m_engine.Initialize(EngineMode::PreListen, DMUS_APATH_DYNAMIC_STEREO, 22050) < 0) {
-        shell::AppMessageBox(kNoEngineText, this);
+        controls::AppMessageBox(kNoEngineText, this);
     } else {
         bool first = true;
         for (int i = 0; i < kMaxPorts; ++i) {
@@ -117,7 +116,7 @@ void COutputPage::OnInitEngine() {
     if (m_nPortIndex < n) {
         ports->setCurrentIndex(m_nPortIndex < 0 ? -1 : m_nPortIndex);
     } else if (n == 0) {
-        shell::AppMessageBox(kNoPortText, this);
+        controls::AppMessageBox(kNoPortText, this);
     } else {
         ports->setCurrentIndex(0);
     }
@@ -143,10 +142,6 @@ void COutputPage::OnPageEnter() {
 
 void COutputPage::OnPageLeave() {
     ControlsToData();
-    if (!FolderTest(m_strFolder)) {
-        m_strFolder = m_settings.m_strProgramFolder;
-        DataToControls();
-    }
     m_settings.m_strOutputFolder = m_strFolder;
     m_settings.m_bOverwrite = m_bOverwrite;
     m_settings.m_bSameAsSource = m_bSameAsSource;
@@ -155,6 +150,14 @@ void COutputPage::OnPageLeave() {
     m_settings.m_nPortIndex = m_nPortIndex;
     StopPreListen(true);
     hide();
+}
+
+bool COutputPage::PrepareOutputFolder() {
+    ControlsToData();
+    if (m_bSameAsSource || FolderTest(m_strFolder)) return true;
+    if (platform::MakeFolder(m_strFolder) && FolderTest(m_strFolder)) return true;
+    controls::AppMessageBox("Can not create folder: " + m_strFolder + ".", this);
+    return false;
 }
 
 bool COutputPage::FolderTest(const std::string& folder) {
@@ -185,8 +188,10 @@ void COutputPage::OnUseTempFolder() {
 }
 
 void COutputPage::OnBrowse() {
+    // The browser starts at the current output folder.
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Select Destination Path:"), QString(), QFileDialog::ShowDirsOnly);
+        this, QStringLiteral("Select Destination Path:"), m_ui->idc_1035->text(),
+        QFileDialog::ShowDirsOnly);
     if (chosen.isNull()) return;
     m_strFolder = platform::WithTrailingSeparator(chosen.toStdString());
     m_ui->idc_1035->setText(QString::fromStdString(m_strFolder));
@@ -207,7 +212,7 @@ void COutputPage::StopPreListen(bool restoreIcon) {
 void COutputPage::OnPreListen() {
     QComboBox* ports = m_ui->idc_1050;
     if (ports->count() == 0) {
-        shell::AppMessageBox(kNoPortText, this);
+        controls::AppMessageBox(kNoPortText, this);
         return;
     }
     if (ports->currentIndex() < 0) return;
@@ -221,10 +226,10 @@ void COutputPage::OnPreListen() {
     m_engine.CreatePort(port);
 
     // The first file of the list, whatever is selected there.
-    const IPathList* list = InputList();
+    const IPathList* list = m_pPaths;
     const std::string first = list && list->GetCount() > 0 ? list->GetPath(0) : std::string();
     if (m_engine.LoadMidiFile(first, true) < 0) {
-        shell::AppMessageBox("Error loading file", this);
+        controls::AppMessageBox("Error loading file", this);
         return;
     }
     m_engine.Play();

@@ -13,7 +13,8 @@
 
 #include "engine/CMidiMusic.h"
 #include "engine/ConversionSettings.h"
-#include "shell/CAppMessageSink.h"
+#include "engine/IPathList.h"
+#include "ui/controls/CAppMessageSink.h"
 #include "ui/CWizardPage.h"
 
 namespace Ui {
@@ -35,10 +36,16 @@ public:
     ~COutputPage() override;
 
     void OnPageEnter() override;
-    // Takes the choices from the controls, replaces a folder that cannot
-    // be listed by the program's folder, stores the choices in the
-    // settings, stops a pre-listen and hides the page.
+    // Takes the choices from the controls, stores them in the settings,
+    // stops a pre-listen and hides the page.
     void OnPageLeave() override;
+    // Before a run: creates the chosen output folder when it is missing.
+    // When it cannot be created, shows "Can not create folder: %s." and returns
+    // false (the window stays on the page). True with "Same as source".
+    bool PrepareOutputFolder();
+
+    // The file list page's path list: pre-listen plays its first entry.
+    void SetPathList(const IPathList* list) { m_pPaths = list; }
 
     // The buttons, boxes and lists.
     void OnBrowse();
@@ -84,7 +91,8 @@ private:
 
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template140> m_ui;
-    shell::CAppMessageSink m_messages;
+    const IPathList* m_pPaths = nullptr;
+    controls::CAppMessageSink m_messages;
     CMidiMusic m_engine{&m_messages};
     std::array<PortInfo, kMaxPorts> m_rgPorts{};
     QIcon m_hIconPlay;

@@ -2,33 +2,13 @@
 
 #include <QListWidget>
 
-#include <atomic>
-
-#include "shell/UiThread.h"
-
 namespace tonalbox::ui {
 
-namespace {
-std::atomic<const IPathList*> g_inputList{nullptr};
-}  // namespace
-
-int CPathList::GetCount() const {
-    int count = 0;
-    shell::RunOnUiThread([&] { count = m_list ? m_list->count() : 0; });
-    return count;
-}
+int CPathList::GetCount() const { return m_list ? m_list->count() : 0; }
 
 std::string CPathList::GetPath(int index) const {
-    std::string path;
-    shell::RunOnUiThread([&] {
-        if (!m_list || index < 0 || index >= m_list->count()) return;
-        path = m_list->item(index)->text().toStdString();
-    });
-    return path;
+    if (!m_list || index < 0 || index >= m_list->count()) return {};
+    return m_list->item(index)->text().toStdString();
 }
-
-void PublishInputList(const IPathList* list) { g_inputList = list; }
-
-const IPathList* InputList() { return g_inputList; }
 
 }  // namespace tonalbox::ui

@@ -1,7 +1,7 @@
 #pragma once
-// The file list page's path list as the run's input: a list box that is
-// never shown, read by count and index. Reads from another thread are
-// carried out on the user interface thread, which owns the list box.
+// The file list page's path list read as a list of paths: a list box that
+// is never shown, read by count and index on the user interface thread. A
+// run gets a snapshot of it, never the list itself.
 
 #include <QListWidget>
 #include <QPointer>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "engine/IPathList.h"
-
 
 namespace tonalbox::ui {
 
@@ -24,11 +23,5 @@ public:
 private:
     QPointer<QListWidget> m_list;
 };
-
-// The program-wide input list: published by the file list page when it is
-// left; read by the run, the pre-listen and the result page. Null until
-// the first publication.
-void PublishInputList(const IPathList* list);
-const IPathList* InputList();
 
 }  // namespace tonalbox::ui

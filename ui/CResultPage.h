@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/ConversionSettings.h"
+#include "engine/IPathList.h"
 #include "ui/CWizardPage.h"
 
 namespace Ui {
@@ -30,6 +31,9 @@ public:
     void OnPageEnter() override;
     void OnPageLeave() override;
 
+    // The file list page's path list, for the count and the first folder.
+    void SetPathList(const IPathList* list) { m_pPaths = list; }
+
     // The folder the link shows: the output folder, or with "Same as
     // source" the folder of the first file (without a trailing separator).
     std::string ResultFolder() const;
@@ -45,6 +49,7 @@ protected:
 private:
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template142> m_ui;
+    const IPathList* m_pPaths = nullptr;
 };
 
 }  // namespace tonalbox::ui

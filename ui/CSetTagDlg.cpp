@@ -7,7 +7,7 @@
 #include "engine/GenreNames.h"
 #include "ui/DialogDataExchange.h"
 #include "ui/DialogUnits.h"
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 #include "ui_settag_144.h"
 
 namespace tonalbox::ui {
@@ -46,7 +46,7 @@ bool CSetTagDlg::ControlsToData() {
     m_tagWork.m_strTitle = m_ui->idc_1020->text().toStdString();
     const auto track = ParseDialogInteger(m_ui->idc_1023->text());
     if (!track) {
-        shell::AppMessageBox("Please enter an integer.", this);
+        controls::AppMessageBox("Please enter an integer.", this);
         m_ui->idc_1023->setFocus(Qt::OtherFocusReason);
         m_ui->idc_1023->selectAll();
         return false;

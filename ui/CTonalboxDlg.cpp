@@ -1,17 +1,16 @@
 #include "ui/CTonalboxDlg.h"
 
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QUrl>
 
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
-#include "shell/AppMessageBox.h"
-#include "shell/CAboutDlg.h"
-#include "shell/OpenHelp.h"
+#include "ui/controls/AppMessageBox.h"
+#include "ui/controls/DesktopOpener.h"
+#include "ui/CAboutDlg.h"
+#include "ui/controls/OpenHelp.h"
 #include "skin/SkinManager.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CFileListPage.h"
@@ -79,6 +78,12 @@ bool CTonalboxDlg::OnInitDialog() {
     auto* output = new COutputPage(m_settings);
     auto* converting = new CConvertingPage(m_settings);
     auto* result = new CResultPage(m_settings);
+    // The other pages read the file list page's path list; the list object
+    // stays the same for the life of the window.
+    const IPathList* paths = &fileList->PathList();
+    output->SetPathList(paths);
+    converting->SetPathList(paths);
+    result->SetPathList(paths);
     // 7.
     AddPage(fileList);
     // 8. The output page starts from the saved choices.
@@ -125,10 +130,7 @@ void CTonalboxDlg::UpdateNavButtons() {
     QPushButton* prev = m_ui->idc_1002;
     QPushButton* next = m_ui->idc_1003;
     QPushButton* repeat = m_ui->idc_1004;
-    close->setEnabled(false);
-    prev->setEnabled(false);
-    next->setEnabled(false);
-    repeat->setEnabled(false);
+    DisableNavButtons();
     switch (m_nCurrentPage) {
         case kFileListPage:
             close->setEnabled(true);
@@ -149,28 +151,42 @@ void CTonalboxDlg::UpdateNavButtons() {
     }
 }
 
+void CTonalboxDlg::DisableNavButtons() {
+    m_ui->idc_1005->setEnabled(false);
+    m_ui->idc_1002->setEnabled(false);
+    m_ui->idc_1003->setEnabled(false);
+    m_ui->idc_1004->setEnabled(false);
+}
+
 void CTonalboxDlg::MoveTo(int page) {
+    // Entering a page may wait (for the worker of an earlier run) while
+    // events are handled: no button may start another move meanwhile.
+    DisableNavButtons();
+    m_bMoving = true;
     PageAt(m_nCurrentPage)->OnPageLeave();
     PageAt(page)->OnPageEnter();
     m_nCurrentPage = page;
+    m_bMoving = false;
     UpdateNavButtons();
 }
 
 void CTonalboxDlg::OnNext() {
-    if (m_pages.size() < 4) return;
+    if (m_pages.size() < 4 || m_bMoving) return;
     if (m_nCurrentPage == kFileListPage) {
         if (FileListPage()->PathCount() <= 0) {
-            shell::AppMessageBox("Please add the MIDI files!", this);
+            controls::AppMessageBox("Please add the MIDI files!", this);
             return;
         }
         MoveTo(kOutputPage);
     } else if (m_nCurrentPage == kOutputPage) {
+        // The folder the files go to must exist first.
+        if (!OutputPage()->PrepareOutputFolder()) return;
         MoveTo(kConvertingPage);
     }
 }
 
 void CTonalboxDlg::OnPrev() {
-    if (m_pages.size() < 4) return;
+    if (m_pages.size() < 4 || m_bMoving) return;
     if (m_nCurrentPage == kOutputPage) {
         MoveTo(kFileListPage);
     } else if (m_nCurrentPage == kResultPage) {
@@ -179,7 +195,7 @@ void CTonalboxDlg::OnPrev() {
 }
 
 void CTonalboxDlg::OnRepeat() {
-    if (m_pages.size() < 4 || m_nCurrentPage != kResultPage) return;
+    if (m_pages.size() < 4 || m_bMoving || m_nCurrentPage != kResultPage) return;
     ResultPage()->OnPageLeave();
     FileListPage()->OnPageEnter();
     FileListPage()->EmptyLists();
@@ -210,17 +226,18 @@ void CTonalboxDlg::OnOption() {
 }
 
 void CTonalboxDlg::OnAbout() {
-    shell::CAboutDlg dlg(this);
+    CAboutDlg dlg(this);
     dlg.exec();
 }
 
 void CTonalboxDlg::OnHelp() {
     // The guide's folder: the program's own, or the installed data folder.
-    shell::OpenHelp(platform::DataFolderOf("help"));
+    controls::OpenHelp(platform::DataFolderOf("help"));
 }
 
 void CTonalboxDlg::OnWebSite() {
-    QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductWebAddress)));
+    // The result is not reported.
+    controls::OpenWithDesktop(QString::fromUtf8(kProductWebAddress));
 }
 
 void CTonalboxDlg::StopRun() {

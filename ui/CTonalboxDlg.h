@@ -73,6 +73,7 @@ protected:
 private:
     void AddPage(CWizardPage* page);
     void MoveTo(int page);
+    void DisableNavButtons();
     void OnConvertDone();
     void StopRun();
     void OnDestroy();
@@ -87,6 +88,7 @@ private:
     ConversionSettings& m_settings;
     std::unique_ptr<Ui::Template102> m_ui;
     bool m_bDestroyed = false;
+    bool m_bMoving = false;  // a move between pages is under way
 };
 
 }  // namespace tonalbox::ui

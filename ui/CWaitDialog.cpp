@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimerEvent>
+#include <QWindow>
 
 #include "ui/DialogUnits.h"
 #include "ui/WizardMessages.h"
@@ -27,6 +28,14 @@ CWaitDialog::CWaitDialog(QWidget* owner)
 CWaitDialog::~CWaitDialog() = default;
 
 void CWaitDialog::showEvent(QShowEvent* event) {
+    // A transient of the main window, which a window manager keeps above
+    // it: the main window may only appear after the notice and must not
+    // hide it. The owner's native window is made for that if need be.
+    if (QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
+        owner->winId();
+        if (windowHandle() && owner->windowHandle())
+            windowHandle()->setTransientParent(owner->windowHandle());
+    }
     QDialog::showEvent(event);
     // Centred on the screen: the main window is not shown yet.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -54,6 +54,12 @@ bool IsFifo(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
+// A job over a copy of `settings` and a list the test keeps alive.
+ConvertJob JobFor(const ConversionSettings& settings, const IPathList& paths,
+                  IConvertFrontEnd* frontEnd) {
+    return {settings, std::shared_ptr<const IPathList>(&paths, [](const IPathList*) {}), frontEnd, LoudnessOptions{}};
+}
+
 class ConvertRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::UseTestSoundFont(); }
@@ -73,12 +79,12 @@ protected:
         return path;
     }
 
+    // Runs a job over a copy of `settings`; what the run wrote back is
+    // copied into `settings` afterwards.
     void Run(ConversionSettings& settings, const IPathList& paths) {
-        ConvertJob job;
-        job.settings = &settings;
-        job.paths = &paths;
-        job.frontEnd = &m_frontEnd;
+        ConvertJob job = JobFor(settings, paths, &m_frontEnd);
         EXPECT_EQ(RunConversion(job), 0);
+        settings = job.settings;
     }
 
     // The run ended exactly once and left no temporary file behind.
@@ -152,7 +158,7 @@ TEST_F(ConvertRun, ExistingOutputIsReplacedOnYesOrWithOverwriteOn) {
         { std::ofstream(Out("a.wav")) << "old"; }
         auto settings = testsupport::TestSettings(Out(""), kWav);
         settings.m_bOverwrite = overwrite;
-        ConvertJob job{&settings, &paths, &frontEnd, LoudnessOptions{}};
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
         RunConversion(job);
         EXPECT_EQ(frontEnd.Questions().size(), overwrite ? 0u : 1u);
         WavFile a;
@@ -426,7 +432,8 @@ TEST_F(ConvertRun, TemporaryFolderThatFillsUpFailsTheFileAndTheBatchGoesOn) {
         auto settings = testsupport::TestSettings(Out(std::to_string(mount)), kWav);
         settings.m_nWavSampleRate = 11025;
         settings.m_nWavChannels = 1;
-        RunConversion({&settings, &paths, &frontEnd, LoudnessOptions{}});
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
         limit.reset();
         ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
 
@@ -464,7 +471,8 @@ TEST_F(ConvertRun, OutputFolderThatFillsUpLeavesWhatWasThere) {
             }
             if (e.kind == Kind::Message) limit.reset();
         };
-        RunConversion({&settings, &paths, &frontEnd, LoudnessOptions{}});
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
         limit.reset();
 
         const auto messages = frontEnd.Messages();
@@ -560,8 +568,10 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
     frontEndOne.onEvent = watch;
     frontEndTwo.onEvent = watch;
 
-    std::thread one([&] { RunConversion({&settingsOne, &pathsOne, &frontEndOne, LoudnessOptions{}}); });
-    std::thread two([&] { RunConversion({&settingsTwo, &pathsTwo, &frontEndTwo, LoudnessOptions{}}); });
+    ConvertJob jobOne = JobFor(settingsOne, pathsOne, &frontEndOne);
+    ConvertJob jobTwo = JobFor(settingsTwo, pathsTwo, &frontEndTwo);
+    std::thread one([&] { RunConversion(jobOne); });
+    std::thread two([&] { RunConversion(jobTwo); });
     one.join();
     two.join();
 
@@ -577,29 +587,15 @@ TEST_F(ConvertRun, ParallelRunsNeverTouchEachOthersFiles) {
 }
 
 TEST_F(ConvertRun, IncompleteJobStillEndsWithTheEndNotice) {
-    VectorPathList paths({Piece("a.mid", 1)});
+    Piece("a.mid", 1);
     ConvertJob job;
-    job.paths = &paths;
-    job.frontEnd = &m_frontEnd;  // no settings
+    job.settings = testsupport::TestSettings(Out(""), kWav);
+    job.frontEnd = &m_frontEnd;  // no path list
     EXPECT_EQ(RunConversion(job), 0);
     EXPECT_EQ(m_frontEnd.DoneCount(), 1);
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_FALSE(platform::FileExists(Out("a.wav")));
     EXPECT_FALSE(platform::FileExists(Out("a.mp3")));
-}
-
-TEST_F(ConvertRun, ThreadProcRunsThePublishedJob) {
-    VectorPathList paths({Piece("a.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kWav);
-    SetConvertJob({&settings, &paths, &m_frontEnd, LoudnessOptions{}});
-    int result = -1;
-    std::thread worker([&] { result = ConvertThreadProc(); });
-    worker.join();
-    SetConvertJob({});
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_TRUE(platform::FileExists(Out("a.wav")));
-    ExpectCleanEnd();
 }
 
 TEST_F(ConvertRun, PortBeyondTheListFallsBackToTheDefaultPort) {

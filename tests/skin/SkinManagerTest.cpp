@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 
@@ -75,6 +77,22 @@ TEST_F(SkinManagerTest, ShippedSkinIsNextToTheProgramAndColoursEveryWindow) {
     // A window created afterwards, with no call of its own, has the skin.
     QPushButton button("OK");
     EXPECT_EQ(button.palette().color(QPalette::Window), kBlueWindow);
+}
+
+TEST_F(SkinManagerTest, ReadOnlyEditLooksLikeADisabledOneNotAnEditableOne) {
+    ASSERT_TRUE(SkinManager::Instance().LoadSkinFile(kShippedSkin, "NormalBlue.ini"));
+    // The colour in the middle of an edit's background, left of any text.
+    auto fieldColour = [](QLineEdit& edit) {
+        edit.resize(120, 24);
+        edit.ensurePolished();
+        const QImage image = edit.grab().toImage();
+        return image.pixelColor(image.width() - 8, image.height() / 2);
+    };
+    QLineEdit editable, readOnly, disabled;
+    readOnly.setReadOnly(true);
+    disabled.setEnabled(false);
+    EXPECT_EQ(fieldColour(readOnly), fieldColour(disabled));
+    EXPECT_NE(fieldColour(readOnly), fieldColour(editable));
 }
 
 TEST_F(SkinManagerTest, SetOptionsReappliesTheLoadedSkin) {

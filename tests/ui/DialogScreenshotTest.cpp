@@ -15,7 +15,7 @@
 
 #include "DialogTestSupport.h"
 #include "engine/ConversionSettings.h"
-#include "shell/CAboutDlg.h"
+#include "ui/CAboutDlg.h"
 #include "skin/SkinManager.h"
 #include "ui/COptionDlg.h"
 #include "ui/CSetTagDlg.h"
@@ -62,7 +62,7 @@ TEST(DialogScreenshot, DialogsWithAndWithoutSkin) {
             Shoot(tag, dir, "settag" + suffix);
         }
         {
-            shell::CAboutDlg about;
+            ui::CAboutDlg about;
             Shoot(about, dir, "about" + suffix);
         }
         {

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/QtTestSupport.h"
 #include "ui/DialogUnits.h"
 
 namespace tonalbox::dialog_tests {

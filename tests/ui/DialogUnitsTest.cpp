@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/QtTestSupport.h"
 
 namespace tonalbox::ui {
 namespace {

@@ -243,27 +243,46 @@ TEST_F(FileListPage, DroppedMidiFilesAreAddedInDropOrder) {
     EXPECT_EQ(m_page.PathCount(), 3);
 }
 
-TEST_F(FileListPage, LeavingPublishesThePathListForTheWorker) {
+TEST_F(FileListPage, DeleteKeyRemovesTheSelectedEntry) {
+    m_page.AppendFiles({P("a.mid"), P("b.mid"), P("c.MID")});
+    ClickName(1);
+    QTest::keyClick(m_page.NameList(), Qt::Key_Delete);
+    EXPECT_EQ(Names(), (QStringList{QStringLiteral("a.mid"), QStringLiteral("c.MID")}));
+    EXPECT_EQ(Paths(), (QStringList{P("a.mid"), P("c.MID")}));
+}
+
+TEST_F(FileListPage, AddOpensInTheFolderItUsedLast) {
+    std::filesystem::create_directories(m_dir.File("sub"));
+    std::filesystem::create_directories(m_dir.File("elsewhere"));
+    ASSERT_TRUE(WriteMidi(m_dir.File("sub/d.mid"), 1));
+    QStringList openedIn;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (fd && !fd->property("answerPending").toBool())
+            openedIn << QDir(fd->directory()).absolutePath();
+        return AnswerFileDialog(modal, QString::fromStdString(m_dir.File("sub")),
+                                QStringLiteral("d.mid"));
+    });
+    Press(Button(1010));
+    // Another file dialog of the program (Browse) visits another folder.
+    QFileDialog other;
+    other.setDirectory(QString::fromStdString(m_dir.File("elsewhere")));
+    Press(Button(1010));
+    ASSERT_EQ(openedIn.size(), 2);
+    EXPECT_EQ(openedIn[1], QDir(QString::fromStdString(m_dir.File("sub"))).absolutePath());
+    EXPECT_EQ(m_page.PathCount(), 2);
+}
+
+TEST_F(FileListPage, PathListReadsTheHiddenListAsItIsNow) {
     m_page.AppendFiles({P("a.mid"), P("b.mid")});
     m_page.OnPageLeave();
     EXPECT_FALSE(m_page.isVisibleTo(&m_parent));
-    ASSERT_EQ(ui::InputList(), &m_page.PathList());
-    // Read from another thread, as the run reads it, while this thread
-    // keeps handling events.
-    std::atomic<int> count{-1};
-    std::string second;
-    std::thread reader([&] {
-        second = ui::InputList()->GetPath(1);
-        count = ui::InputList()->GetCount();
-    });
-    EXPECT_TRUE(PumpUntil([&] { return count >= 0; }));
-    reader.join();
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(second, m_dir.File("b.mid"));
-    EXPECT_EQ(ui::InputList()->GetPath(5), "");
-    // The same object stays published: emptying the lists is seen at once.
+    const IPathList& list = m_page.PathList();
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetPath(1), m_dir.File("b.mid"));
+    EXPECT_EQ(list.GetPath(5), "");
     m_page.EmptyLists();
-    EXPECT_EQ(ui::InputList()->GetCount(), 0);
+    EXPECT_EQ(list.GetCount(), 0);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // leaving, and the pre-listen.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "platform/ProgramPaths.h"
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CPathList.h"
@@ -26,11 +28,9 @@ protected:
         ASSERT_TRUE(WriteMidi(m_dir.File("not-midi.mid"), 1));
         fs::resize_file(m_dir.File("not-midi.mid"), 5);
         m_list.addItems({QString::fromStdString(m_dir.File("first.mid"))});
-        ui::PublishInputList(&m_paths);
         m_settings.m_strProgramFolder = m_dir.Path() + "/";
     }
     void TearDown() override {
-        ui::PublishInputList(nullptr);
         UseTwoPorts();
     }
 
@@ -38,6 +38,7 @@ protected:
     // start; the page is then entered.
     std::unique_ptr<ui::COutputPage> Start(int portIndex, ModalAnswerer& answerer, bool enter = true) {
         auto page = std::make_unique<ui::COutputPage>(m_settings);
+        page->SetPathList(&m_paths);
         page->m_strFolder = m_dir.Path() + "/";
         page->m_nPortIndex = portIndex;
         page->m_nFormatIndex = 1;
@@ -191,7 +192,7 @@ TEST_F(OutputPage, CancelledBrowseChangesNothing) {
     EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text(), before);
 }
 
-TEST_F(OutputPage, AFolderGoneSinceItWasChosenBecomesTheProgramFolder) {
+TEST_F(OutputPage, AFolderGoneSinceItWasChosenStaysTheOutputFolder) {
     fs::create_directories(m_dir.File("gone"));
     ModalAnswerer answerer;
     auto page = Start(0, answerer, false);
@@ -202,11 +203,30 @@ TEST_F(OutputPage, AFolderGoneSinceItWasChosenBecomesTheProgramFolder) {
     Ctl<QCheckBox>(page.get(), 1034)->setChecked(false);
     Ctl<QComboBox>(page.get(), 1049)->setCurrentIndex(0);
     page->OnPageLeave();
-    EXPECT_EQ(m_settings.m_strOutputFolder, m_settings.m_strProgramFolder);
-    EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text().toStdString(), m_settings.m_strProgramFolder);
+    // Never the program's folder: the folder is made before a run.
+    EXPECT_EQ(m_settings.m_strOutputFolder, m_dir.File("gone/"));
+    EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text().toStdString(), m_dir.File("gone/"));
     EXPECT_EQ(m_settings.m_bOverwrite, 0);
     EXPECT_EQ(m_settings.m_nOutputFormat, 0);
     EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(OutputPage, BrowseStartsAtTheCurrentOutputFolder) {
+    fs::create_directories(m_dir.File("current"));
+    QString openedIn;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (!fd) return false;
+        openedIn = QDir(fd->directory()).absolutePath();
+        fd->reject();
+        return true;
+    });
+    auto page = Start(0, answerer, false);
+    page->m_strFolder = m_dir.File("current/");
+    page->DataToControls();
+    page->OnPageEnter();
+    Press(Ctl<QPushButton>(page.get(), 1020));
+    EXPECT_EQ(openedIn, QDir(QString::fromStdString(m_dir.File("current"))).absolutePath());
 }
 
 TEST_F(OutputPage, FolderTest) {

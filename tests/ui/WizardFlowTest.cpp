@@ -2,13 +2,13 @@
 // Prev/Next, and when the settings file is written.
 #include <gtest/gtest.h>
 
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QUrl>
 
 #include "engine/ProductInfo.h"
 
 #include "engine/SettingsFile.h"
+#include "tests/controls/FakeOpener.h"
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CResultPage.h"
@@ -89,14 +89,6 @@ TEST_F(WizardFlow, NextAndPrevMoveBetweenListAndOutputPage) {
     EXPECT_TRUE(answerer.Texts().empty());
 }
 
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    std::vector<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.push_back(url); }
-};
-
 TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
     std::vector<std::string> opened;
     ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
@@ -105,8 +97,7 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
         static_cast<QDialog*>(modal)->reject();
         return true;
     });
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    FakeOpener opener;
     Wizard w(m_settings, SettingsPath());
     const ConversionSettings before = m_settings;
     Press(w.Button(1015));  // About
@@ -115,11 +106,9 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
     w.Files()->AppendFiles({QString::fromStdString(m_dir.File("song.mid"))});
     Press(w.Next());
     Press(w.Button(1015));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::shell::CAboutDlg", "tonalbox::ui::COptionDlg",
-                                                "tonalbox::shell::CAboutDlg"}));
-    ASSERT_EQ(recorder.urls.size(), 1u);
-    EXPECT_EQ(recorder.urls[0], QUrl(QString::fromUtf8(kProductWebAddress)));
+    EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::ui::CAboutDlg", "tonalbox::ui::COptionDlg",
+                                                "tonalbox::ui::CAboutDlg"}));
+    EXPECT_EQ(opener.Opened(), QStringList{QString::fromUtf8(kProductWebAddress)});
     // A cancelled Options dialog leaves the record alone.
     EXPECT_EQ(m_settings.m_mp3.m_nBitrate, before.m_mp3.m_nBitrate);
     EXPECT_EQ(w.dlg->CurrentPage(), 1);
@@ -230,4 +219,3 @@ TEST_F(WizardFlow, AWindowNeverOpenedWritesNothing) {
 }  // namespace
 }  // namespace tonalbox::testing
 
-#include "WizardFlowTest.moc"

@@ -5,10 +5,13 @@
 #include <QProgressBar>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "engine/SettingsFile.h"
-#include "shell/CHyperlinkLabel.h"
+#include "tests/support/Mp3Probe.h"
+#include "ui/WizardMessages.h"
+#include "ui/controls/CHyperlinkLabel.h"
 #include "tests/ui/WizardTestSupport.h"
 #include "ui/CConvertingPage.h"
 #include "ui/CPathList.h"
@@ -199,6 +202,132 @@ TEST_F(WizardRun, TheRunAsksBeforeReplacingAndReportsMissingFiles) {
     EXPECT_EQ(fs::file_size(Out("first.wav")), before);
     EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1068)->text(), QStringLiteral("3"));
     EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1069)->text(), QStringLiteral("1"));
+}
+
+TEST_F(WizardRun, OptionsAndTagChangedDuringARunApplyToTheNextRun) {
+    ModalAnswerer answerer;
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    m_settings.m_mp3.m_nChannelMode = 1;  // joint stereo
+    m_settings.m_mp3.m_nInSampleRate = 0;
+    m_settings.m_mp3.m_nInChannels = 0;
+    m_settings.m_tag.m_strTitle = "Before";
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("second.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    ui::CConvertingPage* page = w.dlg->ConvertingPage();
+    // The worker has reached the file and waits for its next call to be
+    // carried out here: whatever changes now, it has not encoded yet.
+    ASSERT_TRUE(PumpUntil([&] { return Ctl<QLabel>(page, 1066)->text() == QStringLiteral("1/1"); }));
+    m_settings.m_mp3.m_nChannelMode = 3;  // mono, as Options' OK stores it
+    m_settings.m_tag.m_strTitle = "After";
+    ASSERT_TRUE(WaitForResult(w));
+    page->WaitForRun();
+
+    const testsupport::Mp3Facts facts = testsupport::Mp3Probe::Read(Out("second.mp3"));
+    ASSERT_TRUE(facts.decoded);
+    EXPECT_EQ(facts.channels, 2);
+    EXPECT_NEAR(static_cast<double>(facts.samples) / facts.sampleRate, 3.0, 1.0);  // 4 notes + tail
+    std::ifstream mp3(Out("second.mp3"), std::ios::binary);
+    mp3.seekg(-128, std::ios::end);
+    char tag[9] = {};
+    mp3.read(tag, 9);
+    EXPECT_EQ(std::string(tag, 9), "TAGBefore");
+    // The changes stay for the next run; what the run measured came back.
+    EXPECT_EQ(m_settings.m_mp3.m_nChannelMode, 3);
+    EXPECT_EQ(m_settings.m_tag.m_strTitle, "After");
+    EXPECT_EQ(m_settings.m_mp3.m_nInSampleRate, 22050);
+    EXPECT_EQ(m_settings.m_mp3.m_nInChannels, 2);
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+// Hands WM_CONVERT_DONE to the window, then runs `after` while the worker
+// still waits inside its last call.
+class AfterRunEnd : public QObject {
+public:
+    AfterRunEnd(QWidget* window, std::function<void()> after) : m_after(std::move(after)) {
+        window->installEventFilter(this);
+    }
+    int ends = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != ui::WM_CONVERT_DONE) return false;
+        ++ends;
+        static_cast<QObject*>(watched)->event(e);
+        if (ends == 1 && m_after) m_after();
+        return true;
+    }
+
+private:
+    std::function<void()> m_after;
+};
+
+TEST_F(WizardRun, DoubleNextWhileTheLastWorkerEndsStartsOneRun) {
+    ModalAnswerer answerer;
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid")});
+    // As the first run ends: back to the output page, and Next clicked
+    // twice before the worker has shut its engine down.
+    AfterRunEnd filter(w.dlg.get(), [&] {
+        w.dlg->OnPrev();
+        QMetaObject::invokeMethod(w.Next(), "click", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(w.Next(), "click", Qt::QueuedConnection);
+    });
+    Press(w.Next());
+    Press(w.Next());
+    ASSERT_TRUE(PumpUntil([&] { return filter.ends == 2; }, 120000));
+    PumpUntil([] { return false; }, 500);  // a second run would end by now
+    EXPECT_EQ(filter.ends, 2);
+    EXPECT_EQ(w.dlg->CurrentPage(), ui::CTonalboxDlg::kResultPage);
+    EXPECT_EQ(w.VisiblePages(), "3");
+    EXPECT_EQ(w.EnabledNav(), "CPR");
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(WizardRun, ASecondRunStartsWithTheTemplateTexts) {
+    ModalAnswerer answerer;
+    m_settings.m_strOutputFolder = m_dir.File("out/");
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    ASSERT_TRUE(WaitForResult(w));
+    ui::CConvertingPage* page = w.dlg->ConvertingPage();
+    ASSERT_EQ(Ctl<QLabel>(page, 1071)->text(), QStringLiteral("100%"));
+    Press(w.Prev());
+    Press(w.Next());
+    EXPECT_EQ(Ctl<QLabel>(page, 1066)->text(), QStringLiteral("..."));
+    EXPECT_EQ(Ctl<QLabel>(page, 1067)->text(), QStringLiteral("..."));
+    EXPECT_EQ(Ctl<QLabel>(page, 1071)->text(), QStringLiteral(".."));
+    EXPECT_EQ(Ctl<QProgressBar>(page, 1062)->value(), 0);
+    ASSERT_TRUE(WaitForResult(w));
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+TEST_F(WizardRun, AMissingOutputFolderIsMadeOrReportedBeforeTheRun) {
+    { std::ofstream(m_dir.File("blocker")) << "a file, not a folder"; }
+    m_settings.m_strOutputFolder = m_dir.File("blocker/sub/");
+    ModalAnswerer answerer;
+    Wizard w(m_settings, m_dir.File("Option.dat"));
+    w.Files()->AppendFiles({In("first.mid")});
+    Press(w.Next());
+    Press(w.Next());
+    EXPECT_EQ(w.dlg->CurrentPage(), ui::CTonalboxDlg::kOutputPage);
+    EXPECT_EQ(w.EnabledNav(), "CPN");
+    EXPECT_EQ(answerer.Texts(),
+              std::vector<std::string>{"Can not create folder: " + m_dir.File("blocker/sub/") + "."});
+
+    // A folder that can be made is made, and the files go there.
+    ui::COutputPage* out = w.Output();
+    out->m_strFolder = m_dir.File("out/new/deeper/");
+    out->DataToControls();
+    Press(w.Next());
+    ASSERT_TRUE(WaitForResult(w));
+    EXPECT_TRUE(fs::exists(m_dir.File("out/new/deeper/first.mp3")));
+    EXPECT_EQ(w.dlg->ResultPage()->FolderLink()->LinkTarget(), m_dir.File("out/new/deeper/"));
+    EXPECT_EQ(answerer.Texts().size(), 1u);
 }
 
 }  // namespace

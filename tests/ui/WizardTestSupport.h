@@ -21,7 +21,7 @@
 #include "engine/ConversionSettings.h"
 #include "platform/audio/PreListenOutput.h"
 #include "platform/audio/SoundFontCatalog.h"
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/QtTestSupport.h"
 #include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 #include "ui/CFileListPage.h"

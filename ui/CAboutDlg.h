@@ -15,7 +15,7 @@ namespace tonalbox {
 class CHyperlinkLabel;
 }
 
-namespace tonalbox::shell {
+namespace tonalbox::ui {
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
@@ -34,4 +34,4 @@ private:
     QString m_strVersionText;               // control 1059
 };
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::ui

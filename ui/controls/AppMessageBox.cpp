@@ -1,4 +1,4 @@
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "shell/UiThread.h"
+#include "ui/controls/UiThread.h"
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 namespace {
 
@@ -45,4 +45,4 @@ bool AskYesNoBox(const std::string& text) {
     return yes;
 }
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

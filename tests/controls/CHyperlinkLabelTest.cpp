@@ -1,19 +1,22 @@
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 
 #include <gtest/gtest.h>
 
-#include <QDesktopServices>
+#include <QFile>
+#include <QPushButton>
 #include <QDir>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "tests/shell/QtTestSupport.h"
+#include "tests/controls/FakeOpener.h"
+#include "tests/controls/QtTestSupport.h"
 
 namespace tonalbox {
 namespace {
 
+using tonalbox::testing::FakeOpener;
 using tonalbox::testing::ModalAnswerer;
 using tonalbox::testing::PumpUntil;
 using tonalbox::testing::TestApp;
@@ -30,15 +33,6 @@ protected:
         opened.push_back(target);
         return result;
     }
-};
-
-// Receives what the desktop opener is asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    std::vector<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.push_back(url); }
 };
 
 struct Form {
@@ -113,13 +107,12 @@ TEST(CHyperlinkLabel, FitsToTextKeepingItsAlignedEdge) {
     EXPECT_NEAR(centred->geometry().center().y(), start.center().y(), 1);
     EXPECT_EQ(centred->height(), start.height() - 2 * ((start.height() - fm.height()) / 2));
 
-    // A new target refits to the new text; the tooltip area stays.
-    const QRect tool = left->ToolRect();
+    // A new target refits to the new text; the tooltip covers the link.
     left->setText(QStringLiteral("/a/much/longer/output/folder/than/before/"));
     left->SetLinkTarget("/a/much/longer/output/folder/than/before/");
     EXPECT_EQ(left->width(), fm.horizontalAdvance(left->text()));
     EXPECT_EQ(left->x(), 50);
-    EXPECT_EQ(left->ToolRect(), tool);
+    EXPECT_EQ(left->ToolRect(), left->rect());
     EXPECT_EQ(left->ToolText(), left->text());
 
     // Without fitting the place stays as the template gave it.
@@ -246,7 +239,7 @@ TEST(CHyperlinkLabel, FailedClickShowsTheErrorBoxAndClearsVisited) {
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[0].text, "Unable to open hyperlink:\n\nA sharing violation occurred. ");
     EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_shell_tests");
+    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_controls_tests");
     EXPECT_EQ(answerer.Seen()[1].text, "Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
     // Still usable afterwards.
     l.result = 40;
@@ -272,14 +265,45 @@ TEST(CHyperlinkLabel, BrowserCommandKeepsTheTargetOneArgument) {
     EXPECT_TRUE(CHyperlinkLabel::BrowserCommand(QString(), "t").isEmpty());
 }
 
+// Points the desktop configuration (default applications, desktop
+// entries) at `dir` while it lives.
+class ScopedDesktopConfig {
+public:
+    explicit ScopedDesktopConfig(const QString& dir) {
+        for (auto& e : m_env) {
+            e.had = qEnvironmentVariableIsSet(e.name);
+            e.old = qgetenv(e.name);
+            qputenv(e.name, dir.toUtf8());
+        }
+    }
+    ~ScopedDesktopConfig() {
+        for (auto& e : m_env) {
+            if (e.had) qputenv(e.name, e.old); else qunsetenv(e.name);
+        }
+    }
+
+private:
+    struct Env {
+        const char* name;
+        QByteArray old;
+        bool had;
+    } m_env[4] = {{"XDG_CONFIG_HOME", {}, false}, {"XDG_CONFIG_DIRS", {}, false},
+                  {"XDG_DATA_HOME", {}, false}, {"XDG_DATA_DIRS", {}, false}};
+};
+
+void WriteFile(const QString& path, const QByteArray& text, bool executable = false) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    if (executable) f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 TEST(CHyperlinkLabel, ClickHandsTheTargetToTheDesktopOpener) {
     TestApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    FakeOpener opener(0);
     ModalAnswerer answerer;
     Form f;
     CHyperlinkLabel web(&f.parent);
@@ -297,56 +321,100 @@ TEST(CHyperlinkLabel, ClickHandsTheTargetToTheDesktopOpener) {
     folder.setText(path);
     folder.Attach();
     Click(&folder, QPoint(1, 1));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
 
     EXPECT_TRUE(answerer.Texts().empty());
-    ASSERT_EQ(catcher.urls.size(), 3u);
-    EXPECT_EQ(catcher.urls[0].scheme(), QStringLiteral("https"));
-    EXPECT_EQ(catcher.urls[1], QUrl(QStringLiteral("mailto:someone@example.org")));
-    EXPECT_TRUE(catcher.urls[2].isLocalFile());
-    EXPECT_EQ(QDir(catcher.urls[2].toLocalFile()), QDir(path));
+    const QStringList opened = opener.Opened();
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[0], QStringLiteral("https://example.org/a%20b"));
+    EXPECT_EQ(opened[1], QStringLiteral("mailto:someone@example.org"));
+    EXPECT_EQ(QDir(opened[2]), QDir(path));
     EXPECT_TRUE(web.IsVisited());
     EXPECT_TRUE(mail.IsVisited());
     EXPECT_TRUE(folder.IsVisited());
+}
+
+TEST(CHyperlinkLabel, FailingOpenerFallsBackOnTheBrowserElseReportsIt) {
+    TestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ScopedDesktopConfig config(dir.path());
+    FakeOpener opener(4);  // xdg-open: "the action failed"
+    Form f;
+    CHyperlinkLabel link(&f.parent);
+    link.setText(QStringLiteral("https://example.org/"));
+    link.Attach();
+    link.MarkVisited(true);
+
+    // No browser configured: the failure is reported.
+    {
+        ModalAnswerer answerer;
+        Click(&link, QPoint(1, 1));
+        ASSERT_EQ(answerer.Seen().size(), 1u);
+        EXPECT_EQ(answerer.Seen()[0].text,
+                  "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
+                  "filename extension.");
+        EXPECT_FALSE(link.IsVisited());
+    }
+
+    // The default browser for HTML pages is started with the target.
+    const QString log = dir.filePath(QStringLiteral("browser.log"));
+    const QString browser = dir.filePath(QStringLiteral("browser"));
+    WriteFile(browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + log.toUtf8() + "'\n", true);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("applications")));
+    WriteFile(dir.filePath(QStringLiteral("applications/test-browser.desktop")),
+              "[Desktop Entry]\nType=Application\nName=B\nExec=" + browser.toUtf8() + " --new %u\n");
+    WriteFile(dir.filePath(QStringLiteral("mimeapps.list")),
+              "[Default Applications]\ntext/html=test-browser.desktop\n");
+    ModalAnswerer answerer;
+    Click(&link, QPoint(1, 1));
+    EXPECT_TRUE(answerer.Texts().empty());
+    EXPECT_TRUE(link.IsVisited());
+    ASSERT_TRUE(PumpUntil([&] { return QFile::exists(log); }));
+    ASSERT_TRUE(PumpUntil([&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == "--new\nhttps://example.org/\n";
+    }));
+    EXPECT_EQ(opener.Opened(), (QStringList{QStringLiteral("https://example.org/"),
+                                            QStringLiteral("https://example.org/")}));
 }
 
 TEST(CHyperlinkLabel, MissingFolderIsReportedNotOpened) {
     TestApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    // No desktop configuration: no browser to fall back on.
-    struct Env {
-        const char* name;
-        QByteArray old;
-        bool had;
-    } env[] = {{"XDG_CONFIG_HOME", {}, false}, {"XDG_CONFIG_DIRS", {}, false},
-               {"XDG_DATA_HOME", {}, false}, {"XDG_DATA_DIRS", {}, false}};
-    for (auto& e : env) {
-        e.had = qEnvironmentVariableIsSet(e.name);
-        e.old = qgetenv(e.name);
-        qputenv(e.name, dir.path().toUtf8());
-    }
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    ScopedDesktopConfig config(dir.path());  // no browser to fall back on
+    FakeOpener opener(0);
     Form f;
     CHyperlinkLabel gone(&f.parent);
     gone.setText(dir.path() + QStringLiteral("/no/such/folder/"));
     gone.Attach();
     ModalAnswerer answerer;
     Click(&gone, QPoint(1, 1));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    for (auto& e : env) {
-        if (e.had) qputenv(e.name, e.old); else qunsetenv(e.name);
-    }
-    EXPECT_TRUE(catcher.urls.empty());
+    EXPECT_TRUE(opener.Opened().isEmpty());
     EXPECT_FALSE(gone.IsVisited());
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_EQ(answerer.Seen()[0].text, "Unable to open hyperlink:\n\nThe specified path was not found.");
 }
 
+TEST(CHyperlinkLabel, TabReachesTheLinkAndEnterOrSpaceOpensIt) {
+    TestApp();
+    Form f;
+    QPushButton before(QStringLiteral("x"), &f.parent);
+    ScriptedLabel link(&f.parent);
+    link.setText(QStringLiteral("https://example.org/"));
+    link.move(0, 40);
+    link.Attach();
+    f.parent.show();
+    f.parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.parent));
+    before.setFocus();
+    QTest::keyClick(&before, Qt::Key_Tab);
+    EXPECT_TRUE(link.hasFocus());
+    QTest::keyClick(&link, Qt::Key_Return);
+    QTest::keyClick(&link, Qt::Key_Space);
+    EXPECT_EQ(link.opened.size(), 2u);
+}
+
 }  // namespace
 }  // namespace tonalbox
 
-#include "CHyperlinkLabelTest.moc"

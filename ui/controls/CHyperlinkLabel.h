@@ -41,6 +41,12 @@ public:
     // 1: always underlined; -1: underlined while hovered; else never.
     void SetUnderlineMode(int mode);
     void SetFitToText(bool fit) { m_bFitToText = fit; }
+    // The widest the control fits itself to (0: no limit); a longer text
+    // is shown shortened in the middle.
+    void SetMaxWidth(int width) { m_nMaxWidth = width; }
+    int MaxWidth() const { return m_nMaxWidth; }
+    // The text as drawn: the window text, shortened in the middle to fit.
+    QString ShownText() const;
 
     const std::string& LinkTarget() const { return m_strTarget; }
     bool IsAttached() const { return m_bAttached; }
@@ -63,14 +69,17 @@ public:
     static QStringList BrowserCommand(const QString& execLine, const std::string& target);
 
 protected:
-    // Asks the desktop to open the target; returns a shell-style result,
-    // greater than 32 on success, else an error code of the table.
+    // Asks the desktop's opener to open the target and reads its exit
+    // status; when it fails, the default web browser is started with the
+    // target. Returns a shell-style result, greater than 32 on success,
+    // else an error code of the table.
     virtual int OpenTarget(const std::string& target, int showCommand);
     // Beeps and shows the error box for a failed open.
     virtual void ShowOpenError(int code);
 
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -89,6 +98,7 @@ private:
     bool m_bVisited = false;
     int m_nUnderlineMode = -1;
     bool m_bFitToText = true;
+    int m_nMaxWidth = 0;
     std::string m_strTarget;
     QFont m_fontUnderlined;
     QFont m_fontPlain;

@@ -1,21 +1,23 @@
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QPen>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimerEvent>
 #include <QToolTip>
 #include <QUrl>
 
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
+#include "ui/controls/DesktopOpener.h"
 
 namespace tonalbox {
 
@@ -25,10 +27,9 @@ constexpr int kHoverPollMs = 100;
 constexpr int kShowCommand = 5;  // "show the window", handed on to the opener
 
 // Shell-style results.
-constexpr int kOpened = 33;                 // anything above 32 is success
-constexpr int kFileNotFound = 2;            // SE_ERR_FNF
-constexpr int kPathNotFound = 3;            // SE_ERR_PNF
-constexpr int kNoAssociation = 31;          // SE_ERR_NOASSOC
+constexpr int kOpened = controls::kOpenedResult;  // anything above 32 is success
+constexpr int kFileNotFound = 2;                  // SE_ERR_FNF
+constexpr int kPathNotFound = 3;                  // SE_ERR_PNF
 
 QString ToQt(const std::string& s) { return QString::fromStdString(s); }
 
@@ -83,19 +84,14 @@ bool HasScheme(const QString& target) {
     return url.isValid() && url.scheme().size() > 1;
 }
 
-// Opens the target with the desktop's opener.
+// Opens the target with the desktop's opener; its exit status decides.
 int ShellOpen(const std::string& target) {
     const QString t = ToQt(target);
     if (t.isEmpty()) return kFileNotFound;
-    QUrl url;
-    if (HasScheme(t)) {
-        url = QUrl(t);
-    } else {
-        const QFileInfo info(t);
-        if (!info.exists()) return info.dir().exists() ? kFileNotFound : kPathNotFound;
-        url = QUrl::fromLocalFile(info.absoluteFilePath());
-    }
-    return QDesktopServices::openUrl(url) ? kOpened : kNoAssociation;
+    if (HasScheme(t)) return controls::OpenWithDesktop(QUrl(t).toString(QUrl::FullyEncoded));
+    const QFileInfo info(t);
+    if (!info.exists()) return info.dir().exists() ? kFileNotFound : kPathNotFound;
+    return controls::OpenWithDesktop(info.absoluteFilePath());
 }
 
 }  // namespace
@@ -106,8 +102,10 @@ CHyperlinkLabel::~CHyperlinkLabel() { StopHoverTimer(); }
 
 void CHyperlinkLabel::Attach() {
     if (m_bAttached) return;
-    // Clicks and moves are reported to the control.
+    // Clicks and moves are reported to the control; Tab reaches it, and
+    // Enter or Space opens it.
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     if (m_strTarget.empty()) m_strTarget = text().toStdString();
     if (text().isEmpty()) setText(ToQt(m_strTarget));
 
@@ -130,7 +128,19 @@ void CHyperlinkLabel::SetLinkTarget(const std::string& target) {
     m_strTarget = target;
     if (!m_bAttached) return;
     FitToText();
+    // The tip names the whole target over the whole link, also when the
+    // link shows it shortened.
+    m_rectTool = rect();
     m_strToolText = ToQt(m_strTarget);
+}
+
+QString CHyperlinkLabel::ShownText() const {
+    const int m = margin();
+    const int room = contentsRect().adjusted(m, m, -m, -m).width();
+    const QFontMetrics fm(font());
+    // elidedText also shortens a text exactly as wide as the room.
+    if (fm.horizontalAdvance(text()) <= room) return text();
+    return fm.elidedText(text(), Qt::ElideMiddle, room);
 }
 
 void CHyperlinkLabel::MarkVisited(bool visited) {
@@ -165,8 +175,10 @@ void CHyperlinkLabel::FitToText() {
     const QFontMetrics fm(m_fontUnderlined);
     const int cx = fm.horizontalAdvance(text());
     const int cy = fm.height();
-    const int width = cx + borderX;
+    int width = cx + borderX;
     const int height = cy + borderY;
+    // A text wider than the room it may take is shortened in the middle.
+    if (m_nMaxWidth > 0 && width > m_nMaxWidth) width = m_nMaxWidth;
 
     const Qt::Alignment align = alignment();
     if (align & Qt::AlignVCenter) {
@@ -213,9 +225,8 @@ bool CHyperlinkLabel::event(QEvent* e) {
 
 void CHyperlinkLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    // The background is erased with the dialog face; the text is drawn
-    // transparently over it.
-    p.fillRect(rect(), palette().color(QPalette::Window));
+    // Transparent: whatever the dialog paints behind the link (the skin's
+    // gradient) shows through.
     drawFrame(&p);
     p.setPen(TextColour());
     p.setFont(font());
@@ -223,7 +234,24 @@ void CHyperlinkLabel::paintEvent(QPaintEvent*) {
     const QRect area = contentsRect().adjusted(m, m, -m, -m);
     int flags = static_cast<int>(alignment());
     if (wordWrap()) flags |= Qt::TextWordWrap;
-    p.drawText(area, flags, text());
+    p.drawText(area, flags, wordWrap() ? text() : ShownText());
+    if (hasFocus()) {
+        // A dotted frame in the text's colour, as dialogs mark the focus.
+        p.setPen(QPen(TextColour(), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void CHyperlinkLabel::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if (m_bAttached && !e->isAutoRepeat() &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        e->accept();
+        OnClicked();
+        return;
+    }
+    QLabel::keyPressEvent(e);
 }
 
 void CHyperlinkLabel::mouseMoveEvent(QMouseEvent* e) {
@@ -293,7 +321,7 @@ int CHyperlinkLabel::OpenTarget(const std::string& target, int /*showCommand*/) 
 
 void CHyperlinkLabel::ShowOpenError(int code) {
     QApplication::beep();
-    shell::AppMessageBox("Unable to open hyperlink:\n\n" + OpenErrorText(code), window());
+    controls::AppMessageBox("Unable to open hyperlink:\n\n" + OpenErrorText(code), window());
 }
 
 std::string CHyperlinkLabel::OpenErrorText(int code) {

@@ -8,13 +8,13 @@
 #include <QToolTip>
 
 #include "engine/ProductInfo.h"
-#include "shell/CAboutDlg.h"
-#include "shell/CHyperlinkLabel.h"
-#include "tests/shell/QtTestSupport.h"
+#include "ui/CAboutDlg.h"
+#include "ui/controls/CHyperlinkLabel.h"
+#include "tests/controls/QtTestSupport.h"
 #include "ui/DialogUnits.h"
 
 using tonalbox::CHyperlinkLabel;
-using tonalbox::shell::CAboutDlg;
+using tonalbox::ui::CAboutDlg;
 using tonalbox::ui::Control;
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 // True on the thread that runs the application's event loop (also when no
 // application object exists yet).
@@ -20,4 +20,20 @@ void RunOnUiThread(const std::function<void()>& work);
 // it at least every `pollMs` milliseconds.
 void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs = 10);
 
-}  // namespace tonalbox::shell
+// For ThreadSanitizer builds; nothing otherwise. Qt hands a call over to
+// another thread through its own locks, which the sanitizer cannot see
+// (Qt is not built with it): HandOver before the call is posted and
+// TakeOver where it is picked up mark that order on `token` for it.
+void HandOver(const void* token);
+void TakeOver(const void* token);
+// While it lives, the sanitizer ignores this thread's memory accesses: the
+// record of a posted call that Qt makes here and its other thread reads.
+class QtHandOverScope {
+public:
+    QtHandOverScope();
+    ~QtHandOverScope();
+    QtHandOverScope(const QtHandOverScope&) = delete;
+    QtHandOverScope& operator=(const QtHandOverScope&) = delete;
+};
+
+}  // namespace tonalbox::controls

@@ -4,15 +4,15 @@
 
 #include <string>
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 // The help file's path: the program folder (ending with a separator)
 // followed by "help.chm".
 std::string HelpFilePath(const std::string& programFolder);
 
-// Opens the help file. When the desktop has nothing that opens it, the
+// Opens the help file. When the desktop's opener fails on it, the
 // plain HTML copy of the guide (help/index.html beside it) is tried; the
 // outcome is not reported either way.
 void OpenHelp(const std::string& programFolder);
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

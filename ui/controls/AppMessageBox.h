@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 // The application title: the program file's base name (folder and
 // extension removed), e.g. "tonalbox".
@@ -23,4 +23,4 @@ void AppMessageBox(const std::string& text, QWidget* owner = nullptr);
 // program's own. Returns true for Yes. Callable from any thread.
 bool AskYesNoBox(const std::string& text);
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

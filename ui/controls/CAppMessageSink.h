@@ -3,7 +3,7 @@
 
 #include "engine/IMessageSink.h"
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 
 class CAppMessageSink : public IMessageSink {
 public:
@@ -11,4 +11,4 @@ public:
     void ShowMessage(const std::string& text) override;
 };
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

@@ -1,15 +1,15 @@
-#include "shell/CAboutDlg.h"
+#include "ui/CAboutDlg.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "engine/ProductInfo.h"
-#include "shell/CHyperlinkLabel.h"
+#include "ui/controls/CHyperlinkLabel.h"
 #include "ui/DialogUnits.h"
 #include "ui/Resources.h"
 #include "ui_about_100.h"
 
-namespace tonalbox::shell {
+namespace tonalbox::ui {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::Template100>()) {
     m_ui->setupUi(this);
@@ -42,4 +42,4 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
 
 CAboutDlg::~CAboutDlg() = default;
 
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::ui

@@ -1,14 +1,14 @@
-#include "shell/AppMessageBox.h"
+#include "ui/controls/AppMessageBox.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "shell/UiThread.h"
-#include "tests/shell/QtTestSupport.h"
+#include "ui/controls/UiThread.h"
+#include "tests/controls/QtTestSupport.h"
 
-namespace tonalbox::shell {
+namespace tonalbox::controls {
 namespace {
 
 using tonalbox::testing::ModalAnswerer;
@@ -21,7 +21,7 @@ TEST(AppMessageBox, ShowsExclamationWithTitleOnTheUiThread) {
     AppMessageBox("Please add the MIDI files!");
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_EQ(answerer.Seen()[0].text, "Please add the MIDI files!");
-    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_shell_tests");
+    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_controls_tests");
     EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
 }
 
@@ -69,4 +69,4 @@ TEST(UiThread, RunOnUiThreadRunsThereAndBlocksTheCaller) {
 }
 
 }  // namespace
-}  // namespace tonalbox::shell
+}  // namespace tonalbox::controls

@@ -1,0 +1,28 @@
+#pragma once
+// What one conversion run works on, owned by the run for its whole length:
+// its own copy of the settings (the tag included), the list of files, and
+// the front end it reports to. The window and the command line both build
+// one per run; nothing else is shared with the thread that runs it.
+
+#include <memory>
+
+#include "engine/ConversionSettings.h"
+#include "engine/IConvertFrontEnd.h"
+#include "engine/IPathList.h"
+#include "engine/LoudnessOptions.h"
+
+namespace tonalbox {
+
+struct ConvertJob {
+    // Read by the run; it writes the input rate and channels of the MP3
+    // block here before every encode.
+    ConversionSettings settings;
+    // The files, read by count and index on the run's thread.
+    std::shared_ptr<const IPathList> paths;
+    // Every call from the run returns once the front end has carried it out.
+    IConvertFrontEnd* frontEnd = nullptr;
+    // The level of the outputs; not stored with the settings.
+    LoudnessOptions loudness;
+};
+
+}  // namespace tonalbox

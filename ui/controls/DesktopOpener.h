@@ -1,0 +1,24 @@
+#pragma once
+// Opens a web address, a mail address or a file with the desktop's opener
+// (xdg-open, or `gio open` where the desktop has only that). The opener is
+// started directly with the target as its one argument, never through a
+// shell, and its exit status decides: a non-zero exit is a failure.
+
+#include <QString>
+
+namespace tonalbox::controls {
+
+// How long an opener may take to report; one still running then is taken
+// as busy showing the target (a browser started in the foreground).
+inline constexpr int kOpenerTimeoutMs = 10000;
+
+// Result codes in the link's terms: above 32 is success.
+inline constexpr int kOpenedResult = 33;
+inline constexpr int kOpenFileNotFound = 2;    // the opener found no such file
+inline constexpr int kOpenNoAssociation = 31;  // no opener, or it could not open it
+
+// Opens `target` (a URL with its scheme, or a local path); returns one of
+// the codes above.
+int OpenWithDesktop(const QString& target, int timeoutMs = kOpenerTimeoutMs);
+
+}  // namespace tonalbox::controls
