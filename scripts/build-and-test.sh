@@ -22,7 +22,7 @@ scripts/build.sh build-asan -DTONALBOX_WERROR=ON -DTONALBOX_SANITIZE=ON -DCMAKE_
 
 # die_after_fork=0: the tests start helper programs (a stand-in opener)
 # with QProcess while Qt's threads run; the child only calls exec.
-scripts/build.sh build-tsan -DTONALBOX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh build-tsan -DTONALBOX_WERROR=ON -DTONALBOX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-tsan && TSAN_OPTIONS="suppressions=$here/tests/tsan.supp die_after_fork=0 second_deadlock_stack=1" \
    ctest --output-on-failure -j "$(nproc)") || status=1
 

@@ -1,5 +1,6 @@
 // Pictures of the dialogs for a visual check, with and without the skin.
-// Runs only when TONALBOX_SCREENSHOT_DIR names a folder, e.g.
+// Without TONALBOX_SCREENSHOT_DIR the pictures go to a temporary folder, so
+// every dialog is still drawn both ways; to keep them, e.g.
 //   TONALBOX_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb xvfb-run -a
 //   build/bin/tonalbox_ui_tests --gtest_filter='DialogScreenshot*'
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include "DialogTestSupport.h"
+#include "tests/support/TempDir.h"
 #include "engine/ConversionSettings.h"
 #include "ui/CAboutDlg.h"
 #include "skin/SkinManager.h"
@@ -42,8 +44,9 @@ void Shoot(QWidget& dlg, const QString& dir, const QString& name) {
 }  // namespace
 
 TEST(DialogScreenshot, DialogsWithAndWithoutSkin) {
-    const QString dir = qEnvironmentVariable("TONALBOX_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "set TONALBOX_SCREENSHOT_DIR to take pictures";
+    testsupport::TempDir pictures;
+    QString dir = qEnvironmentVariable("TONALBOX_SCREENSHOT_DIR");
+    if (dir.isEmpty()) dir = QString::fromStdString(pictures.Path());
     dialog_tests::EnsureApp();
     ASSERT_TRUE(QDir().mkpath(dir));
     for (const bool skinned : {false, true}) {
