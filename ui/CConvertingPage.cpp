@@ -84,7 +84,11 @@ void CConvertingPage::WaitForRun() {
         // ends the wait.
         QEventLoop loop;
         connect(this, &CConvertingPage::WorkerEnding, &loop, &QEventLoop::quit);
-        loop.exec();
+        // A loop entered while another posted call is handled (a queued
+        // click) is not woken for calls posted before it began, the
+        // worker's last notice among them: hand those over first.
+        QCoreApplication::sendPostedEvents();
+        if (!m_bWorkerEnding) loop.exec();
     }
     FinishRun();
 }
