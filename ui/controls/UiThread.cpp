@@ -40,10 +40,10 @@ bool IsUiThread() {
 
 namespace {
 
-// The end of one call carried over to the user interface thread. It is
-// signalled when the call's record goes, after the work has run or when
-// the record is dropped unrun (no event loop left to run it), so the
-// caller never waits for nothing.
+// The end of one call carried over to the user interface thread: it is
+// signalled once the work has run, or when the call's record is dropped
+// unrun (no event loop left to run it), so the caller never waits for
+// nothing.
 struct CallDone {
     std::mutex mutex;
     std::condition_variable signal;
@@ -56,11 +56,17 @@ public:
     CallDoneNotice(CallDoneNotice&&) = default;
     CallDoneNotice(const CallDoneNotice&) = delete;
     CallDoneNotice& operator=(const CallDoneNotice&) = delete;
-    ~CallDoneNotice() {
+    ~CallDoneNotice() { Signal(); }
+
+    // Lets the caller go; once only.
+    void Signal() {
         if (!m_state) return;
-        std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->done = true;
-        m_state->signal.notify_one();
+        {
+            std::lock_guard<std::mutex> lock(m_state->mutex);
+            m_state->done = true;
+            m_state->signal.notify_one();
+        }
+        m_state.reset();
     }
 
 private:
@@ -84,9 +90,12 @@ void RunOnUiThread(const std::function<void()>& work) {
         QtHandOverScope scope;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [&work, notice = CallDoneNotice(state)] {
+            [&work, notice = CallDoneNotice(state)]() mutable {
                 TakeOver(&work);
                 work();
+                // Here, not when Qt lets go of the call's record: that may
+                // happen on the caller's thread, after this one is done.
+                notice.Signal();
             },
             Qt::QueuedConnection);
     }
