@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+
 #include <atomic>
 #include <thread>
 
@@ -62,7 +65,7 @@ TEST(UiThread, RunOnUiThreadRunsThereAndBlocksTheCaller) {
         RunOnUiThread([&] { ranOnUi = IsUiThread(); });
         returned = true;
     });
-    WaitWhileHandlingEvents([&] { return returned.load(); });
+    while (!returned.load()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker.join();
     EXPECT_TRUE(ranOnUi);
     EXPECT_TRUE(IsUiThread());

@@ -103,11 +103,4 @@ void RunOnUiThread(const std::function<void()>& work) {
     state->signal.wait(lock, [&] { return state->done; });
 }
 
-void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs) {
-    while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, pollMs);
-        QThread::msleep(1);
-    }
-}
-
 }  // namespace tonalbox::controls

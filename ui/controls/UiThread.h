@@ -13,12 +13,8 @@ bool IsUiThread();
 // directly when called there, otherwise through that thread's event queue,
 // blocking the caller meanwhile (a "sent" message). The user interface
 // thread must not be blocked waiting for the caller at the same time; a
-// wait for a worker keeps handling events (see WaitWhileHandlingEvents).
+// wait for a worker keeps handling events.
 void RunOnUiThread(const std::function<void()>& work);
-
-// Handles events of the calling thread until `done` returns true, checking
-// it at least every `pollMs` milliseconds.
-void WaitWhileHandlingEvents(const std::function<bool()>& done, int pollMs = 10);
 
 // For ThreadSanitizer builds; nothing otherwise. Qt hands a call over to
 // another thread through its own locks, which the sanitizer cannot see
