@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/OutputNaming.h"
+#include "platform/ProgramPaths.h"
 
 namespace tonalbox {
 
@@ -63,14 +64,7 @@ bool PartialOutputFile::Commit() {
 }
 
 void PartialOutputFile::Discard() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_strPath.empty()) {
-        ::unlink(m_strPath.c_str());
-        m_strPath.clear();
-    }
+    platform::CloseAndRemove(m_fd, m_strPath);
 }
 
 }  // namespace tonalbox

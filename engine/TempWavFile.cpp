@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/ProgramPaths.h"
+
 namespace tonalbox {
 
 namespace {
@@ -68,14 +70,7 @@ bool TempWavFile::Truncate() {
 }
 
 void TempWavFile::Remove() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_strPath.empty()) {
-        ::unlink(m_strPath.c_str());
-        m_strPath.clear();
-    }
+    platform::CloseAndRemove(m_fd, m_strPath);
 }
 
 }  // namespace tonalbox

@@ -98,4 +98,15 @@ std::string UserConfigFolder() {
     return base + "/tonalbox";
 }
 
+void CloseAndRemove(int& fd, std::string& path) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (!path.empty()) {
+        ::unlink(path.c_str());
+        path.clear();
+    }
+}
+
 }  // namespace tonalbox::platform

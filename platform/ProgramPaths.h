@@ -38,6 +38,10 @@ bool IsRegularFile(const std::string& path);
 // Bytes that can still be written in the folder's filesystem by this
 // process; UINT64_MAX when that cannot be told.
 uint64_t FreeSpace(const std::string& folder);
+
+// Closes fd when it is open and removes the file at path when one is
+// named (a file already gone is no error); leaves fd at -1 and path empty.
+void CloseAndRemove(int& fd, std::string& path);
 // True when both paths name one existing file (links followed).
 bool IsSameFile(const std::string& a, const std::string& b);
 // True when a new file can be created in the folder.
