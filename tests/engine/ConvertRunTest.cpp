@@ -60,6 +60,14 @@ ConvertJob JobFor(const ConversionSettings& settings, const IPathList& paths,
     return {settings, std::shared_ptr<const IPathList>(&paths, [](const IPathList*) {}), frontEnd, LoudnessOptions{}};
 }
 
+// Settings for small, quick WAV outputs (11025 Hz mono) into folder.
+ConversionSettings SmallWavSettings(const std::string& folder, int format) {
+    auto settings = testsupport::TestSettings(folder, format);
+    settings.m_nWavSampleRate = 11025;
+    settings.m_nWavChannels = 1;
+    return settings;
+}
+
 class ConvertRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::UseTestSoundFont(); }
@@ -85,6 +93,21 @@ protected:
         ConvertJob job = JobFor(settings, paths, &m_frontEnd);
         EXPECT_EQ(RunConversion(job), 0);
         settings = job.settings;
+    }
+
+    // Writes the piece as Src(name + ".mid"), converts it alone to a small
+    // WAV and returns that WAV's length in seconds (-1 when unreadable).
+    double RenderedSeconds(const testsupport::MidiFileWriter& writer, const std::string& name) {
+        EXPECT_TRUE(writer.Write(Src(name + ".mid")));
+        VectorPathList paths({Src(name + ".mid")});
+        auto settings = SmallWavSettings(Out(""), kWav);
+        Run(settings, paths);
+        WavFile wav;
+        if (!wav.Read(Out(name + ".wav"))) {
+            ADD_FAILURE() << wav.Error();
+            return -1.0;
+        }
+        return wav.Seconds();
     }
 
     // The run ended exactly once and left no temporary file behind.
@@ -285,58 +308,43 @@ TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
     for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(percents[i], std::to_string(values[i]) + "%");
 }
 
-TEST_F(ConvertRun, UnknownOutputFormatIsRenderedAndWrittenAsWav) {
-    // A hand-edited settings file may hold a format number of its own.
-    VectorPathList paths({Piece("a.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), 7);
-    settings.m_nWavSampleRate = 11025;
-    settings.m_nWavChannels = 1;
-    Run(settings, paths);
-
-    WavFile wav;
-    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
-    EXPECT_EQ(wav.sampleRate, 11025u);
-    EXPECT_EQ(wav.channels, 1u);
-    EXPECT_EQ(m_frontEnd.ProgressValues().back(), 100);
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-}
-
 TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
     // One tick per quarter at the slowest tempo a file can hold: the play
     // position moves once every 16.8 s, and the piece is two ticks long.
     testsupport::MidiFileWriter writer(1, 1);
     writer.Tempo(0, 0, 0xFFFFFF);
     writer.Note(0, 0, 2, 0, 60, 100);
-    ASSERT_TRUE(writer.Write(Src("slow.mid")));
-    VectorPathList paths({Src("slow.mid")});
-    auto settings = testsupport::TestSettings(Out(""), kWav);
-    settings.m_nWavSampleRate = 11025;
-    settings.m_nWavChannels = 1;
-    Run(settings, paths);
-
-    WavFile wav;
-    ASSERT_TRUE(wav.Read(Out("slow.wav"))) << wav.Error();
+    const double seconds = RenderedSeconds(writer, "slow");
     const double music = 2 * 0xFFFFFF / 1e6;
-    EXPECT_GE(wav.Seconds(), music + 0.9);
-    EXPECT_LE(wav.Seconds(), music + 1.3);
+    EXPECT_GE(seconds, music + 0.9);
+    EXPECT_LE(seconds, music + 1.3);
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
 }
 
 TEST_F(ConvertRun, WavOutputFollowsTheWavSettings) {
-    VectorPathList paths({Piece("a.mid", 2)});
-    auto settings = testsupport::TestSettings(Out(""), kWav);
-    settings.m_nWavSampleRate = 11025;
-    settings.m_nWavChannels = 1;
-    Run(settings, paths);
+    // Format 7 stands for a number a hand-edited settings file may hold:
+    // anything but MP3 is rendered and written as WAV.
+    for (int format : {kWav, 7}) {
+        SCOPED_TRACE(format);
+        const std::string folder = Out(std::to_string(format) + "/");
+        std::filesystem::create_directories(folder);
+        RecordingFrontEnd frontEnd;
+        VectorPathList paths({Piece("a.mid", 2)});
+        auto settings = SmallWavSettings(folder, format);
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
 
-    WavFile wav;
-    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
-    EXPECT_EQ(wav.sampleRate, 11025u);
-    EXPECT_EQ(wav.channels, 1u);
-    // Two seconds of music, the tail, and at most one poll more.
-    EXPECT_GE(wav.Seconds(), 2.9);
-    EXPECT_LE(wav.Seconds(), 3.3);
-    EXPECT_GT(wav.PeakAbs(), 500) << "the music is audible";
+        WavFile wav;
+        ASSERT_TRUE(wav.Read(folder + "a.wav")) << wav.Error();
+        EXPECT_EQ(wav.sampleRate, 11025u);
+        EXPECT_EQ(wav.channels, 1u);
+        // Two seconds of music, the tail, and at most one poll more.
+        EXPECT_GE(wav.Seconds(), 2.9);
+        EXPECT_LE(wav.Seconds(), 3.3);
+        EXPECT_GT(wav.PeakAbs(), 500) << "the music is audible";
+        EXPECT_EQ(frontEnd.ProgressValues().back(), 100);
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
+    }
 }
 
 TEST_F(ConvertRun, UnloadableFileIsReportedAndTheRestConverted) {
@@ -429,9 +437,7 @@ TEST_F(ConvertRun, TemporaryFolderThatFillsUpFailsTheFileAndTheBatchGoesOn) {
         RecordingFrontEnd frontEnd;
         VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
         std::filesystem::create_directories(Out(std::to_string(mount)));
-        auto settings = testsupport::TestSettings(Out(std::to_string(mount)), kWav);
-        settings.m_nWavSampleRate = 11025;
-        settings.m_nWavChannels = 1;
+        auto settings = SmallWavSettings(Out(std::to_string(mount)), kWav);
         ConvertJob job = JobFor(settings, paths, &frontEnd);
         RunConversion(job);
         limit.reset();
@@ -458,9 +464,7 @@ TEST_F(ConvertRun, OutputFolderThatFillsUpLeavesWhatWasThere) {
         const std::string ext = format == kMp3 ? ".mp3" : ".wav";
         { std::ofstream(out + "/a" + ext) << "old"; }
         VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-        auto settings = testsupport::TestSettings(out, format);
-        settings.m_nWavSampleRate = 11025;
-        settings.m_nWavChannels = 1;
+        auto settings = SmallWavSettings(out, format);
         RecordingFrontEnd frontEnd;
         std::optional<ScopedFileSizeLimit> limit;
         bool limited = false;
@@ -510,18 +514,10 @@ TEST_F(ConvertRun, ThePieceIsRenderedToItsEndOfTrack) {
     writer.TempoBpm(0, 0, 120);
     writer.Note(1, 0, 480, 0, 60, 100);
     writer.EndOfTrack(1, 8 * 480);
-    ASSERT_TRUE(writer.Write(Src("rests.mid")));
-    VectorPathList paths({Src("rests.mid")});
-    auto settings = testsupport::TestSettings(Out(""), kWav);
-    settings.m_nWavSampleRate = 11025;
-    settings.m_nWavChannels = 1;
-    Run(settings, paths);
-
-    WavFile wav;
-    ASSERT_TRUE(wav.Read(Out("rests.wav"))) << wav.Error();
     // Four seconds of music, the tail, and at most one poll more.
-    EXPECT_GE(wav.Seconds(), 5.0);
-    EXPECT_LE(wav.Seconds(), 5.1);
+    const double seconds = RenderedSeconds(writer, "rests");
+    EXPECT_GE(seconds, 5.0);
+    EXPECT_LE(seconds, 5.1);
 }
 
 TEST_F(ConvertRun, CountIsReadAgainBeforeEveryFile) {

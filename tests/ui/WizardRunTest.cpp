@@ -40,6 +40,13 @@ protected:
     std::string Out(const char* name) const { return m_dir.File(std::string("out/") + name); }
 
     // Waits for the result page.
+    // Puts the files on the list and starts a run: Next, Next.
+    static void StartRun(Wizard& w, const QStringList& files) {
+        w.Files()->AppendFiles(files);
+        Press(w.Next());
+        Press(w.Next());
+    }
+
     static bool WaitForResult(Wizard& w, int timeoutMs = 120000) {
         return PumpUntil([&] { return w.dlg->CurrentPage() == ui::CTonalboxDlg::kResultPage; }, timeoutMs);
     }
@@ -118,9 +125,7 @@ TEST_F(WizardRun, SameAsSourceShowsTheFirstFilesFolderWithoutSeparator) {
     fs::create_directories(m_dir.File("other"));
     ASSERT_TRUE(WriteMidi(m_dir.File("other/third.mid"), 2));
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("first.mid"), QString::fromStdString(m_dir.File("other/third.mid"))});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("first.mid"), QString::fromStdString(m_dir.File("other/third.mid"))});
     ASSERT_TRUE(WaitForResult(w));
     EXPECT_EQ(w.dlg->ResultPage()->FolderLink()->text().toStdString(), m_dir.File("in"));
     EXPECT_TRUE(fs::exists(m_dir.File("in/first.wav")));
@@ -133,9 +138,7 @@ TEST_F(WizardRun, CancelDuringTheFirstFileConvertsNothing) {
     ASSERT_TRUE(WriteMidi(m_dir.File("in/long.mid"), 2400));  // 20 minutes
     m_settings.m_strOutputFolder = m_dir.File("out/");
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("long.mid"), In("first.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("long.mid"), In("first.mid")});
     ui::CConvertingPage* page = w.dlg->ConvertingPage();
     QPushButton* cancel = Ctl<QPushButton>(page, 1020);
     ASSERT_TRUE(PumpUntil([&] { return Ctl<QLabel>(page, 1066)->text() == QStringLiteral("1/2"); }));
@@ -151,9 +154,7 @@ TEST_F(WizardRun, CancelDuringTheFirstFileConvertsNothing) {
     Press(w.Prev());
     w.Files()->EmptyLists();
     Press(w.Prev());
-    w.Files()->AppendFiles({In("first.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("first.mid")});
     EXPECT_EQ(page->CancelFlag().load(), 0);
     ASSERT_TRUE(WaitForResult(w));
     EXPECT_EQ(Ctl<QLabel>(w.dlg->ResultPage(), 1069)->text(), QStringLiteral("1"));
@@ -165,9 +166,7 @@ TEST_F(WizardRun, ClosingDuringARunStopsItAndWaitsForTheWorker) {
     ASSERT_TRUE(WriteMidi(m_dir.File("in/long.mid"), 2400));
     m_settings.m_strOutputFolder = m_dir.File("out/");
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("long.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("long.mid")});
     ui::CConvertingPage* page = w.dlg->ConvertingPage();
     ASSERT_TRUE(PumpUntil([&] { return Ctl<QLabel>(page, 1066)->text() == QStringLiteral("1/1"); }));
     ASSERT_TRUE(page->IsRunning());
@@ -190,9 +189,7 @@ TEST_F(WizardRun, TheRunAsksBeforeReplacingAndReportsMissingFiles) {
     const auto before = fs::file_size(Out("first.wav"));
     ModalAnswerer answerer(QMessageBox::No);
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("first.mid"), In("gone.mid"), In("second.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("first.mid"), In("gone.mid"), In("second.mid")});
     ASSERT_TRUE(WaitForResult(w));
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[0].text, "the file: " + Out("first.wav") + " have exist. writeover it? ");
@@ -212,9 +209,7 @@ TEST_F(WizardRun, OptionsAndTagChangedDuringARunApplyToTheNextRun) {
     m_settings.m_mp3.m_nInChannels = 0;
     m_settings.m_tag.m_strTitle = "Before";
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("second.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("second.mid")});
     ui::CConvertingPage* page = w.dlg->ConvertingPage();
     // The worker has reached the file and waits for its next call to be
     // carried out here: whatever changes now, it has not encoded yet.
@@ -290,9 +285,7 @@ TEST_F(WizardRun, ASecondRunStartsWithTheTemplateTexts) {
     ModalAnswerer answerer;
     m_settings.m_strOutputFolder = m_dir.File("out/");
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("first.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("first.mid")});
     ASSERT_TRUE(WaitForResult(w));
     ui::CConvertingPage* page = w.dlg->ConvertingPage();
     ASSERT_EQ(Ctl<QLabel>(page, 1071)->text(), QStringLiteral("100%"));
@@ -311,9 +304,7 @@ TEST_F(WizardRun, AMissingOutputFolderIsMadeOrReportedBeforeTheRun) {
     m_settings.m_strOutputFolder = m_dir.File("blocker/sub/");
     ModalAnswerer answerer;
     Wizard w(m_settings, m_dir.File("Option.dat"));
-    w.Files()->AppendFiles({In("first.mid")});
-    Press(w.Next());
-    Press(w.Next());
+    StartRun(w, {In("first.mid")});
     EXPECT_EQ(w.dlg->CurrentPage(), ui::CTonalboxDlg::kOutputPage);
     EXPECT_EQ(w.EnabledNav(), "CPN");
     EXPECT_EQ(answerer.Texts(),
