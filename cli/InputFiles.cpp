@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -109,15 +108,6 @@ bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
     return ok;
 }
 
-std::string ResolvedPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    const fs::path canonical = fs::weakly_canonical(absolute, ec);
-    return ec ? absolute.lexically_normal().string() : canonical.string();
-}
-
 std::vector<std::pair<int, int>> FindRepeats(int count,
                                              const std::function<std::string(int)>& key) {
     // A hash of each key, not the keys themselves: the list is all that
@@ -152,7 +142,7 @@ std::vector<std::pair<int, int>> FindRepeats(int count,
 void RemoveRepeats(std::vector<InputEntry>& entries) {
     std::vector<bool> repeat(entries.size(), false);
     const auto repeats = FindRepeats(static_cast<int>(entries.size()), [&](int i) {
-        return ResolvedPath(entries[static_cast<size_t>(i)].path);
+        return platform::ResolvedPath(entries[static_cast<size_t>(i)].path);
     });
     for (const auto& [first, later] : repeats) repeat[static_cast<size_t>(later)] = true;
     KeepIf(entries, [&](size_t i) { return !repeat[i]; });

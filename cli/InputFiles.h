@@ -38,10 +38,6 @@ std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recu
 bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
                   std::string& error);
 
-// The path with links and "." / ".." resolved; a path that does not exist
-// is resolved as far as it does.
-std::string ResolvedPath(const std::string& path);
-
 // The positions 0..count-1 whose key an earlier position has, as pairs of
 // the first position with that key and the later one, in list order.
 std::vector<std::pair<int, int>> FindRepeats(int count,

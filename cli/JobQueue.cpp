@@ -29,7 +29,7 @@ public:
         const std::string folder = FolderOf(output);
         if (folder != m_folder || m_resolved.empty()) {
             m_folder = folder;
-            m_resolved = platform::WithTrailingSeparator(ResolvedPath(folder.empty() ? "." : folder));
+            m_resolved = platform::WithTrailingSeparator(platform::ResolvedPath(folder.empty() ? "." : folder));
         }
         return m_resolved + platform::FileNameOf(output);
     }
@@ -113,8 +113,9 @@ bool JobQueue::Prepare(int position) {
     return true;
 }
 
-// Only the partial files of this output go: another command writing into
-// the same folder (another shard) may have its own in progress.
+// Only the partial files of this output that no live process holds go:
+// another command writing into the same folder (another shard, or the
+// same command started twice) may have its own in progress.
 void JobQueue::RemoveLeftovers(const std::string& output) {
     const std::string folder = FolderOf(output);
     if (folder != m_leftoverFolder) {
@@ -132,7 +133,7 @@ void JobQueue::RemoveLeftovers(const std::string& output) {
     const std::string prefix = platform::FileNameOf(PartialOutputPrefix(output));
     for (auto it = m_leftovers.begin(); it != m_leftovers.end();) {
         if (it->size() == prefix.size() + kPartialSuffixLength && it->rfind(prefix, 0) == 0) {
-            std::remove((folder + *it).c_str());
+            platform::RemoveUnlessHeld(folder + *it);
             it = m_leftovers.erase(it);
         } else {
             ++it;

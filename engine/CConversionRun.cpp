@@ -121,6 +121,13 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
 
     const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index));
     m_entryOutput = output;
+    m_entrySource = platform::ResolvedPath(source);
+    // Two files of one name (a/y.mid and b/y.mid into one folder) would
+    // leave one output for both: the later one is not converted over it.
+    if (WrittenFromAnotherSource(output)) {
+        m_frontEnd.ShowMessage(Format(kOutputWrittenInRun, output));
+        return Outcome::Next;
+    }
     // A MIDI file named like its output ("x.wav" to WAV) would be
     // overwritten by its own audio: skip it rather than lose it.
     if (platform::IsSameFile(source, output)) {
@@ -162,6 +169,11 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
                          format.nAvgBytesPerSec;
     }
     return ProduceOutput(output);
+}
+
+bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
+    const auto it = m_written.find(std::hash<std::string>{}(OutputIdentity(output)));
+    return it != m_written.end() && it->second != std::hash<std::string>{}(m_entrySource);
 }
 
 // Refuses, before anything is rendered, a piece whose temporary WAV could
@@ -259,7 +271,7 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputP
         TagRecord tag = m_settings.m_tag;
         if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
         CId3Writer writer;
-        if (writer.WriteTag(partial.Path(), tag) != 1) {
+        if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) {
             m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
@@ -271,6 +283,8 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputP
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }
+    m_written[std::hash<std::string>{}(OutputIdentity(outputPath))] =
+        std::hash<std::string>{}(m_entrySource);
     m_frontEnd.SuccessCounter().fetch_add(1);
     return Outcome::Next;
 }

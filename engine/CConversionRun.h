@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertJob.h"
@@ -26,6 +27,7 @@ public:
     static constexpr const char* kCanNotCreateTempFile =
         "Can not create a temporary file in: %s.";
     static constexpr const char* kPieceTooLong = "The piece is too long to convert: %s.";
+    static constexpr const char* kOutputWrittenInRun = "Output already written in this run: %s.";
 
     // Poll period and the tail rendered after the end of the music, in ms.
     static constexpr int kPollMs = 100;
@@ -56,6 +58,7 @@ private:
     Outcome ConvertEntry(int index, int count);
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     Outcome RenderFile();
+    bool WrittenFromAnotherSource(const std::string& output) const;
     Outcome ProduceOutput(const std::string& outputPath);
     void CancelRender();
     void Finish();
@@ -71,9 +74,15 @@ private:
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
-    // The entry in hand: its output path and the seconds of audio rendered.
+    // The entry in hand: its output path, its source as resolved, and the
+    // seconds of audio rendered.
     std::string m_entryOutput;
+    std::string m_entrySource;
     double m_entrySeconds = 0.0;
+    // The outputs this run has written, each with the source it was made
+    // from, as hashes of OutputIdentity and the resolved source path: a
+    // run over a whole library keeps a few bytes a file.
+    std::unordered_map<size_t, size_t> m_written;
 };
 
 }  // namespace tonalbox

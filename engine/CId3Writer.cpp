@@ -58,16 +58,14 @@ int CId3Writer::WriteTag(const std::string& mp3Path, TagRecord& tag) {
     const int fd = ::open(mp3Path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) return 0;
     // Nobody else may hold the file while its end is rewritten.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return 0;
-    }
+    const bool written = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && WriteTag(fd, mp3Path, tag) == 1;
+    const bool closed = ::close(fd) == 0;
+    return written && closed ? 1 : 0;
+}
 
+int CId3Writer::WriteTag(int fd, const std::string& mp3Path, TagRecord& tag) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return 0;
-    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     const off_t length = st.st_size;
 
     // A file shorter than a block cannot end with one: append.
@@ -82,9 +80,7 @@ int CId3Writer::WriteTag(const std::string& mp3Path, TagRecord& tag) {
 
     unsigned char block[kTagSize];
     BuildBlock(tag, block);
-    const bool written = WriteAll(fd, block, kTagSize, writeAt);
-    const bool closed = ::close(fd) == 0;
-    return written && closed ? 1 : 0;
+    return WriteAll(fd, block, kTagSize, writeAt) ? 1 : 0;
 }
 
 }  // namespace tonalbox

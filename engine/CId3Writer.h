@@ -15,6 +15,9 @@ public:
     // opened or the write fails. An empty artist becomes the output file's
     // name (changed in `tag`, so pass a copy).
     int WriteTag(const std::string& mp3Path, TagRecord& tag);
+    // The same for the file open for reading and writing as fd, which the
+    // caller holds (and locks) for as long as it writes it; fd stays open.
+    int WriteTag(int fd, const std::string& mp3Path, TagRecord& tag);
 
     // The block for a tag, as it is written.
     static void BuildBlock(const TagRecord& tag, unsigned char (&block)[kTagSize]);

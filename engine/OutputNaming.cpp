@@ -27,4 +27,10 @@ std::string PartialOutputPrefix(const std::string& output) {
     return folder + "." + platform::FileNameOf(output) + ".part-";
 }
 
+std::string OutputIdentity(const std::string& output) {
+    const std::string folder = platform::FolderOf(output);
+    return platform::WithTrailingSeparator(platform::ResolvedPath(folder.empty() ? "." : folder)) +
+           platform::FileNameOf(output);
+}
+
 }  // namespace tonalbox

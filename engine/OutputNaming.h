@@ -27,4 +27,9 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
 // characters follow it. A leftover of a killed run starts with it too.
 std::string PartialOutputPrefix(const std::string& output);
 
+// The output as one text however it is spelled: its folder's resolved
+// path and its name ("d/./s.wav" and "d/s.wav" give one text). The name
+// itself is not resolved: the output replaces a link, not its target.
+std::string OutputIdentity(const std::string& output);
+
 }  // namespace tonalbox

@@ -15,6 +15,8 @@ namespace tonalbox {
 
 namespace {
 
+constexpr int kCreateAttempts = 3;
+
 // The mode a file created with 0666 gets under the process's umask. Read
 // once: umask can only be read by setting it.
 mode_t NewFileMode() {
@@ -33,9 +35,21 @@ PartialOutputFile::~PartialOutputFile() { Discard(); }
 bool PartialOutputFile::Create(const std::string& output) {
     Discard();
     const std::string pattern = PartialOutputPrefix(output) + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    std::vector<char> name;
+    int fd = -1;
+    // Held while it is written: another command cleaning up the folder
+    // leaves it alone. Its clean-up may take the name in the moment
+    // before the lock; then another name is made.
+    for (int attempt = 0; fd < 0 && attempt < kCreateAttempts; ++attempt) {
+        name.assign(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) return false;
+        if (!platform::HoldAsWritten(fd)) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0) return false;
     // mkostemp makes the file private; the output gets the mode of the
     // file it replaces, or that of a new file.
@@ -52,15 +66,14 @@ bool PartialOutputFile::Create(const std::string& output) {
 
 bool PartialOutputFile::Commit() {
     if (m_fd < 0) return false;
-    bool ok = ::fsync(m_fd) == 0;
+    // Renamed while still open and locked: until it has its name, the
+    // file must not look like a leftover to anyone's clean-up.
+    bool ok = ::fsync(m_fd) == 0 && std::rename(m_strPath.c_str(), m_strOutput.c_str()) == 0;
+    if (ok) m_strPath.clear();
     if (::close(m_fd) != 0) ok = false;
     m_fd = -1;
-    if (ok && std::rename(m_strPath.c_str(), m_strOutput.c_str()) == 0) {
-        m_strPath.clear();
-        return true;
-    }
-    Discard();
-    return false;
+    if (!ok) Discard();
+    return ok;
 }
 
 void PartialOutputFile::Discard() {

@@ -3,6 +3,8 @@
 // (PartialOutputPrefix + six random characters, created exclusively) and
 // renamed over the output only when it is complete. Until then the
 // output's name is left alone: a file already there stays as it was.
+// The file is locked while it is written (platform::HoldAsWritten), so a
+// clean-up of leftovers never takes it.
 
 #include <string>
 
@@ -22,6 +24,8 @@ public:
 
     // Where to write the output's bytes.
     const std::string& Path() const { return m_strPath; }
+    // The partial file, open for reading and writing until Commit.
+    int Descriptor() const { return m_fd; }
 
     // Flushes the written bytes to the disk and renames the partial file
     // over the output. False (and the partial file removed) when either

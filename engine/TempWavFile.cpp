@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,8 +30,11 @@ bool TempWavFile::Create(const std::string& folder) {
     // included, is never opened.
     const int fd = ::mkstemps(buffer.data(), kSuffixLength);
     if (fd < 0) return false;
-    // Held while the file is ours: RemoveStale leaves a locked file alone.
-    ::flock(fd, LOCK_EX | LOCK_NB);
+    // Held while the file is ours: RemoveStale leaves it alone.
+    if (!platform::HoldAsWritten(fd)) {
+        ::close(fd);
+        return false;
+    }
     m_fd = fd;
     m_strPath.assign(buffer.data());
     return true;
@@ -48,15 +49,7 @@ void TempWavFile::RemoveStale(const std::string& folder) {
         if (name.size() != length || name.rfind(kPrefix, 0) != 0 ||
             name.compare(length - kSuffixLength, kSuffixLength, ".wav") != 0)
             continue;
-        const std::string path = folder + name;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            ::unlink(path.c_str());
-        }
-        ::close(fd);
+        platform::RemoveUnlessHeld(folder + name);
     }
 }
 

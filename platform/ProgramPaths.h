@@ -44,6 +44,19 @@ uint64_t FreeSpace(const std::string& folder);
 void CloseAndRemove(int& fd, std::string& path);
 // True when both paths name one existing file (links followed).
 bool IsSameFile(const std::string& a, const std::string& b);
+// The path with links and "." / ".." resolved; a path that does not exist
+// is resolved as far as it does.
+std::string ResolvedPath(const std::string& path);
+
+// A file this process is writing holds an exclusive lock for as long as
+// it is open, so that the clean-up of another process (or of this one)
+// can tell it from a leftover of a killed run. Locks fd, a file just
+// created under a name of its own; false when a clean-up removed that
+// name before the lock was taken (the caller creates another).
+bool HoldAsWritten(int fd);
+// Removes the regular file at path unless a live process holds it
+// (HoldAsWritten); links are not followed. True when it was removed.
+bool RemoveUnlessHeld(const std::string& path);
 // True when a new file can be created in the folder.
 bool IsWritableFolder(const std::string& folder);
 // Creates the folder and any missing folders above it; true when it is a

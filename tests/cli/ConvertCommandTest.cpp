@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -37,6 +38,22 @@ const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<nlohmann::json> ReadReport(const std::string& path) {
+    std::vector<nlohmann::json> records;
+    std::istringstream lines(ReadText(path));
+    for (std::string line; std::getline(lines, line);) {
+        records.push_back(nlohmann::json::parse(line, nullptr, false));
+    }
+    return records;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool WritePiece(const std::string& path, int seconds) {
@@ -258,22 +275,30 @@ TEST_F(ConvertCommand, ParallelJobsConvertAFolderInFull) {
 
 TEST_F(ConvertCommand, ParallelJobsNeverWriteOneOutputSpelledTwoWaysAtOnce) {
     // d/s.mid and d/./s.midi both make d/s.wav: the second finds the
-    // first's output and is asked about it; the third file runs beside them.
+    // first's output written in this run and is refused; the third file
+    // runs beside them.
     fs::create_directories(Src("d"));
     ASSERT_TRUE(WritePiece(Src("d/s.mid"), 2));
     ASSERT_TRUE(WritePiece(Src("d/s.midi"), 3));
-    const auto result = Convert({"-j", "2", "--same-as-source", "--no-overwrite", "-f", "wav",
+    const std::string report = m_dir.File("report.jsonl");
+    const auto result = Convert({"-j", "2", "--same-as-source", "-f", "wav", "--report", report,
                                  Src("d/s.mid"), m_dir.File("src/./d/s.midi"), Piece("c.mid")});
     EXPECT_EQ(result.exitCode, 1) << result.err;
     EXPECT_EQ(result.out, "Total files: 3, converted: 2\n");
-    EXPECT_NE(result.err.find("the file: " + m_dir.File("src/./d/s.wav") + " have exist."),
-              std::string::npos)
-        << result.err;
+    const std::string refused =
+        "Output already written in this run: " + m_dir.File("src/./d/s.wav") + ".";
+    EXPECT_NE(result.err.find(refused), std::string::npos) << result.err;
     testsupport::WavFile wav;
     ASSERT_TRUE(wav.Read(Src("d/s.wav"))) << wav.Error();
     EXPECT_EQ(wav.dataSize, wav.fileSize - wav.dataOffset);
     EXPECT_NEAR(wav.Seconds(), 3.0, 0.3) << "the first file's audio, whole";
     EXPECT_TRUE(fs::exists(Src("c.wav")));
+    const auto records = ReadReport(report);
+    const auto second = std::find_if(records.begin(), records.end(), [&](const nlohmann::json& r) {
+        return r.value("message", "") == refused;
+    });
+    ASSERT_NE(second, records.end()) << ReadText(report);
+    EXPECT_EQ((*second)["status"], "failed");
 }
 
 TEST_F(ConvertCommand, InterruptCancelsLikeTheCancelButton) {
@@ -381,15 +406,6 @@ TEST_F(ConvertCommand, FilesFromTakesLinesOrNulSeparatedPaths) {
     EXPECT_NE(result.err.find("new\\x0aline.mid..."), std::string::npos) << "shown escaped";
 }
 
-std::vector<nlohmann::json> ReadReport(const std::string& path) {
-    std::vector<nlohmann::json> records;
-    std::istringstream lines(ReadText(path));
-    for (std::string line; std::getline(lines, line);) {
-        records.push_back(nlohmann::json::parse(line, nullptr, false));
-    }
-    return records;
-}
-
 TEST_F(ConvertCommand, ReportHasOneRecordPerFileAndTheTotals) {
     const std::string report = m_dir.File("report.jsonl");
     const auto result = Convert({"-j", "2", "-f", "wav", "-o", Out(""), "--report", report,
@@ -449,6 +465,39 @@ TEST_F(ConvertCommand, SkipExistingFinishesAKilledRun) {
     EXPECT_FALSE(fs::exists(Out(".c.wav.part-Ab3dE9")));
     EXPECT_TRUE(fs::exists(Out(".zz.wav.part-Ab3dE9"))) << "not this command's to remove";
     EXPECT_TRUE(NoCaptureFilesLeft()) << "the killed run's capture file is gone too";
+}
+
+TEST_F(ConvertCommand, TwoRunsAtOnceLeaveEachOthersPartialFilesAlone) {
+    // The same command again while the first writes its long MP3: the
+    // second's clean-up of leftovers must not take the first's partial file.
+    fs::create_directories(Src("lib"));
+    ASSERT_TRUE(WritePiece(Src("lib/x.mid"), 200));
+    ASSERT_TRUE(WritePiece(Src("lib/y.mid"), 1));
+    const std::vector<std::string> args = {"-q", "-j", "1", "-r", "-f", "mp3", "-o", Out(""),
+                                           "--overwrite", Src("lib")};
+    ProgramResult first;
+    std::thread firstRun([&] { first = Convert(args); });
+    auto partialHeld = [&] {
+        for (const auto& name : NamesIn(Out("")))
+            if (name.rfind(".x.mp3.part-", 0) == 0) return true;
+        return false;
+    };
+    bool started = false;
+    for (int i = 0; i < 3000 && !(started = partialHeld()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ProgramResult second = Convert(args);
+    firstRun.join();
+    ASSERT_TRUE(started) << first.err;
+    for (const ProgramResult* result : {&first, &second}) {
+        EXPECT_EQ(result->exitCode, 0) << result->err;
+        EXPECT_EQ(result->out, "Total files: 2, converted: 2\n");
+    }
+    for (const char* name : {"x.mp3", "y.mp3"}) {
+        const std::string mp3 = ReadText(Out(name));
+        ASSERT_GT(mp3.size(), 1000u) << name;
+        EXPECT_EQ(mp3.substr(mp3.size() - 128, 3), "TAG") << name;
+    }
+    EXPECT_EQ(NamesIn(Out("")), (std::vector<std::string>{"x.mp3", "y.mp3"}));
 }
 
 TEST_F(ConvertCommand, ShardsConvertEveryInputExactlyOnce) {

@@ -233,6 +233,37 @@ TEST_F(ConvertRun, AMidiFileNamedLikeItsOutputIsNeverOverwritten) {
     ExpectCleanEnd();
 }
 
+TEST_F(ConvertRun, AnOutputWrittenInTheRunIsNotReplacedFromAnotherSource) {
+    // Two sources of one output name: the later one is refused. The list
+    // may hold one file twice: it is converted each time.
+    std::filesystem::create_directories(Src("a"));
+    std::filesystem::create_directories(Src("b"));
+    const std::string first = Piece("a/y.mid", 2);
+    struct Case {
+        std::vector<std::string> paths;
+        int converted;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {{first, Piece("b/y.mid", 1)}, 1, {"Output already written in this run: " + Out("y.wav") + "."}},
+        {{first, Piece("a/y.kar", 1)}, 1, {"Output already written in this run: " + Out("y.wav") + "."}},
+        {{first, Src("b/../a/y.mid")}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paths.back());
+        RecordingFrontEnd frontEnd;
+        VectorPathList paths(c.paths);
+        auto settings = SmallWavSettings(Out(""), kWav);
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), c.converted);
+        EXPECT_EQ(frontEnd.Messages(), c.messages);
+        WavFile y;
+        ASSERT_TRUE(y.Read(Out("y.wav"))) << y.Error();
+        EXPECT_NEAR(y.Seconds(), 3.0, 0.3) << "the first source's audio";
+    }
+}
+
 TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 4), Piece("c.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
