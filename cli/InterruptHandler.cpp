@@ -1,14 +1,21 @@
 #include "cli/InterruptHandler.h"
 
 #include <csignal>
+#include <iterator>
 
 namespace tonalbox::cli {
 
 namespace {
 
 std::atomic<int>* g_cancelFlag = nullptr;
-struct sigaction g_oldInt {};
-struct sigaction g_oldTerm {};
+// The signals that cancel, and whether a second one ends the process.
+constexpr struct {
+    int signal;
+    bool secondEnds;
+} kCancelSignals[] = {{SIGINT, true}, {SIGTERM, true}, {SIGHUP, true}, {SIGPIPE, false}};
+constexpr size_t kCancelSignalCount = std::size(kCancelSignals);
+struct sigaction g_old[kCancelSignalCount] {};
+struct sigaction g_oldFileSize {};
 struct sigaction g_oldWake {};
 std::atomic<bool> g_installed{false};
 
@@ -28,11 +35,16 @@ InterruptHandler::InterruptHandler(std::atomic<int>& cancelFlag) {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a question waiting for its answer is interrupted and
-    // taken as No. SA_RESETHAND: a second Ctrl-C ends the process.
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, &g_oldInt);
-    sigaction(SIGTERM, &action, &g_oldTerm);
+    for (size_t i = 0; i < kCancelSignalCount; ++i) {
+        // No SA_RESTART: a question waiting for its answer is interrupted
+        // and taken as No. SA_RESETHAND: a second Ctrl-C ends the process.
+        action.sa_flags = kCancelSignals[i].secondEnds ? SA_RESETHAND : 0;
+        sigaction(kCancelSignals[i].signal, &action, &g_old[i]);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &g_oldFileSize);
     struct sigaction wake {};
     wake.sa_handler = OnWake;
     sigemptyset(&wake.sa_mask);
@@ -48,8 +60,9 @@ void InterruptHandler::Wake(pthread_t thread) {
 InterruptHandler::~InterruptHandler() {
     g_installed = false;
     sigaction(WakeSignal(), &g_oldWake, nullptr);
-    sigaction(SIGINT, &g_oldInt, nullptr);
-    sigaction(SIGTERM, &g_oldTerm, nullptr);
+    sigaction(SIGXFSZ, &g_oldFileSize, nullptr);
+    for (size_t i = 0; i < kCancelSignalCount; ++i)
+        sigaction(kCancelSignals[i].signal, &g_old[i], nullptr);
     g_cancelFlag = nullptr;
 }
 

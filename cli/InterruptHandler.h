@@ -1,6 +1,12 @@
 #pragma once
-// Ctrl-C (SIGINT) and SIGTERM as the Cancel button: the first one sets the
-// cancel flag the runs poll; a second one ends the process the usual way.
+// The signals that end a run, as the Cancel button: Ctrl-C (SIGINT),
+// SIGTERM, a closed terminal (SIGHUP) and a reader of our output that went
+// away (SIGPIPE) set the cancel flag the runs poll, so that they remove
+// their temporary and partial files before the process ends. A second
+// SIGINT, SIGTERM or SIGHUP ends the process the usual way; after SIGPIPE
+// every write to the closed pipe just fails. SIGXFSZ is ignored while the
+// handler exists: a write past the file size limit fails with EFBIG and
+// only that file fails, as on a full disk.
 
 #include <pthread.h>
 
