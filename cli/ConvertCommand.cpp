@@ -90,6 +90,62 @@ bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::
     return ok;
 }
 
+// True when path names one of the entries or one of their outputs, as it
+// is or as it will be: a report there would overwrite a MIDI file or be
+// overwritten by audio.
+bool IsInputOrOutput(const std::string& path, const std::vector<InputEntry>& entries,
+                     const ConversionSettings& settings) {
+    const bool exists = platform::FileExists(path);
+    const std::string name = platform::FileNameOf(path);
+    const std::string resolved = platform::ResolvedPath(path);
+    auto same = [&](const std::string& other) {
+        // Another name for an existing file (a link) is found by identity;
+        // a file still to come by its resolved path.
+        if (exists && platform::IsSameFile(path, other)) return true;
+        return platform::FileNameOf(other) == name && platform::ResolvedPath(other) == resolved;
+    };
+    for (const auto& entry : entries) {
+        if (entry.unreadableFolder) continue;
+        if (same(entry.path) || same(JobQueue::OutputPathOf(entry, settings))) return true;
+    }
+    return false;
+}
+
+// Reports the folders the walk could not read and records them as failed:
+// each stands for files that are not converted.
+void RecordUnreadableFolders(const std::vector<InputEntry>& entries, RunReport& report,
+                             std::FILE* err) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].unreadableFolder) continue;
+        FileRecord record;
+        record.input = entries[i].path;
+        record.status = kStatusFailed;
+        record.message = CConversionRun::Format(kCanNotReadFolder, entries[i].path);
+        std::fprintf(err, "%s\n", EscapeControls(record.message).c_str());
+        report.Add(static_cast<int>(i), record);
+    }
+}
+
+// Records the files no run reached (cut off by a cancel, or left by runs
+// that could not start) and the totals, and closes the report. False,
+// with the message, when the report could not be written whole.
+bool FinishReport(RunReport& report, const JobQueue& queue, bool cancelled, double wallSeconds,
+                  const std::string& path, std::FILE* err) {
+    for (int i = 0; i < queue.Total(); ++i) {
+        if (report.Recorded(i)) continue;
+        FileRecord record;
+        record.input = queue.Path(i);
+        record.output = queue.OutputPath(i);
+        record.status = cancelled ? kStatusCancelled : kStatusFailed;
+        report.Add(i, record);
+    }
+    report.WriteTotals(wallSeconds);
+    if (report.Close()) return true;
+    const std::string message = CConversionRun::Format(CConversionRun::kCanNotWriteFile, path);
+    std::fprintf(err, "%s\n", EscapeControls(message).c_str());
+    return false;
+}
+
 // Runs every job on its own thread until all have ended. After a cancel
 // the threads still running are woken from any wait in a system call
 // until they end.
@@ -149,10 +205,18 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }
-    // Everything that can make a usage error is looked at before any work.
+    // Everything that can make a usage error is looked at before any work,
+    // and before anything is opened for writing.
     std::vector<std::string> inputs = cl.inputs;
     if (!cl.filesFrom.empty() && !ReadFilesFrom(cl, inputs, error)) {
         return Usage(io, programName, error);
+    }
+    std::vector<std::string> emptyFolders;
+    std::vector<InputEntry> entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
+    RemoveRepeats(entries);
+    if (!cl.reportPath.empty() && IsInputOrOutput(cl.reportPath, entries, settings)) {
+        return Usage(io, programName,
+                     "the report file " + cl.reportPath + " is an input or an output of the run");
     }
     RunReport report;
     if (!cl.reportPath.empty() && !report.Open(cl.reportPath, error)) {
@@ -187,14 +251,12 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (cl.inputs.empty() && cl.filesFrom.empty()) return kExitAllConverted;
 
     const auto started = std::chrono::steady_clock::now();
-    std::vector<std::string> emptyFolders;
-    std::vector<InputEntry> entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     for (const auto& folder : emptyFolders) {
         std::fprintf(io.err, "No MIDI files in folder: %s\n", EscapeControls(folder).c_str());
     }
-    RemoveRepeats(entries);
     KeepShard(entries, cl.shardIndex, cl.shardCount);
     report.SetTotal(static_cast<int>(entries.size()));
+    RecordUnreadableFolders(entries, report, io.err);
     if (!settings.m_bSameAsSource) EnsureFolder(settings.m_strOutputFolder);
     JobQueue queue(std::move(entries), settings, cl.skipExisting, &report);
     if (!cl.quiet && queue.Total() > 0) {
@@ -236,25 +298,18 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (setupFailed && ListPorts(nullptr).empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
     if (cancelFlag.load() != 0) std::fprintf(io.err, "Cancelled.\n");
 
-    // Files no run reached: cut off by a cancel, or left by runs that
-    // could not start.
-    for (int i = 0; i < queue.Total(); ++i) {
-        if (report.Recorded(i)) continue;
-        FileRecord record;
-        record.input = queue.Path(i);
-        record.output = queue.OutputPath(i);
-        record.status = cancelFlag.load() != 0 ? kStatusCancelled : kStatusFailed;
-        report.Add(i, record);
-    }
-    report.WriteTotals(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    const bool reportWhole =
+        FinishReport(report, queue, cancelFlag.load() != 0,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                     cl.reportPath, io.err);
 
     const int skipped = queue.SkippedCount();
     std::fprintf(io.out, "Total files: %d, converted: %d", queue.Total(), converted);
     if (cl.skipExisting) std::fprintf(io.out, ", skipped: %d", skipped);
     std::fprintf(io.out, "\n");
     std::fflush(io.out);
-    return converted + skipped == queue.Total() ? kExitAllConverted : kExitSomeNotConverted;
+    return converted + skipped == queue.Total() && reportWhole ? kExitAllConverted
+                                                               : kExitSomeNotConverted;
 }
 
 }  // namespace tonalbox::cli

@@ -18,7 +18,7 @@ namespace {
 
 // Adds the MIDI files of folder (ending with a separator) to entries, and
 // with recursive those of its sub-folders, in name order. Returns whether
-// any was found.
+// any was found; a folder that could not be read counts as found.
 bool Walk(const std::string& folder, size_t treeStart, bool recursive,
           std::vector<InputEntry>& entries) {
     std::vector<std::pair<std::string, bool>> names;  // name, is a folder to walk
@@ -32,8 +32,12 @@ bool Walk(const std::string& folder, size_t treeStart, bool recursive,
         }
         if (IsMidiFileName(name)) names.emplace_back(name, false);
     }
+    // Unreadable, or its path too long to open: the files it holds are
+    // not lost without a word. What could be read of it is still walked.
+    const bool unreadable = static_cast<bool>(ec);
+    if (unreadable) entries.push_back({folder.substr(0, folder.size() - 1), std::string::npos, true});
     std::sort(names.begin(), names.end());
-    bool found = false;
+    bool found = unreadable;
     for (const auto& [name, isFolder] : names) {
         if (isFolder) {
             found = Walk(folder + name + platform::kPathSeparator, treeStart, true, entries) ||

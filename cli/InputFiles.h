@@ -18,7 +18,13 @@ namespace tonalbox::cli {
 struct InputEntry {
     std::string path;
     size_t treeStart = std::string::npos;
+    // A folder that could not be read or walked: it stands for the files
+    // it may hold, and fails in their place.
+    bool unreadableFolder = false;
 };
+
+// The message for an unreadable folder.
+inline constexpr const char* kCanNotReadFolder = "Can not read folder: %s.";
 
 // True for names ending in .mid, .midi, .kar or .rmi (any case).
 bool IsMidiFileName(const std::string& name);
@@ -27,7 +33,9 @@ bool IsMidiFileName(const std::string& name);
 // (by IsMidiFileName) sorted by name, with recursive its sub-folders' too,
 // walked in name order (links to folders are not followed); anything else
 // is taken as a file path as it is (a missing one is reported by the
-// run). Folders without MIDI files are added to emptyFolders.
+// run). A folder that can not be read or walked is an entry of its own
+// (unreadableFolder) where its files would be, and the walk goes on.
+// Folders without MIDI files are added to emptyFolders.
 std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
                                       std::vector<std::string>* emptyFolders = nullptr);
 

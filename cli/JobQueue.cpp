@@ -50,23 +50,36 @@ JobQueue::JobQueue(std::vector<InputEntry> entries, const ConversionSettings& se
 
 void JobQueue::GroupSharedOutputs() {
     OutputResolver resolve;
-    for (const auto& [first, later] :
-         FindRepeats(Total(), [&](int i) { return resolve(OutputPath(i)); })) {
+    // A folder that could not be read has no output; a key no path has
+    // keeps it apart.
+    auto key = [&](int i) {
+        return m_entries[static_cast<size_t>(i)].unreadableFolder ? "\n" + std::to_string(i)
+                                                                  : resolve(OutputPath(i));
+    };
+    for (const auto& [first, later] : FindRepeats(Total(), key)) {
         m_followers[first].push_back(later);
         m_isFollower[static_cast<size_t>(later)] = true;
     }
 }
 
-std::string JobQueue::OutputFolder(int position) const {
-    const InputEntry& entry = m_entries[static_cast<size_t>(position)];
-    if (m_settings.m_bSameAsSource || entry.treeStart == std::string::npos) return {};
+std::string JobQueue::OutputFolderOf(const InputEntry& entry, const ConversionSettings& settings) {
+    if (settings.m_bSameAsSource || entry.treeStart == std::string::npos) return {};
     const std::string below = FolderOf(entry.path);
     if (below.size() <= entry.treeStart) return {};
-    return m_settings.m_strOutputFolder + below.substr(entry.treeStart);
+    return settings.m_strOutputFolder + below.substr(entry.treeStart);
+}
+
+std::string JobQueue::OutputPathOf(const InputEntry& entry, const ConversionSettings& settings) {
+    if (entry.unreadableFolder) return {};
+    return OutputPathFor(entry.path, settings, OutputFolderOf(entry, settings));
+}
+
+std::string JobQueue::OutputFolder(int position) const {
+    return OutputFolderOf(m_entries[static_cast<size_t>(position)], m_settings);
 }
 
 std::string JobQueue::OutputPath(int position) const {
-    return OutputPathFor(Path(position), m_settings, OutputFolder(position));
+    return OutputPathOf(m_entries[static_cast<size_t>(position)], m_settings);
 }
 
 int JobQueue::SkippedCount() const {
@@ -91,6 +104,8 @@ bool JobQueue::Claim(std::vector<int>& group) {
 }
 
 bool JobQueue::Prepare(int position) {
+    // Recorded as failed before the runs began.
+    if (m_entries[static_cast<size_t>(position)].unreadableFolder) return false;
     const std::string output = OutputPath(position);
     RemoveLeftovers(output);
     if (m_skipExisting && platform::FileExists(output)) {

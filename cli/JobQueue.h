@@ -41,7 +41,11 @@ public:
     }
     // The output folder of the entry, empty for the settings' own.
     std::string OutputFolder(int position) const;
+    // The entry's output; empty for a folder that could not be read,
+    // which is never handed out.
     std::string OutputPath(int position) const;
+    static std::string OutputFolderOf(const InputEntry& entry, const ConversionSettings& settings);
+    static std::string OutputPathOf(const InputEntry& entry, const ConversionSettings& settings);
     // Entries left out because their output existed.
     int SkippedCount() const;
 

@@ -1,5 +1,8 @@
 #include "cli/RunReport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -16,18 +19,23 @@ std::string Dump(const nlohmann::json& json) {
 
 }  // namespace
 
-RunReport::~RunReport() {
-    if (m_file != nullptr) std::fclose(m_file);
-}
+RunReport::~RunReport() { Close(); }
 
 bool RunReport::Open(const std::string& path, std::string& error) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_file = std::fopen(path.c_str(), "w");
-    if (m_file == nullptr) {
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
         error = "can not write the report file " + path + ": " + std::strerror(errno);
         return false;
     }
     return true;
+}
+
+bool RunReport::Close() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_fd >= 0 && ::close(m_fd) != 0) m_writeFailed = true;
+    m_fd = -1;
+    return !m_writeFailed;
 }
 
 void RunReport::SetTotal(int total) {
@@ -46,7 +54,7 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusCancelled) ++m_cancelled;
     m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
-    if (m_file == nullptr) return;
+    if (m_fd < 0) return;
     nlohmann::json json = {{"input", r.input},         {"output", r.output},
                            {"status", r.status},       {"message", r.message},
                            {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
@@ -71,7 +79,7 @@ int RunReport::Count(const std::string& status) const {
 
 void RunReport::WriteTotals(double wallSeconds) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_file == nullptr) return;
+    if (m_fd < 0) return;
     nlohmann::json totals = {{"files", m_recorded.size()}, {"converted", m_converted},
                              {"skipped", m_skipped},       {"failed", m_failed},
                              {"cancelled", m_cancelled},   {"music_seconds", m_musicSeconds},
@@ -79,10 +87,16 @@ void RunReport::WriteTotals(double wallSeconds) {
     WriteLine(Dump({{"totals", totals}}));
 }
 
-void RunReport::WriteLine(const std::string& line) {
-    std::fputs(line.c_str(), m_file);
-    std::fputc('\n', m_file);
-    std::fflush(m_file);
+void RunReport::WriteLine(std::string line) {
+    line += '\n';
+    // One write of the whole line: with O_APPEND it lands after whatever
+    // another process appended, never inside it. A line written in part
+    // can not be finished later, so it counts as a failure.
+    ssize_t n;
+    do {
+        n = ::write(m_fd, line.data(), line.size());
+    } while (n < 0 && errno == EINTR);
+    if (n != static_cast<ssize_t>(line.size())) m_writeFailed = true;
 }
 
 }  // namespace tonalbox::cli

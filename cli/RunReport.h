@@ -1,11 +1,12 @@
 #pragma once
 // What became of each file of the command, counted, and with --report
-// written as JSON Lines: one record per file as it ends (flushed at
-// once, so a killed run leaves every finished file's record), and one
-// with the totals at the end. Safe from any thread.
+// written as JSON Lines: one record per file as it ends (written at once,
+// so a killed run leaves every finished file's record), and one with the
+// totals at the end. The report is appended to, each line with one write,
+// so that shards and resumed runs sharing one report never lose or split
+// a line. Safe from any thread.
 
 #include <cstdint>
-#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -34,9 +35,12 @@ public:
     RunReport(const RunReport&) = delete;
     RunReport& operator=(const RunReport&) = delete;
 
-    // Creates (or empties) the report file. False with a message when it
-    // can not be written.
+    // Opens the report file for appending, creating it when missing.
+    // False with a message when it can not be opened.
     bool Open(const std::string& path, std::string& error);
+    // Closes the report file. False when it, or any line written to it,
+    // failed; then the report is not whole.
+    bool Close();
     // The number of files; records are kept apart by position.
     void SetTotal(int total);
 
@@ -49,10 +53,11 @@ public:
     void WriteTotals(double wallSeconds);
 
 private:
-    void WriteLine(const std::string& line);
+    void WriteLine(std::string line);
 
     mutable std::mutex m_mutex;
-    std::FILE* m_file = nullptr;
+    int m_fd = -1;
+    bool m_writeFailed = false;
     std::vector<bool> m_recorded;  // one bit a file
     int m_converted = 0, m_skipped = 0, m_failed = 0, m_cancelled = 0;
     double m_musicSeconds = 0.0;

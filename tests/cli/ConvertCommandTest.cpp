@@ -426,6 +426,52 @@ TEST_F(ConvertCommand, RecursiveRunMirrorsTheTreeAndTakesRepeatsOnce) {
     }
 }
 
+TEST_F(ConvertCommand, FolderThatCanNotBeReadIsAFailedInput) {
+    // Read by a user who may not (root reads a folder at mode 000): the
+    // program runs as nobody, in folders nobody can reach.
+    for (const char* sub : {"lib/locked", "lib/sub"}) fs::create_directories(Src(sub));
+    for (const char* name : {"lib/a.mid", "lib/locked/b.mid", "lib/sub/c.mid"}) ASSERT_TRUE(WritePiece(Src(name), 1));
+    fs::permissions(m_dir.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    for (const char* sub : {"out", "tmp", "config"}) fs::permissions(m_dir.File(sub), fs::perms::all);
+    fs::permissions(Src("lib/locked"), fs::perms::none);
+    const std::string locked = Src("lib/locked");
+    struct Case {
+        std::string input;
+        int files;  // the folder counts as one
+        std::vector<std::string> outputs;
+    };
+    const std::vector<Case> cases = {{Src("lib"), 3, {"a.wav", "sub"}}, {locked, 1, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const std::string report = Out("report.jsonl");
+        std::vector<std::string> args = {"--soundfont", kTestSoundFont, "-q", "-r", "-f", "wav",
+                                         "-o", Out(""), "--report", report, c.input};
+        std::string program = Program();
+        if (::geteuid() == 0) {
+            args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+            program = "/usr/bin/setpriv";
+        }
+        const auto result = testsupport::RunProgram(
+            program, args, {"XDG_CONFIG_HOME=" + m_dir.File("config"), "TMPDIR=" + m_dir.File("tmp")});
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_EQ(result.out, "Total files: " + std::to_string(c.files) +
+                                  ", converted: " + std::to_string(c.files - 1) + "\n");
+        EXPECT_EQ(result.err, "Can not read folder: " + locked + ".\n");
+        const auto records = ReadReport(report);
+        ASSERT_EQ(records.size(), static_cast<size_t>(c.files) + 1) << ReadText(report);
+        const auto failed = std::find_if(records.begin(), records.end(), [&](const nlohmann::json& r) {
+            return r.value("input", "") == locked;
+        });
+        ASSERT_NE(failed, records.end()) << ReadText(report);
+        EXPECT_EQ((*failed)["status"], "failed");
+        EXPECT_EQ(records.back()["totals"]["failed"], 1);
+        fs::remove(report);
+        EXPECT_EQ(NamesIn(Out("")), c.outputs);
+        for (const auto& entry : fs::directory_iterator(Out(""))) fs::remove_all(entry.path());
+    }
+    fs::permissions(Src("lib/locked"), fs::perms::owner_all);
+}
+
 TEST_F(ConvertCommand, FilesFromTakesLinesOrNulSeparatedPaths) {
     fs::create_directories(Src("set"));
     ASSERT_TRUE(WritePiece(Src("set/s.mid"), 1));
@@ -540,23 +586,64 @@ TEST_F(ConvertCommand, TwoRunsAtOnceLeaveEachOthersPartialFilesAlone) {
     EXPECT_EQ(NamesIn(Out("")), (std::vector<std::string>{"x.mp3", "y.mp3"}));
 }
 
+TEST_F(ConvertCommand, ReportIsAsSafeAsTheOutputs) {
+    // A report named like an input or an output is refused before anything
+    // is written; one that can not be written fails the run.
+    const std::string input = Piece("a.mid");
+    const std::string midi = ReadText(input);
+    struct Case {
+        std::string report;
+        int exitCode;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {input, 2, "is an input or an output"},
+        {m_dir.File("src/../src/a.mid"), 2, "is an input or an output"},
+        {Out("a.mp3"), 2, "is an input or an output"},
+        {"/dev/full", 1, "Can not write file: /dev/full."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        const auto result = Convert({"-q", "-o", Out(""), "--report", c.report, input});
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find(c.expected), std::string::npos) << result.err;
+        EXPECT_EQ(ReadText(input), midi);
+        EXPECT_EQ(fs::exists(Out("a.mp3")), c.exitCode != 2);
+    }
+}
+
 TEST_F(ConvertCommand, ShardsConvertEveryInputExactlyOnce) {
+    // Three shards at once append to one report, which already holds an
+    // earlier run's line: every line stays whole.
     fs::create_directories(Src("lib/x"));
     std::set<std::string> inputs;
     for (const char* name : {"lib/1.mid", "lib/2.mid", "lib/x/3.mid", "lib/x/4.mid", "lib/x/5.mid"}) {
         ASSERT_TRUE(WritePiece(Src(name), 1));
         inputs.insert(Src(name));
     }
-    std::multiset<std::string> converted;
+    const std::string report = m_dir.File("shards.jsonl");
+    { std::ofstream(report) << R"({"earlier":"run"})" << "\n"; }
+    std::vector<std::thread> shards;
+    std::vector<ProgramResult> results(3);
     for (int k = 1; k <= 3; ++k) {
-        const std::string report = m_dir.File("shard" + std::to_string(k) + ".jsonl");
-        const auto result = Convert({"-r", "-f", "wav", "-o", Out(""), "--shard",
-                                     std::to_string(k) + "/3", "--report", report, Src("lib")});
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        for (const auto& record : ReadReport(report)) {
-            if (record.contains("input")) converted.insert(record["input"].get<std::string>());
-        }
+        shards.emplace_back([&, k] {
+            results[static_cast<size_t>(k - 1)] =
+                Convert({"-r", "-f", "wav", "-o", Out(""), "--shard", std::to_string(k) + "/3",
+                         "--report", report, Src("lib")});
+        });
     }
+    for (auto& shard : shards) shard.join();
+    for (const auto& result : results) EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::multiset<std::string> converted;
+    int totals = 0;
+    const auto records = ReadReport(report);
+    for (const auto& record : records) {
+        EXPECT_FALSE(record.is_discarded()) << ReadText(report);
+        if (record.contains("input")) converted.insert(record["input"].get<std::string>());
+        totals += record.contains("totals") ? 1 : 0;
+    }
+    EXPECT_EQ(records.size(), 1 + inputs.size() + 3) << ReadText(report);
+    EXPECT_EQ(totals, 3);
     EXPECT_EQ(std::set<std::string>(converted.begin(), converted.end()), inputs);
     EXPECT_EQ(converted.size(), inputs.size()) << "no input twice";
 }
