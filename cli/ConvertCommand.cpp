@@ -1,5 +1,7 @@
 #include "cli/ConvertCommand.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -95,13 +97,17 @@ bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::
 // overwritten by audio.
 bool IsInputOrOutput(const std::string& path, const std::vector<InputEntry>& entries,
                      const ConversionSettings& settings) {
-    const bool exists = platform::FileExists(path);
+    struct stat report {};
+    const bool exists = ::stat(path.c_str(), &report) == 0;
     const std::string name = platform::FileNameOf(path);
     const std::string resolved = platform::ResolvedPath(path);
     auto same = [&](const std::string& other) {
         // Another name for an existing file (a link) is found by identity;
         // a file still to come by its resolved path.
-        if (exists && platform::IsSameFile(path, other)) return true;
+        struct stat st {};
+        if (exists && ::stat(other.c_str(), &st) == 0 && st.st_dev == report.st_dev &&
+            st.st_ino == report.st_ino)
+            return true;
         return platform::FileNameOf(other) == name && platform::ResolvedPath(other) == resolved;
     };
     for (const auto& entry : entries) {

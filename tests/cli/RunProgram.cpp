@@ -100,41 +100,4 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     return result;
 }
 
-ProgramResult RunProgramReadingOneLine(const std::string& program,
-                                       const std::vector<std::string>& args,
-                                       const std::vector<std::string>& env) {
-    ProgramResult result;
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return result;
-    std::vector<std::string> argTexts{program};
-    argTexts.insert(argTexts.end(), args.begin(), args.end());
-    std::vector<std::string> envTexts = MergedEnvironment(env);
-    auto argv = Pointers(argTexts);
-    auto envp = Pointers(envTexts);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int devNull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devNull, STDIN_FILENO);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::dup2(pipeFds[1], STDERR_FILENO);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    char c = 0;
-    while (pid > 0 && c != '\n') {
-        const ssize_t n = ::read(pipeFds[0], &c, 1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        result.out.push_back(c);
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (pid > 0 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    if (pid > 0 && WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    return result;
-}
-
 }  // namespace tonalbox::testsupport

@@ -22,11 +22,4 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
                          const std::vector<std::string>& env = {},
                          const std::function<void(const std::string&, int pid)>& onErrText = {});
 
-// Runs the program with standard output and error into one pipe that is
-// closed once the first line has been read, as `program 2>&1 | head -1`
-// does; out holds that line.
-ProgramResult RunProgramReadingOneLine(const std::string& program,
-                                       const std::vector<std::string>& args,
-                                       const std::vector<std::string>& env = {});
-
 }  // namespace tonalbox::testsupport
