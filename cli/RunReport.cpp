@@ -88,10 +88,12 @@ void RunReport::WriteTotals(double wallSeconds) {
 }
 
 void RunReport::WriteLine(std::string line) {
+    // After a failure nothing more is added: a line written in part can
+    // not be finished, and the next line would run on from it.
+    if (m_writeFailed) return;
     line += '\n';
     // One write of the whole line: with O_APPEND it lands after whatever
-    // another process appended, never inside it. A line written in part
-    // can not be finished later, so it counts as a failure.
+    // another process appended, never inside it.
     ssize_t n;
     do {
         n = ::write(m_fd, line.data(), line.size());
