@@ -192,11 +192,11 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
         m_frontEnd.ShowMessage(kErrorLoadingFile);
         return Outcome::Skipped;
     }
-    int32_t length = 0;
+    int64_t length = 0;
     m_music.GetLength(&length);
 
-    int32_t position = 0;
-    int32_t lastPosition = 0;
+    int64_t position = 0;
+    int64_t lastPosition = 0;
     int stalledPolls = 0;
     for (;;) {
         if (Cancelled()) {

@@ -185,12 +185,12 @@ uint64_t Performance::PlayCount() const {
     return m_playCount;
 }
 
-int32_t Performance::PositionTicks() const {
+int64_t Performance::PositionTicks() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scheduler.PositionTicks();
 }
 
-int32_t Performance::LengthTicks() const {
+int64_t Performance::LengthTicks() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scheduler.LengthTicks();
 }

@@ -58,8 +58,8 @@ public:
     bool Playing() const;
     // How many times Play has started a piece.
     uint64_t PlayCount() const;
-    int32_t PositionTicks() const;
-    int32_t LengthTicks() const;
+    int64_t PositionTicks() const;
+    int64_t LengthTicks() const;
 
     // Renders `frames` frames of both channels, adding to the buffers.
     void Render(float* left, float* right, size_t frames);
