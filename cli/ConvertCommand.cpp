@@ -23,7 +23,9 @@
 #include "engine/SettingsFile.h"
 #include "engine/TempWavFile.h"
 #include "platform/ProgramPaths.h"
+#include "platform/audio/Performance.h"
 #include "platform/audio/SoundFontCatalog.h"
+#include "platform/audio/SynthLog.h"
 
 namespace tonalbox::cli {
 
@@ -142,9 +144,18 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         std::fprintf(io.out, "%s (%s) %s\n", programName.c_str(), kProductName, kProductVersion);
         return kExitAllConverted;
     }
-    if (!cl.soundFont.empty() &&
-        (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont))) {
-        return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
+    audio::SynthLog::Show(cl.verbose);
+    // The SoundFont is looked at once, before any work: the one given, or
+    // else, to convert, any the run can find.
+    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
+    if (!cl.soundFont.empty() ? !audio::Performance::LoadsSoundFont(cl.soundFont)
+                              : converting && audio::SoundFontCatalog::List().empty()) {
+        const std::string font =
+            cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
+        std::fprintf(io.err, "%s\n",
+                     EscapeControls(CConversionRun::Format(kCanNotLoadSoundFont, font)).c_str());
+        if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
+        return kExitUsage;
     }
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");

@@ -46,6 +46,9 @@ public:
     void SelectSoundFont(const std::string& path);
     std::string SelectedSoundFont() const;
     HResult EnsureSoundFont();
+    // True when `path` is a readable regular file that FluidSynth loads as
+    // a SoundFont.
+    static bool LoadsSoundFont(const std::string& path);
 
     void SetSequence(std::shared_ptr<const MidiSequence> sequence);
     bool HasSequence() const;

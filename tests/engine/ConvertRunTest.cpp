@@ -362,10 +362,15 @@ TEST_F(ConvertRun, UnloadableFileIsReportedAndTheRestConverted) {
 }
 
 TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
-    // A damaged SoundFont as the first port: the file loads, but it cannot play.
+    // The first port's SoundFont is damaged once the run has listed the
+    // ports: the files load, but they cannot play.
     const std::string badFont = m_dir.Path() + "/damaged.sf2";
-    { std::ofstream(badFont) << "RIFF but not a SoundFont"; }
+    std::filesystem::copy_file("/usr/share/sounds/sf2/TimGM6mb.sf2", badFont);
     audio::SoundFontCatalog::SetPreferredSoundFont(badFont);
+    m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter && e.text == "1/2")
+            std::ofstream(badFont) << "RIFF but not a SoundFont";
+    };
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
     Run(settings, paths);
