@@ -13,6 +13,8 @@
 
 namespace tonalbox {
 
+class PartialOutputFile;
+
 class CConversionRun {
 public:
     // Messages of the run (the front end shows them as message boxes).
@@ -55,8 +57,9 @@ private:
     bool Start();
     Outcome ConvertEntry(int index, int count);
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
+    void ReleaseTempRoom();
     Outcome RenderFile();
-    Outcome ProduceOutput(const std::string& outputPath);
+    Outcome ProduceOutput(PartialOutputFile& partial, const std::string& outputPath);
     void CancelRender();
     void Finish();
 
@@ -74,6 +77,8 @@ private:
     // The entry in hand: its output path and the seconds of audio rendered.
     std::string m_entryOutput;
     double m_entrySeconds = 0.0;
+    // The temporary folder's room this run holds for its WAV file.
+    uint64_t m_tempRoomHeld = 0;
 };
 
 }  // namespace tonalbox
