@@ -93,7 +93,7 @@ bool JobQueue::Claim(std::vector<int>& group) {
 bool JobQueue::Prepare(int position) {
     const std::string output = OutputPath(position);
     RemoveLeftovers(output);
-    if (m_skipExisting && platform::FileExists(output)) {
+    if (m_skipExisting && IsFinishedOutput(output)) {
         ++m_skipped;
         if (m_report != nullptr) {
             FileRecord record;

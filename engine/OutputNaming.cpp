@@ -1,5 +1,7 @@
 #include "engine/OutputNaming.h"
 
+#include <sys/stat.h>
+
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
@@ -25,6 +27,11 @@ std::string PartialOutputPrefix(const std::string& output) {
     const auto slash = output.find_last_of(platform::kPathSeparator);
     const std::string folder = slash == std::string::npos ? "" : output.substr(0, slash + 1);
     return folder + "." + platform::FileNameOf(output) + ".part-";
+}
+
+bool IsFinishedOutput(const std::string& output) {
+    struct stat st {};
+    return ::stat(output.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
 }  // namespace tonalbox

@@ -27,4 +27,8 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
 // characters follow it. A leftover of a killed run starts with it too.
 std::string PartialOutputPrefix(const std::string& output);
 
+// Whether an output counts as made (for a run that resumes): a regular
+// file with something in it. An empty file or a folder of its name is not.
+bool IsFinishedOutput(const std::string& output);
+
 }  // namespace tonalbox
