@@ -1,6 +1,5 @@
-// The command at the edges of what it is given: SoundFonts that do not
-// load, a small temporary folder shared by parallel jobs, outputs that
-// are no outputs, and what the report and the messages then say.
+// The command at its limits: SoundFonts that do not load, a small shared
+// temporary folder, outputs that are no outputs, what each file is told.
 
 #include <gtest/gtest.h>
 
@@ -8,10 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "RunProgram.h"
 #include "tests/support/MidiFileWriter.h"
@@ -26,15 +23,10 @@ using testsupport::ProgramResult;
 
 const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The report's file records by input, and its totals.
 std::map<std::string, nlohmann::json> ReadReport(const std::string& path, nlohmann::json& totals) {
     std::map<std::string, nlohmann::json> records;
-    std::istringstream lines(ReadText(path));
+    std::ifstream lines(path);
     for (std::string line; std::getline(lines, line);) {
         const auto record = nlohmann::json::parse(line, nullptr, false);
         if (record.contains("totals")) totals = record["totals"];
@@ -76,33 +68,21 @@ protected:
 };
 
 TEST_F(ConvertCommandLimits, SoundFontThatDoesNotLoadIsNamedBeforeAnyWork) {
-    std::string head(300000, '\0');
-    std::ifstream(kTestSoundFont, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
-    for (const auto& [name, bytes] : std::map<std::string, std::string>{
-             {"empty.sf2", ""}, {"garbage.sf2", std::string(5000, 'x')}, {"cut.sf2", head}})
-        std::ofstream(m_dir.File(name), std::ios::binary) << bytes;
+    { std::ofstream(m_dir.File("garbage.sf2")) << std::string(5000, 'x'); }
     ASSERT_EQ(::mkfifo(m_dir.File("pipe.sf2").c_str(), 0600), 0);
-    const std::string piece = Piece("a.mid", 1);
     // The font, and whether FluidSynth's own lines are asked for.
     const std::vector<std::pair<std::string, bool>> cases = {
-        {m_dir.File("empty.sf2"), false}, {m_dir.File("garbage.sf2"), false},
-        {m_dir.File("cut.sf2"), false},   {m_dir.File("pipe.sf2"), false},
-        {"/dev/zero", false},             {m_dir.File("none.sf2"), false},
-        {m_dir.File("src"), false},       {m_dir.File("garbage.sf2"), true},
-    };
+        {m_dir.File("garbage.sf2"), false}, {m_dir.File("pipe.sf2"), false}, {"/dev/zero", false},
+        {m_dir.File("none.sf2"), false},    {m_dir.File("garbage.sf2"), true}};
     for (const auto& [font, verbose] : cases) {
-        std::vector<std::string> args = {"--soundfont", font, "-o", Out("made"), piece};
+        std::vector<std::string> args = {"--soundfont", font, "-o", Out("made"), Piece("a.mid", 1)};
         if (verbose) args.insert(args.begin(), "--verbose");
         const auto result = Convert(args);
         const std::string line = "Can not load SoundFont: " + font + ".\n";
         EXPECT_EQ(result.exitCode, 2) << font;
         EXPECT_EQ(result.out, "") << font;
-        if (verbose) {
-            EXPECT_NE(result.err.find("fluidsynth: error"), std::string::npos) << result.err;
-            EXPECT_NE(result.err.find(line), std::string::npos) << result.err;
-        } else {
-            EXPECT_EQ(result.err, line) << "nothing but the message";
-        }
+        EXPECT_EQ(result.err.find("fluidsynth: error") != std::string::npos, verbose) << result.err;
+        EXPECT_TRUE(verbose ? result.err.ends_with(line) : result.err == line) << result.err;
         EXPECT_FALSE(fs::exists(Out("made"))) << font;
     }
 }
