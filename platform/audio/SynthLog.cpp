@@ -27,7 +27,10 @@ void SynthLog::Install() {
     std::call_once(once, [] {
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, &FluidLine, nullptr);
-        g_log_set_default_handler(&GLibLine, nullptr);
+        // Those libraries log without a domain; the window's own GLib
+        // messages (with theirs) stay as they were.
+        g_log_set_handler(nullptr, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL),
+                          &GLibLine, nullptr);
     });
 }
 
