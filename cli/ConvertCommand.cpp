@@ -68,6 +68,22 @@ void EnsureFolder(const std::string& folder) {
     if (!folder.empty()) platform::MakeFolder(folder);
 }
 
+// The SoundFont is looked at once, before any work: the one given, or
+// else, to convert, any the run can find. False after naming the one
+// that does not load.
+bool SoundFontLoads(const CommandLine& cl, const ConsoleIo& io) {
+    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
+    if (cl.soundFont.empty() ? !converting || !audio::SoundFontCatalog::List().empty()
+                             : audio::Performance::LoadsSoundFont(cl.soundFont))
+        return true;
+    const std::string font =
+        cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
+    const std::string message = CConversionRun::Format(kCanNotLoadSoundFont, font);
+    std::fprintf(io.err, "%s\n", EscapeControls(message).c_str());
+    if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
+    return false;
+}
+
 // One run of the command: its job, and its view of the queue, which the
 // console also reads.
 struct Job {
@@ -145,18 +161,7 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         return kExitAllConverted;
     }
     audio::SynthLog::Show(cl.verbose);
-    // The SoundFont is looked at once, before any work: the one given, or
-    // else, to convert, any the run can find.
-    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
-    if (!cl.soundFont.empty() ? !audio::Performance::LoadsSoundFont(cl.soundFont)
-                              : converting && audio::SoundFontCatalog::List().empty()) {
-        const std::string font =
-            cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
-        std::fprintf(io.err, "%s\n",
-                     EscapeControls(CConversionRun::Format(kCanNotLoadSoundFont, font)).c_str());
-        if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
-        return kExitUsage;
-    }
+    if (!SoundFontLoads(cl, io)) return kExitUsage;
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }
