@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     engine.Play();
-    int32_t length = 0, position = 0;
+    int64_t length = 0, position = 0;
     engine.GetLength(&length);
     while (position < length) {
         engine.WaitRenderClock(100);

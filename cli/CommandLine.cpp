@@ -74,6 +74,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
         {"--save-settings", [&] { cl.saveSettings = true; }},
         {"--no-normalize", [&] { cl.loudness.normalize = false; }},
         {"--quiet", [&] { cl.quiet = true; }},
+        {"--verbose", [&] { cl.verbose = true; }},
         {"--recursive", [&] { cl.recursive = true; }},
         {"--null", [&] { cl.nulSeparated = true; }},
         {"--skip-existing", [&] { cl.skipExisting = true; }},
@@ -366,6 +367,7 @@ std::string UsageText(const std::string& programName) {
            "  -j, --jobs N                convert N files at a time (1 to " +
            std::to_string(kMaxJobs) + "; default: one per core)\n"
            "  -q, --quiet                 no progress output\n"
+           "      --verbose               show the synthesizer's own log lines too\n"
            "  -h, --help                  this text\n"
            "  -V, --version               the program's version\n"
            "\n"

@@ -26,6 +26,7 @@ struct CommandLine {
     bool listPorts = false;
     bool saveSettings = false;
     bool quiet = false;
+    bool verbose = false;             // the synthesizer's own log lines
     bool help = false;
     bool version = false;
 };

@@ -29,6 +29,36 @@ std::string PercentText(int percent) {
 
 }  // namespace
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence that starts at text[i], or 0.
+size_t Utf8SequenceAt(const std::string& text, size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) low = 0xA0;   // no overlong forms
+        if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) low = 0x90;
+        if (c == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() - i < length) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
 std::string EscapeControls(const std::string& text) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
@@ -40,13 +70,18 @@ std::string EscapeControls(const std::string& text) {
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        const size_t sequence = c >= 0x80 ? Utf8SequenceAt(text, i) : 0;
         if (c < 0x20 || c == 0x7f) {
             escape(c);
-        } else if (c == 0xc2 && next >= 0x80 && next <= 0x9f) {
-            escape(c);
-            escape(next);
+        } else if (sequence == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+            escape(c);  // a C1 control in its UTF-8 form
+            escape(static_cast<unsigned char>(text[i + 1]));
             ++i;
+        } else if (sequence > 0) {
+            out.append(text, i, sequence);
+            i += sequence - 1;
+        } else if (c >= 0x80 && c <= 0x9f) {
+            escape(c);  // a raw C1 control: a terminal takes it as one
         } else {
             out += static_cast<char>(c);
         }

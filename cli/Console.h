@@ -13,7 +13,8 @@ namespace tonalbox::cli {
 
 // text with its control characters written as \xNN, so that a file name
 // can not move the cursor or recolour the terminal: the C0 controls, DEL
-// and the C1 controls in their UTF-8 form (two escapes each).
+// and the C1 controls, in their UTF-8 form (two escapes each) or as raw
+// bytes outside any well-formed UTF-8 sequence.
 std::string EscapeControls(const std::string& text);
 
 // Every text the Console prints goes through EscapeControls.

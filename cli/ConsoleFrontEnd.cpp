@@ -17,7 +17,9 @@ void ConsoleFrontEnd::ShowMessage(const std::string& text) {
     if (text == CConversionRun::kSetAudioFxError) m_setupFailed = true;
     if (!m_entryMessage.empty()) m_entryMessage += "\n";
     m_entryMessage += text;
-    m_console.Message(text);
+    // With -q or several jobs at once, nothing else says which file a
+    // message is about.
+    m_console.Message(m_entryName.empty() ? text : m_entryName + ": " + text);
 }
 
 void ConsoleFrontEnd::SetProgressPos(int pos) { m_console.Progress(m_slot, pos); }
@@ -31,6 +33,7 @@ void ConsoleFrontEnd::SetControlText(Control id, const std::string& text) {
             if (m_list != nullptr && m_list->CurrentPosition() >= 0) {
                 m_counter = std::to_string(m_list->CurrentPosition() + 1) + "/" +
                             std::to_string(m_total);
+                if (m_queue != nullptr) m_entryName = m_queue->Path(m_list->CurrentPosition());
             } else {
                 m_counter = text;
             }
@@ -58,6 +61,7 @@ bool ConsoleFrontEnd::AskYesNo(const std::string& text) {
 
 void ConsoleFrontEnd::EntryEnded(int index, const std::string& output, bool counted,
                                  double musicSeconds) {
+    m_entryName.clear();
     if (m_report == nullptr || m_list == nullptr || m_queue == nullptr) return;
     const int position = m_list->PositionOf(index);
     if (position < 0) return;

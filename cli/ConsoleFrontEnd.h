@@ -51,6 +51,8 @@ private:
     // whether the overwrite question was answered No.
     std::chrono::steady_clock::time_point m_entryStart{};
     std::string m_entryMessage;
+    // The entry's path as listed, which every message about it starts with.
+    std::string m_entryName;
     bool m_declined = false;
     std::atomic<bool> m_done{false};
     std::atomic<bool> m_setupFailed{false};

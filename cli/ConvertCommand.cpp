@@ -25,7 +25,9 @@
 #include "engine/SettingsFile.h"
 #include "engine/TempWavFile.h"
 #include "platform/ProgramPaths.h"
+#include "platform/audio/Performance.h"
 #include "platform/audio/SoundFontCatalog.h"
+#include "platform/audio/SynthLog.h"
 
 namespace tonalbox::cli {
 
@@ -66,6 +68,22 @@ int Usage(const ConsoleIo& io, const std::string& programName, const std::string
 
 void EnsureFolder(const std::string& folder) {
     if (!folder.empty()) platform::MakeFolder(folder);
+}
+
+// The SoundFont is looked at once, before any work: the one given, or
+// else, to convert, any the run can find. False after naming the one
+// that does not load.
+bool SoundFontLoads(const CommandLine& cl, const ConsoleIo& io) {
+    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
+    if (cl.soundFont.empty() ? !converting || !audio::SoundFontCatalog::List().empty()
+                             : audio::Performance::LoadsSoundFont(cl.soundFont))
+        return true;
+    const std::string font =
+        cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
+    const std::string message = CConversionRun::Format(kCanNotLoadSoundFont, font);
+    std::fprintf(io.err, "%s\n", EscapeControls(message).c_str());
+    if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
+    return false;
 }
 
 // One run of the command: its job, and its view of the queue, which the
@@ -204,10 +222,8 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         std::fprintf(io.out, "%s (%s) %s\n", programName.c_str(), kProductName, kProductVersion);
         return kExitAllConverted;
     }
-    if (!cl.soundFont.empty() &&
-        (!platform::FileExists(cl.soundFont) || platform::IsDirectory(cl.soundFont))) {
-        return Usage(io, programName, "no such SoundFont file: " + cl.soundFont);
-    }
+    audio::SynthLog::Show(cl.verbose);
+    if (!SoundFontLoads(cl, io)) return kExitUsage;
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }

@@ -21,6 +21,9 @@ struct ConsoleIo {
 inline constexpr const char* kSoundFontHint =
     "Install a General MIDI SoundFont: apt-get install fluid-soundfont-gm";
 
+// A SoundFont given or found that FluidSynth does not load.
+inline constexpr const char* kCanNotLoadSoundFont = "Can not load SoundFont: %s.";
+
 // Runs the command; args without the program name. Returns the exit code.
 // cancelFlag is the Cancel button of every run (set by Ctrl-C).
 int RunConvertCommand(const std::vector<std::string>& args, const std::string& programName,

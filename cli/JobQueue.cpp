@@ -108,7 +108,7 @@ bool JobQueue::Prepare(int position) {
     if (m_entries[static_cast<size_t>(position)].unreadableFolder) return false;
     const std::string output = OutputPath(position);
     RemoveLeftovers(output);
-    if (m_skipExisting && platform::FileExists(output)) {
+    if (m_skipExisting && IsFinishedOutput(output)) {
         ++m_skipped;
         if (m_report != nullptr) {
             FileRecord record;

@@ -52,7 +52,7 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusSkipped) ++m_skipped;
     if (r.status == kStatusFailed) ++m_failed;
     if (r.status == kStatusCancelled) ++m_cancelled;
-    m_musicSeconds += r.musicSeconds;
+    if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
     nlohmann::json json = {{"input", r.input},         {"output", r.output},

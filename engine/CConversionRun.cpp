@@ -9,6 +9,7 @@
 #include "engine/OutputNaming.h"
 #include "engine/PartialOutputFile.h"
 #include "engine/RenderSize.h"
+#include "engine/TempFolderRoom.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
@@ -53,6 +54,7 @@ int CConversionRun::Run() {
             m_entryOutput.clear();
             m_entrySeconds = 0.0;
             const Outcome outcome = ConvertEntry(i, count);
+            ReleaseTempRoom();
             m_frontEnd.EntryEnded(i, m_entryOutput,
                                   m_frontEnd.SuccessCounter().load() > counted, m_entrySeconds);
             if (outcome == Outcome::Cancelled) break;
@@ -153,8 +155,15 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
 
+    // The output's partial file comes first: an output folder that cannot
+    // be written fails the file before anything is rendered.
+    PartialOutputFile partial;
+    if (!partial.Create(output)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
+        return Outcome::Next;
+    }
     m_tempWav.Truncate();
-    if (!TempWavFits(source, format)) return Outcome::Next;
+    if (!TempWavFits(source, format)) return Cancelled() ? Outcome::Cancelled : Outcome::Next;
     if (audio::Failed(m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format))) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
         return Outcome::Next;
@@ -168,7 +177,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
-    return ProduceOutput(output);
+    return ProduceOutput(partial, output);
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
@@ -178,7 +187,8 @@ bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
 
 // Refuses, before anything is rendered, a piece whose temporary WAV could
 // not be written whole: one too long for the sizes of a WAV file, or one
-// the temporary folder has no room for.
+// the temporary folder has no room for even when no other run uses it.
+// While other runs of the process hold the room it needs, it waits.
 bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& format) {
     double seconds = 0.0;
     m_music.GetDuration(&seconds);
@@ -187,12 +197,28 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
         m_frontEnd.ShowMessage(Format(kPieceTooLong, source));
         return false;
     }
-    if (platform::FreeSpace(platform::FolderOf(m_tempWav.Path())) <
-        RenderSize::TempFolderBytes(bytes, m_loudness.normalize)) {
-        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
-        return false;
+    const uint64_t room = RenderSize::TempFolderBytes(bytes, m_loudness.normalize);
+    switch (TempFolderRoom::Shared().Reserve(platform::FolderOf(m_tempWav.Path()), room,
+                                             m_frontEnd.CancelFlag())) {
+        case TempFolderRoom::Grant::Granted:
+            m_tempRoomHeld = room;
+            return true;
+        case TempFolderRoom::Grant::TooBig:
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
+            return false;
+        case TempFolderRoom::Grant::Cancelled:
+            break;
     }
-    return true;
+    return false;
+}
+
+// Once its entry is done the temporary WAV is emptied and its room given
+// back to the other runs.
+void CConversionRun::ReleaseTempRoom() {
+    if (m_tempRoomHeld == 0) return;
+    m_tempWav.Truncate();
+    TempFolderRoom::Shared().Release(m_tempRoomHeld);
+    m_tempRoomHeld = 0;
 }
 
 // Plays the loaded file through the capture effect until its end. A Play
@@ -204,11 +230,11 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
         m_frontEnd.ShowMessage(kErrorLoadingFile);
         return Outcome::Skipped;
     }
-    int32_t length = 0;
+    int64_t length = 0;
     m_music.GetLength(&length);
 
-    int32_t position = 0;
-    int32_t lastPosition = 0;
+    int64_t position = 0;
+    int64_t lastPosition = 0;
     int stalledPolls = 0;
     for (;;) {
         if (Cancelled()) {
@@ -246,15 +272,12 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
     }
 }
 
-// Writes the output under a partial name next to it and renames it into
-// place once whole; a failed or cancelled file leaves the name as it was.
-CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& outputPath) {
+// Writes the output into its partial file next to it and renames that
+// into place once whole; a failed or cancelled file leaves the name as it
+// was.
+CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial,
+                                                      const std::string& outputPath) {
     const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
-    PartialOutputFile partial;
-    if (!partial.Create(outputPath)) {
-        m_frontEnd.ShowMessage(canNotWrite);
-        return Outcome::Next;
-    }
     if (m_settings.m_nOutputFormat == 1) {
         CMp3Encoder encoder;
         const int encoded = encoder.EncodeFile(m_tempWav.Path(), partial.Path(), m_settings.m_mp3,

@@ -14,6 +14,8 @@
 
 namespace tonalbox {
 
+class PartialOutputFile;
+
 class CConversionRun {
 public:
     // Messages of the run (the front end shows them as message boxes).
@@ -57,9 +59,10 @@ private:
     bool Start();
     Outcome ConvertEntry(int index, int count);
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
+    void ReleaseTempRoom();
     Outcome RenderFile();
     bool WrittenFromAnotherSource(const std::string& output) const;
-    Outcome ProduceOutput(const std::string& outputPath);
+    Outcome ProduceOutput(PartialOutputFile& partial, const std::string& outputPath);
     void CancelRender();
     void Finish();
 
@@ -83,6 +86,8 @@ private:
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.
     std::unordered_map<size_t, size_t> m_written;
+    // The temporary folder's room this run holds for its WAV file.
+    uint64_t m_tempRoomHeld = 0;
 };
 
 }  // namespace tonalbox

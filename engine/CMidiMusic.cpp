@@ -236,10 +236,10 @@ int CMidiMusic::Stop() {
     return 1;
 }
 
-int CMidiMusic::GetLength(int32_t* length) {
+int CMidiMusic::GetLength(int64_t* length) {
     Impl& d = *m_impl;
     if (length == nullptr || !d.segment) return audio::kPointer;
-    *length = static_cast<int32_t>(std::min<uint32_t>(d.segment->LengthTicks(), INT32_MAX));
+    *length = static_cast<int64_t>(std::min<uint64_t>(d.segment->LengthTicks(), INT64_MAX));
     return 0;
 }
 
@@ -250,7 +250,7 @@ int CMidiMusic::GetDuration(double* seconds) {
     return 0;
 }
 
-int CMidiMusic::GetSeek(int32_t* position) {
+int CMidiMusic::GetSeek(int64_t* position) {
     Impl& d = *m_impl;
     if (position == nullptr || !d.segmentState8 || !d.performance) return audio::kPointer;
     *position = d.performance->PositionTicks();

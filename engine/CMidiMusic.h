@@ -55,8 +55,10 @@ public:
     int LoadMidiFile(const std::string& path, bool standardMidiFile);
     int Play();
     int Stop();
-    int GetLength(int32_t* length);
-    int GetSeek(int32_t* position);
+    // Length and play position in the file's ticks (64 bits: a fast tempo
+    // at a fine division passes 2^31 ticks within seconds).
+    int GetLength(int64_t* length);
+    int GetSeek(int64_t* position);
     // The loaded piece's playing time in seconds (to the end of GetLength),
     // worked out from its tempo map without rendering anything.
     int GetDuration(double* seconds);

@@ -15,6 +15,10 @@ inline constexpr std::array<int, 14> kBitrates = {32,  40,  48,  56,  64,  80,  
                                                   112, 128, 160, 192, 224, 256, 320};
 inline constexpr int kVbrQualityMin = 0;
 inline constexpr int kVbrQualityMax = 9;
+// Stereo, joint stereo, dual channel, mono.
+inline constexpr int kMp3ChannelModeCount = 4;
+// CBR, ABR, VBR, preset.
+inline constexpr int kEncodeModeCount = 4;
 
 // The value at a list position; 0 for a position outside the list.
 template <std::size_t N>

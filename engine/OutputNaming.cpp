@@ -1,5 +1,7 @@
 #include "engine/OutputNaming.h"
 
+#include <sys/stat.h>
+
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
@@ -31,6 +33,11 @@ std::string OutputIdentity(const std::string& output) {
     const std::string folder = platform::FolderOf(output);
     return platform::WithTrailingSeparator(platform::ResolvedPath(folder.empty() ? "." : folder)) +
            platform::FileNameOf(output);
+}
+
+bool IsFinishedOutput(const std::string& output) {
+    struct stat st {};
+    return ::stat(output.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
 }  // namespace tonalbox

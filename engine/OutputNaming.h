@@ -32,4 +32,8 @@ std::string PartialOutputPrefix(const std::string& output);
 // itself is not resolved: the output replaces a link, not its target.
 std::string OutputIdentity(const std::string& output);
 
+// Whether an output counts as made (for a run that resumes): a regular
+// file with something in it. An empty file or a folder of its name is not.
+bool IsFinishedOutput(const std::string& output);
+
 }  // namespace tonalbox

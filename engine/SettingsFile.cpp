@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "engine/OptionValues.h"
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 
@@ -48,6 +50,43 @@ std::string SettingsFilePath(const std::string& fileName) {
     return SettingsFilePathFor(platform::ProgramFolder(), platform::UserConfigFolder(), fileName);
 }
 
+namespace {
+
+template <std::size_t N>
+bool InTable(const std::array<int, N>& table, int value) {
+    return std::find(table.begin(), table.end(), value) != table.end();
+}
+
+bool InRange(int value, int first, int last) { return value >= first && value <= last; }
+
+void KeepIf(bool valid, int& field, int fallback) {
+    if (!valid) field = fallback;
+}
+
+// A value no list of the Options dialog holds (a hand-edited or foreign
+// file) would fail the run's set-up or the encoder: it goes back to its
+// field's default, and the other fields stay as stored.
+void KeepWithinOptionTables(ConversionSettings& s) {
+    const ConversionSettings d;
+    Mp3EncoderSettings& m = s.m_mp3;
+    const Mp3EncoderSettings& dm = d.m_mp3;
+    KeepIf(InTable(kWavSampleRates, s.m_nWavSampleRate), s.m_nWavSampleRate, d.m_nWavSampleRate);
+    KeepIf(InRange(s.m_nWavSampleRateIndex, 0, static_cast<int>(kWavSampleRates.size()) - 1),
+           s.m_nWavSampleRateIndex, d.m_nWavSampleRateIndex);
+    KeepIf(InRange(s.m_nWavChannels, 1, 2), s.m_nWavChannels, d.m_nWavChannels);
+    KeepIf(InTable(kMp3SampleRates, m.m_nOutSampleRate), m.m_nOutSampleRate, dm.m_nOutSampleRate);
+    KeepIf(InRange(m.m_nSampleRateIndex, 0, static_cast<int>(kMp3SampleRates.size()) - 1),
+           m.m_nSampleRateIndex, dm.m_nSampleRateIndex);
+    KeepIf(InRange(m.m_nChannelMode, 0, kMp3ChannelModeCount - 1), m.m_nChannelMode, dm.m_nChannelMode);
+    KeepIf(InTable(kBitrates, m.m_nBitrate), m.m_nBitrate, dm.m_nBitrate);
+    KeepIf(InRange(m.m_nBitrateIndex, 0, static_cast<int>(kBitrates.size()) - 1), m.m_nBitrateIndex,
+           dm.m_nBitrateIndex);
+    KeepIf(InRange(m.m_nEncodeMode, 0, kEncodeModeCount - 1), m.m_nEncodeMode, dm.m_nEncodeMode);
+    KeepIf(InRange(m.m_nVbrQuality, kVbrQualityMin, kVbrQualityMax), m.m_nVbrQuality, dm.m_nVbrQuality);
+}
+
+}  // namespace
+
 int LoadSettings(const std::string& path, ConversionSettings& settings) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
@@ -64,7 +103,10 @@ int LoadSettings(const std::string& path, ConversionSettings& settings) {
         whole = SerializeSettings(ar, loaded);
     }
     ::close(fd);
-    if (whole) settings = std::move(loaded);
+    if (whole) {
+        KeepWithinOptionTables(loaded);
+        settings = std::move(loaded);
+    }
     return 1;
 }
 

@@ -24,6 +24,8 @@ std::string SettingsFilePathFor(const std::string& programFolder, const std::str
 
 // 1 when the file was opened and read whole, 0 otherwise. A file that ends
 // early or is damaged leaves `settings` as it was; no value is half-taken.
+// A value outside the Options dialog's lists (sample rates, channels,
+// bitrate, encode mode, VBR quality) loads as that field's default.
 int LoadSettings(const std::string& path, ConversionSettings& settings);
 
 // 1 when the file was written, 0 when it cannot be. Writes a new file

@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6svg6
-  libfluidsynth-dev libmp3lame-dev libmpg123-dev libsndfile1-dev libebur128-dev nlohmann-json3-dev
+  libfluidsynth-dev libglib2.0-dev libmp3lame-dev libmpg123-dev libsndfile1-dev libebur128-dev nlohmann-json3-dev
   # SoundFonts: the General MIDI set and a small one for tests
   fluid-soundfont-gm timgm6mb-soundfont
   # tools used by tests, benchmarks and window checks

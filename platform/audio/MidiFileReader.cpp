@@ -15,7 +15,6 @@ namespace tonalbox::audio {
 
 namespace {
 
-constexpr uint32_t kMaxTick = 0x7FFFFFFFu;
 // A leading block some tools put before the header (MacBinary and the like).
 constexpr size_t kHeaderSearchSpan = 1024;
 
@@ -51,8 +50,6 @@ int DataBytesOf(uint8_t status) {
     const uint8_t kind = status & 0xF0;
     return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
 }
-
-uint32_t ClampTick(uint64_t tick) { return tick > kMaxTick ? kMaxTick : static_cast<uint32_t>(tick); }
 
 }  // namespace
 
@@ -183,7 +180,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
             const uint8_t d1 = data[pos] & 0x7Fu;
             const uint8_t d2 = need == 2 ? (data[pos + 1] & 0x7Fu) : 0;
             pos += need;
-            out.AddChannelEvent(ClampTick(tick), status, d1, d2);
+            out.AddChannelEvent(tick, status, d1, d2);
             end = tick;
             continue;
         }
@@ -202,7 +199,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
             if (type == 0x51 && length >= 3) {
                 const uint32_t us = (static_cast<uint32_t>(data[pos]) << 16) |
                                     (static_cast<uint32_t>(data[pos + 1]) << 8) | data[pos + 2];
-                out.AddTempo(ClampTick(tick), us);
+                out.AddTempo(tick, us);
             }
             pos += length;
             end = tick;
@@ -216,7 +213,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
             if (status == 0xF0) {
                 uint32_t body = length;
                 if (body > 0 && data[pos + body - 1] == 0xF7) --body;
-                if (body > 0) out.AddSysEx(ClampTick(tick), data + pos, body);
+                if (body > 0) out.AddSysEx(tick, data + pos, body);
             }
             pos += length;
             end = tick;
@@ -228,7 +225,7 @@ uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t st
         const int skip = status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0;
         for (int i = 0; i < skip && pos < size && data[pos] < 0x80; ++i) ++pos;
     }
-    out.ExtendTo(ClampTick(end));
+    out.ExtendTo(end);
     return end;
 }
 

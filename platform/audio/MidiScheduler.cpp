@@ -65,17 +65,17 @@ void MidiScheduler::Advance(size_t frames) {
 
 bool MidiScheduler::Finished() const { return m_started && m_sample >= m_lengthSample; }
 
-int32_t MidiScheduler::LengthTicks() const {
-    return m_sequence ? static_cast<int32_t>(std::min<uint32_t>(m_sequence->LengthTicks(), INT32_MAX)) : 0;
+int64_t MidiScheduler::LengthTicks() const {
+    return m_sequence ? static_cast<int64_t>(std::min<uint64_t>(m_sequence->LengthTicks(), INT64_MAX)) : 0;
 }
 
-int32_t MidiScheduler::PositionTicks() const {
+int64_t MidiScheduler::PositionTicks() const {
     if (!m_sequence || !m_started) return 0;
-    const int32_t length = LengthTicks();
+    const int64_t length = LengthTicks();
     if (m_sample >= m_lengthSample) return length;
     const uint64_t tick = m_sequence->TickAtSample(m_sample, m_sampleRate);
     // Not at the end yet: stay short of the length.
-    return static_cast<int32_t>(std::min<uint64_t>(tick, static_cast<uint64_t>(std::max(length - 1, 0))));
+    return static_cast<int64_t>(std::min<uint64_t>(tick, static_cast<uint64_t>(std::max<int64_t>(length - 1, 0))));
 }
 
 void MidiScheduler::Dispatch(fluid_synth_t* synth, const MidiEvent& e) {

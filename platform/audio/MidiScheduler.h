@@ -37,8 +37,8 @@ public:
 
     // Position and length in the file's ticks; the position never passes
     // the length and reaches it once the last event has sounded.
-    int32_t PositionTicks() const;
-    int32_t LengthTicks() const;
+    int64_t PositionTicks() const;
+    int64_t LengthTicks() const;
     bool Finished() const;
 
 private:

@@ -30,22 +30,22 @@ bool MidiSequence::SetDivision(uint16_t division) {
     return true;
 }
 
-void MidiSequence::AddChannelEvent(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
+void MidiSequence::AddChannelEvent(uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
     m_events.push_back(MidiEvent{tick, status, data1, data2, 0, 0});
 }
 
-void MidiSequence::AddSysEx(uint32_t tick, const uint8_t* body, uint32_t size) {
+void MidiSequence::AddSysEx(uint64_t tick, const uint8_t* body, uint32_t size) {
     MidiEvent e{tick, kSysEx, 0, 0, static_cast<uint32_t>(m_sysex.size()), size};
     m_sysex.insert(m_sysex.end(), body, body + size);
     m_events.push_back(e);
 }
 
-void MidiSequence::AddTempo(uint32_t tick, uint32_t microsecondsPerQuarter) {
+void MidiSequence::AddTempo(uint64_t tick, uint32_t microsecondsPerQuarter) {
     if (microsecondsPerQuarter == 0) return;
     m_events.push_back(MidiEvent{tick, kTempo, 0, 0, microsecondsPerQuarter, 0});
 }
 
-void MidiSequence::ExtendTo(uint32_t tick) { m_endTick = std::max(m_endTick, tick); }
+void MidiSequence::ExtendTo(uint64_t tick) { m_endTick = std::max(m_endTick, tick); }
 
 void MidiSequence::Finish() {
     std::stable_sort(m_events.begin(), m_events.end(),
@@ -73,25 +73,27 @@ void MidiSequence::Finish() {
     }
 
     m_hasNotes = false;
-    uint32_t lastTick = m_endTick;
+    uint64_t lastTick = m_endTick;
     for (const MidiEvent& e : m_events) {
         lastTick = std::max(lastTick, e.tick);
         if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_hasNotes = true;
     }
-    m_lengthTicks = m_hasNotes ? lastTick : 0;
+    // A piece without a sounding note still lasts to its end: its
+    // controllers and rests are part of it.
+    m_lengthTicks = lastTick;
 }
 
-long double MidiSequence::SecondsAtExact(uint32_t tick) const {
+long double MidiSequence::SecondsAtExact(uint64_t tick) const {
     if (m_tempoMap.empty()) return 0.0L;
     auto it = std::upper_bound(m_tempoMap.begin(), m_tempoMap.end(), tick,
-                               [](uint32_t t, const TempoSegment& s) { return t < s.tick; });
+                               [](uint64_t t, const TempoSegment& s) { return t < s.tick; });
     const TempoSegment& seg = *(it == m_tempoMap.begin() ? it : it - 1);
     return seg.seconds + (tick - seg.tick) * seg.secondsPerTick;
 }
 
-double MidiSequence::SecondsAt(uint32_t tick) const { return static_cast<double>(SecondsAtExact(tick)); }
+double MidiSequence::SecondsAt(uint64_t tick) const { return static_cast<double>(SecondsAtExact(tick)); }
 
-uint64_t MidiSequence::SampleAt(uint32_t tick, int sampleRate) const {
+uint64_t MidiSequence::SampleAt(uint64_t tick, int sampleRate) const {
     const long double s = SecondsAtExact(tick) * sampleRate;
     if (!(s < 1.8e19L)) return UINT64_MAX;
     return static_cast<uint64_t>(std::ceil(s - 1e-9L));

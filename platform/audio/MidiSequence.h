@@ -10,7 +10,7 @@
 namespace tonalbox::audio {
 
 struct MidiEvent {
-    uint32_t tick = 0;
+    uint64_t tick = 0;
     uint8_t status = 0;  // 0x80..0xEF channel message, 0xF0 SysEx, 0xFF tempo
     uint8_t data1 = 0;
     uint8_t data2 = 0;
@@ -32,11 +32,11 @@ public:
     uint16_t Division() const { return m_division; }
     bool IsSmpte() const { return (m_division & 0x8000u) != 0; }
 
-    void AddChannelEvent(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2);
-    void AddSysEx(uint32_t tick, const uint8_t* body, uint32_t size);
-    void AddTempo(uint32_t tick, uint32_t microsecondsPerQuarter);
+    void AddChannelEvent(uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2);
+    void AddSysEx(uint64_t tick, const uint8_t* body, uint32_t size);
+    void AddTempo(uint64_t tick, uint32_t microsecondsPerQuarter);
     // The piece lasts at least until `tick` (where a track ends).
-    void ExtendTo(uint32_t tick);
+    void ExtendTo(uint64_t tick);
 
     // Sorts the events by tick (events of one tick keep the order they were
     // added in), builds the tempo map and works out the length.
@@ -45,34 +45,34 @@ public:
     const std::vector<MidiEvent>& Events() const { return m_events; }
     const std::vector<uint8_t>& SysExData() const { return m_sysex; }
     bool HasNotes() const { return m_hasNotes; }
-    // Where the piece ends when the file plays a note, else 0: its last
-    // event, the end of the longest track included (for format 2, of the
-    // last sequence).
-    uint32_t LengthTicks() const { return m_lengthTicks; }
+    // Where the piece ends: its last event, the end of the longest track
+    // included (for format 2, of the last sequence), whether or not a note
+    // sounds before it.
+    uint64_t LengthTicks() const { return m_lengthTicks; }
     // The length in seconds, from the tempo map.
     double LengthSeconds() const { return SecondsAt(m_lengthTicks); }
 
     // Time of a tick in seconds from the start.
-    double SecondsAt(uint32_t tick) const;
+    double SecondsAt(uint64_t tick) const;
     // First sample at or after the tick's time at the given rate.
-    uint64_t SampleAt(uint32_t tick, int sampleRate) const;
+    uint64_t SampleAt(uint64_t tick, int sampleRate) const;
     // The tick that has been reached at the given sample (whole ticks).
     uint64_t TickAtSample(uint64_t sample, int sampleRate) const;
 
 private:
     struct TempoSegment {
-        uint32_t tick;         // where the segment starts
+        uint64_t tick;         // where the segment starts
         long double seconds;   // time at that tick
         long double secondsPerTick;
     };
-    long double SecondsAtExact(uint32_t tick) const;
+    long double SecondsAtExact(uint64_t tick) const;
 
     uint16_t m_division = 480;
     std::vector<MidiEvent> m_events;
     std::vector<uint8_t> m_sysex;
     std::vector<TempoSegment> m_tempoMap;
-    uint32_t m_lengthTicks = 0;
-    uint32_t m_endTick = 0;
+    uint64_t m_lengthTicks = 0;
+    uint64_t m_endTick = 0;
     bool m_hasNotes = false;
 };
 

@@ -1,10 +1,14 @@
 #include "platform/audio/Performance.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <mutex>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/SoundFontCatalog.h"
+#include "platform/audio/SynthLog.h"
 
 namespace tonalbox::audio {
 
@@ -13,16 +17,6 @@ namespace {
 constexpr int kMidiChannels = 16;
 // The synthesizer answers SysEx addressed to this device (or to all).
 constexpr int kSysExDeviceId = 0x10;
-
-void QuietLog(int /*level*/, const char* /*message*/, void* /*data*/) {}
-
-void SilenceLibraryLog() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, &QuietLog, nullptr);
-    });
-}
 
 // With dynamic sample loading, FluidSynth keeps one cache of sample data
 // for the whole process: selecting a preset (a program change, a new
@@ -39,7 +33,7 @@ std::mutex& SynthLifeMutex() {
 HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
     out.reset();
     if (sampleRate < 8000 || sampleRate > 96000) return kInvalidArg;
-    SilenceLibraryLog();
+    SynthLog::Install();
     std::unique_ptr<Performance> p(new Performance());
     p->m_sampleRate = sampleRate;
     p->m_settings = new_fluid_settings();
@@ -142,6 +136,30 @@ HResult Performance::EnsureSoundFont() {
     return RenewSynthLocked();
 }
 
+bool Performance::LoadsSoundFont(const std::string& path) {
+    // Only a regular file is opened: a FIFO would block, a device never end.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(path.c_str(), R_OK) != 0)
+        return false;
+    SynthLog::Install();
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings == nullptr) return false;
+    // Loaded as the performance loads it: the samples only when played.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid_settings_setint(settings, "synth.polyphony", 1);
+    bool loads = false;
+    {
+        std::lock_guard<std::mutex> life(SynthLifeMutex());
+        if (fluid_synth_t* synth = new_fluid_synth(settings); synth != nullptr) {
+            loads = fluid_synth_sfload(synth, path.c_str(), 0) != FLUID_FAILED;
+            delete_fluid_synth(synth);
+        }
+    }
+    delete_fluid_settings(settings);
+    return loads;
+}
+
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_scheduler.Load(std::move(sequence), m_sampleRate);
@@ -185,12 +203,12 @@ uint64_t Performance::PlayCount() const {
     return m_playCount;
 }
 
-int32_t Performance::PositionTicks() const {
+int64_t Performance::PositionTicks() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scheduler.PositionTicks();
 }
 
-int32_t Performance::LengthTicks() const {
+int64_t Performance::LengthTicks() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_scheduler.LengthTicks();
 }

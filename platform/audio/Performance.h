@@ -46,6 +46,9 @@ public:
     void SelectSoundFont(const std::string& path);
     std::string SelectedSoundFont() const;
     HResult EnsureSoundFont();
+    // True when `path` is a readable regular file that FluidSynth loads as
+    // a SoundFont.
+    static bool LoadsSoundFont(const std::string& path);
 
     void SetSequence(std::shared_ptr<const MidiSequence> sequence);
     bool HasSequence() const;
@@ -58,8 +61,8 @@ public:
     bool Playing() const;
     // How many times Play has started a piece.
     uint64_t PlayCount() const;
-    int32_t PositionTicks() const;
-    int32_t LengthTicks() const;
+    int64_t PositionTicks() const;
+    int64_t LengthTicks() const;
 
     // Renders `frames` frames of both channels, adding to the buffers.
     void Render(float* left, float* right, size_t frames);

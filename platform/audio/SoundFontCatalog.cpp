@@ -4,11 +4,15 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <set>
 #include <system_error>
 
+#include <sys/stat.h>
+
 #include "platform/ProgramPaths.h"
+#include "platform/audio/Performance.h"
 
 namespace tonalbox::audio {
 
@@ -54,6 +58,23 @@ std::string CanonicalSoundFont(const fs::path& p) {
     const fs::path real = fs::canonical(p, ec);
     if (ec || !fs::is_regular_file(real, ec) || ec) return {};
     return real.string();
+}
+
+// Whether FluidSynth loads the SoundFont: asked once for each version of
+// a file (its size and time of change), as loading one takes a while.
+bool LoadsCached(const std::string& canonical) {
+    struct stat st {};
+    if (::stat(canonical.c_str(), &st) != 0) return false;
+    const std::string key = canonical + '\n' + std::to_string(st.st_size) + '\n' +
+                            std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec);
+    static std::mutex mutex;
+    static std::map<std::string, bool> known;
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    const bool loads = Performance::LoadsSoundFont(canonical);
+    known.emplace(key, loads);
+    return loads;
 }
 
 uint64_t Fnv1a(const std::string& text, uint64_t seed) {
@@ -124,11 +145,16 @@ std::vector<SoundFontPort> SoundFontCatalog::List() {
         for (const fs::path& p : found) add(CanonicalSoundFont(p));
     }
 
+    // A file that does not load (damaged, cut short, not a SoundFont) is
+    // no port to choose.
     std::vector<SoundFontPort> ports;
     ports.reserve(files.size());
-    for (const std::string& f : files) ports.push_back(MakePort(f));
+    for (const std::string& f : files)
+        if (LoadsCached(f)) ports.push_back(MakePort(f));
     return ports;
 }
+
+std::string SoundFontCatalog::DefaultSoundFont() { return kDefaultGm; }
 
 std::optional<SoundFontPort> SoundFontCatalog::Find(const Guid& guid) {
     for (SoundFontPort& port : List())

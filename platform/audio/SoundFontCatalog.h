@@ -3,8 +3,9 @@
 // .sf3). SoundFonts are looked for in the program's folder, the system's
 // folders (/usr/share/sounds/sf2, /usr/share/sounds/sf3,
 // /usr/share/soundfonts) and the user's (~/.local/share/soundfonts); the
-// system's default General MIDI SoundFont comes first, and a file reached
-// under several names is listed once.
+// system's default General MIDI SoundFont comes first, a file reached
+// under several names is listed once, and one that FluidSynth does not
+// load is left out.
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,8 @@ class SoundFontCatalog {
 public:
     // The ports as found now.
     static std::vector<SoundFontPort> List();
+    // The system's default General MIDI SoundFont, looked for first.
+    static std::string DefaultSoundFont();
     // The port whose guid is `guid`, if any.
     static std::optional<SoundFontPort> Find(const Guid& guid);
 

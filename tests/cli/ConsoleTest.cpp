@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <thread>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "cli/Console.h"
@@ -187,6 +189,18 @@ TEST(Console, ControlCharactersInNamesAreShownEscaped) {
         EXPECT_NE(text.find("the file: " + shown + " have"), std::string::npos) << text;
         EXPECT_NE((bar ? console.BarLine() : text).find(shown), std::string::npos) << bar;
     }
+}
+
+TEST(Console, RawC1BytesOutsideUtf8AreEscapedAndUtf8IsKept) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\x9b" "2Jb", "a\\x9b2Jb"},                     // raw CSI
+        {"\x85\x80", "\\x85\\x80"},                     // stray continuation bytes
+        {"\xc0\x80", "\xc0\\x80"},                       // overlong form
+        {"\xe2\x82x", "\xe2\\x82x"},                     // sequence cut short
+        {"\xe2\x82\xac \xf0\x9f\x8e\xb5 \xc3\xa9", "\xe2\x82\xac \xf0\x9f\x8e\xb5 \xc3\xa9"},
+        {"\xa0\xff", "\xa0\xff"},                         // not controls
+    };
+    for (const auto& [name, shown] : cases) EXPECT_EQ(EscapeControls(name), shown) << shown;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/ConvertCommand.h"
 #include "platform/audio/SoundFontCatalog.h"
@@ -39,17 +40,17 @@ protected:
     std::atomic<int> m_cancel{0};
 };
 
-TEST_F(NoSoundFont, ConversionFailsWithTheInstallHint) {
+TEST_F(NoSoundFont, ConversionIsRefusedBeforeAnyWorkWithTheInstallHint) {
     testsupport::MidiFileWriter writer;
     writer.Note(0, 0, 480, 0, 60);
     ASSERT_TRUE(writer.Write(m_dir.File("a.mid")));
     const int code = RunConvertCommand({"-q", "-o", m_dir.File("out"), m_dir.File("a.mid")},
                                        "tonalbox-convert", m_io, m_cancel);
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(TextOf(m_io.out), "Total files: 1, converted: 0\n");
-    const std::string err = TextOf(m_io.err);
-    EXPECT_NE(err.find("midiMusic.SetAudioFX(..) error!\n"), std::string::npos) << err;
-    EXPECT_NE(err.find(std::string(kSoundFontHint) + "\n"), std::string::npos) << err;
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(TextOf(m_io.out), "");
+    EXPECT_EQ(TextOf(m_io.err), "Can not load SoundFont: " + audio::SoundFontCatalog::DefaultSoundFont() +
+                                    ".\n" + kSoundFontHint + "\n");
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("out")));
 }
 
 TEST_F(NoSoundFont, ListPortsSaysHowToInstallOne) {

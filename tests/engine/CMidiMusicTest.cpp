@@ -419,17 +419,17 @@ TEST_F(CMidiMusicTest, GsDrumPartSysExMakesAChannelPlayDrums) {
     EXPECT_EQ(ReadWav("ch9.mid").samples, d.samples);
 }
 
-TEST_F(CMidiMusicTest, FileWithoutNotesHasLengthZeroAndEndsAtTheFirstPoll) {
+TEST_F(CMidiMusicTest, FileWithoutNotesLastsToItsLastEvent) {
     MidiFileWriter w(1, 480);
     w.TempoBpm(0, 0, 120);
     w.ProgramChange(1, 100, 0, 5);
     w.TrackName(1, 2000, "no notes");
     EngineRenderResult r = Render(w, "nonotes.mid");
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.length, 0);
-    EXPECT_EQ(r.polls, 1);
+    EXPECT_EQ(r.length, 2000);
+    EXPECT_EQ(r.lastPosition, r.length);
     WavFile wav = ReadWav("nonotes.mid");
-    EXPECT_EQ(wav.Frames(), Frame(1.1, wav));
+    EXPECT_GE(wav.Frames(), Frame(2000 / 960.0 + 1.0, wav));
     EXPECT_LE(wav.PeakAbs(), kSilenceLevel);
 }
 
@@ -447,7 +447,7 @@ TEST_F(CMidiMusicTest, LoadFailuresReturnNegativeAndLeaveNoSegment) {
     ASSERT_EQ(engine.Initialize(EngineMode::Render, 8, 22050), 0);
     for (const char* bad : {"missing.mid", "empty.mid", "text.mid", "short.mid", "zerodiv.mid"}) {
         ASSERT_EQ(engine.LoadMidiFile(dir.File("good.mid"), true), 0);
-        int32_t length = -5;
+        int64_t length = -5;
         EXPECT_EQ(engine.GetLength(&length), 0);
         EXPECT_LT(engine.LoadMidiFile(dir.File(bad), true), 0) << bad;
         EXPECT_LT(engine.GetLength(&length), 0) << bad;
@@ -483,7 +483,7 @@ TEST_F(CMidiMusicTest, StopReleasesNotesAndPedalsSoTheTailDiesAway) {
     ASSERT_EQ(capture->StartCapture(dir.File("held.wav").c_str(), &format), 0);
     ASSERT_EQ(engine.Play(), 0);
     for (int i = 0; i < 10; ++i) engine.WaitRenderClock(100);
-    int32_t position = 0;
+    int64_t position = 0;
     ASSERT_EQ(engine.GetSeek(&position), 0);
     EXPECT_EQ(position, 960);
     EXPECT_EQ(engine.Stop(), 1);
@@ -534,7 +534,7 @@ TEST_F(CMidiMusicTest, CaptureThatCannotOpenItsFileFailsAndTheAudioKeepsFlowing)
     EXPECT_LT(capture->StartCapture(dir.File("no/such/folder/x.wav").c_str(), &format), 0);
     ASSERT_EQ(engine.Play(), 0);
     engine.WaitRenderClock(500);
-    int32_t position = 0;
+    int64_t position = 0;
     ASSERT_EQ(engine.GetSeek(&position), 0);
     EXPECT_EQ(position, 480);
     // A capture started now gets the rest of the music.
@@ -552,7 +552,7 @@ TEST_F(CMidiMusicTest, CaptureThatCannotOpenItsFileFailsAndTheAudioKeepsFlowing)
 TEST_F(CMidiMusicTest, CallsOutOfOrderFailWithoutHarm) {
     CMidiMusic engine(&sink);
     PortInfo info;
-    int32_t value = 0;
+    int64_t value = 0;
     WaveFormatEx format{};
     void* object = nullptr;
     EXPECT_LT(engine.EnumPort(0, &info), 0);
@@ -701,7 +701,7 @@ TEST_F(CMidiMusicTest, PreListenModeHasNoRenderBufferAndPlaysInRealTime) {
     EXPECT_EQ(engine.CreatePort(info), 0);
     ASSERT_EQ(engine.LoadMidiFile(dir.File("listen.mid"), true), 0);
     ASSERT_EQ(engine.Play(), 0);
-    int32_t position = 0;
+    int64_t position = 0;
     for (int i = 0; i < 100 && position == 0; ++i) {
         engine.WaitRenderClock(50);
         ASSERT_EQ(engine.GetSeek(&position), 0);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <thread>
@@ -376,10 +377,15 @@ TEST_F(ConvertRun, UnloadableFileIsReportedAndTheRestConverted) {
 }
 
 TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
-    // A damaged SoundFont as the first port: the file loads, but it cannot play.
+    // The first port's SoundFont is damaged once the run has listed the
+    // ports: the files load, but they cannot play.
     const std::string badFont = m_dir.Path() + "/damaged.sf2";
-    { std::ofstream(badFont) << "RIFF but not a SoundFont"; }
+    std::filesystem::copy_file("/usr/share/sounds/sf2/TimGM6mb.sf2", badFont);
     audio::SoundFontCatalog::SetPreferredSoundFont(badFont);
+    m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+        if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter && e.text == "1/2")
+            std::ofstream(badFont) << "RIFF but not a SoundFont";
+    };
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
     auto settings = testsupport::TestSettings(Out(""), kWav);
     Run(settings, paths);
@@ -507,32 +513,62 @@ TEST_F(ConvertRun, OutputFolderThatFillsUpLeavesWhatWasThere) {
 }
 
 TEST_F(ConvertRun, PieceTooLongForAWavFileIsRefusedWithoutRendering) {
-    // A damaged file: one note held for 0x0FFFFFFF ticks, about 16 days.
-    testsupport::MidiFileWriter writer(0, 96);
-    writer.Note(0, 0, 0x0FFFFFFF, 0, 60, 100);
-    ASSERT_TRUE(writer.Write(Src("long.mid")));
-    VectorPathList paths({Src("long.mid"), Piece("b.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kMp3);
-    Run(settings, paths);
+    // A damaged file: one note held for 0x0FFFFFFF ticks, about 16 days;
+    // and 60 hours at 32.8 million ticks a second, past 2^42 ticks.
+    testsupport::MidiFileWriter held(0, 96);
+    held.Note(0, 0, 0x0FFFFFFF, 0, 60, 100);
+    testsupport::MidiFileWriter fine(0, 0x7FFF);
+    fine.Tempo(0, 0, 1000);
+    fine.Note(0, 0, 1000, 0, 60, 100);
+    fine.EndOfTrack(0, 60ull * 3600 * 0x7FFF * 1000);
+    for (const auto* writer : {&held, &fine}) {
+        RecordingFrontEnd frontEnd;
+        ASSERT_TRUE(writer->Write(Src("long.mid")));
+        VectorPathList paths({Src("long.mid"), Piece("b.mid", 1)});
+        auto settings = testsupport::TestSettings(Out(""), kMp3);
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
 
-    EXPECT_EQ(m_frontEnd.Messages(),
-              std::vector<std::string>{"The piece is too long to convert: " + Src("long.mid") + "."});
-    EXPECT_TRUE(m_frontEnd.ProgressOf("1/2").empty()) << "nothing was rendered";
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"b.mp3"});
-    ExpectCleanEnd();
+        EXPECT_EQ(frontEnd.Messages(),
+                  std::vector<std::string>{"The piece is too long to convert: " + Src("long.mid") + "."});
+        EXPECT_TRUE(frontEnd.ProgressOf("1/2").empty()) << "nothing was rendered";
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
+        EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"b.mp3"});
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
 }
 
 TEST_F(ConvertRun, ThePieceIsRenderedToItsEndOfTrack) {
-    // A half-second note, then rests until the end of the track at 4 s.
-    testsupport::MidiFileWriter writer(1, 480);
-    writer.TempoBpm(0, 0, 120);
-    writer.Note(1, 0, 480, 0, 60, 100);
-    writer.EndOfTrack(1, 8 * 480);
-    // Four seconds of music, the tail, and at most one poll more.
-    const double seconds = RenderedSeconds(writer, "rests");
-    EXPECT_GE(seconds, 5.0);
-    EXPECT_LE(seconds, 5.1);
+    // Each piece ends with its track at `seconds`: after rests, without a
+    // sounding note, or at a tick count past 2^32.
+    struct Case {
+        const char* name;
+        double seconds;
+        std::function<void(testsupport::MidiFileWriter&)> write;
+    };
+    const std::vector<Case> cases = {
+        {"rests", 4.0, [](auto& w) { w.Note(1, 0, 480, 0, 60, 100); w.EndOfTrack(1, 8 * 480); }},
+        {"controllers", 5.0, [](auto& w) {
+             for (uint32_t t = 0; t < 8 * 480; t += 480) w.ControlChange(1, t, 0, 7, 100);
+             w.EndOfTrack(1, 10 * 480);
+         }},
+        {"silent-notes", 5.0, [](auto& w) { w.NoteOn(1, 480, 0, 60, 0); w.EndOfTrack(1, 10 * 480); }},
+        {"fine-ticks", 3.0, [](auto& w) {
+             w.SetTicksPerQuarter(0x7FFF);
+             w.Tempo(0, 0, 1);
+             w.Note(1, 0, 0x7FFF * 1000, 0, 60, 100);
+             w.EndOfTrack(1, 3ull * 0x7FFF * 1000000);
+         }},
+    };
+    for (const auto& c : cases) {
+        testsupport::MidiFileWriter writer(1, 480);
+        writer.TempoBpm(0, 0, 120);
+        c.write(writer);
+        // The music, the tail, and at most one poll more.
+        const double seconds = RenderedSeconds(writer, c.name);
+        EXPECT_GE(seconds, c.seconds + 1.0) << c.name;
+        EXPECT_LE(seconds, c.seconds + 1.1) << c.name;
+    }
 }
 
 TEST_F(ConvertRun, CountIsReadAgainBeforeEveryFile) {

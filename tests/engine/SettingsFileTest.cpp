@@ -84,7 +84,7 @@ ConversionSettings Unusual() {
     s.m_tag.m_nGenre = 147; s.m_tag.m_strAlbum = "Album"; s.m_tag.m_strArtist = "Artist";
     s.m_tag.m_strComment = "Comment"; s.m_tag.m_strTitle = "Title"; s.m_tag.m_nTrack = 300;
     s.m_tag.m_strYear = "1999"; s.m_nOutputFormat = 0; s.m_strOutputFolder = "/music/out/";
-    s.m_mp3 = {44100, 48000, 3, 2, 320, 22, 3, 9, 1, 1, 1, 3, 13};
+    s.m_mp3 = {44100, 44100, 3, 2, 320, 22, 3, 9, 1, 1, 1, 3, 13};
     s.m_nWavChannels = 1; s.m_nWavSampleRate = 44100; s.m_nWavSampleRateIndex = 2;
     s.m_nPortIndex = 5; s.m_bBurnToCD = 1;
     return s;
@@ -194,6 +194,38 @@ TEST_F(SettingsFileTest, DamagedFilesLeaveEverySettingAsItWas) {
     ConversionSettings s = defaults;
     EXPECT_EQ(tonalbox::LoadSettings(path_, s), 1);
     ExpectSame(s, defaults);
+}
+
+TEST_F(SettingsFileTest, ValuesOutsideTheOptionListsLoadAsTheirDefaults) {
+    using Field = int& (*)(ConversionSettings&);
+    struct Case {
+        const char* name;
+        Field field;
+        int bad;
+    };
+    const std::vector<Case> cases = {
+        {"WAV rate", [](ConversionSettings& s) -> int& { return s.m_nWavSampleRate; }, 48000},
+        {"WAV rate position", [](ConversionSettings& s) -> int& { return s.m_nWavSampleRateIndex; }, 3},
+        {"WAV channels", [](ConversionSettings& s) -> int& { return s.m_nWavChannels; }, 0},
+        {"MP3 rate", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nOutSampleRate; }, 7},
+        {"MP3 rate position", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nSampleRateIndex; }, -1},
+        {"channel mode", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nChannelMode; }, 4},
+        {"bitrate", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nBitrate; }, 129},
+        {"bitrate position", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nBitrateIndex; }, 14},
+        {"encode mode", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nEncodeMode; }, 9},
+        {"VBR quality", [](ConversionSettings& s) -> int& { return s.m_mp3.m_nVbrQuality; }, 10},
+    };
+    ConversionSettings defaults;
+    for (const auto& c : cases) {
+        ConversionSettings stored = Unusual();
+        c.field(stored) = c.bad;
+        ASSERT_EQ(tonalbox::SaveSettings(path_, stored), 1);
+        ConversionSettings loaded = ConversionSettings::Defaults();
+        ASSERT_EQ(tonalbox::LoadSettings(path_, loaded), 1);
+        EXPECT_EQ(c.field(loaded), c.field(defaults)) << c.name;
+        c.field(loaded) = c.bad;
+        ExpectSame(loaded, stored);  // every other field as stored
+    }
 }
 
 TEST_F(SettingsFileTest, MissingFileLoadsNothingAndBurnFlagIsKeptAsStored) {

@@ -53,20 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint64_t sample = sequence->SampleAt(e.tick, kRate);
         if (sample < lastSample) std::abort();
         lastSample = sample;
+        if (e.tick > sequence->LengthTicks()) std::abort();
         if (e.status == MidiSequence::kSysEx && e.offset + e.size > sequence->SysExData().size()) std::abort();
     }
-    if (sequence->LengthTicks() > 0x7FFFFFFFu) std::abort();
 
     Performance* performance = SharedPerformance();
     performance->SetSequence(sequence);
     if (performance->Play() != 0) std::abort();
     std::vector<float> left(kBlock), right(kBlock);
-    int32_t lastPosition = 0;
+    int64_t lastPosition = 0;
     for (size_t done = 0; done < kRenderFrames; done += kBlock) {
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
         performance->Render(left.data(), right.data(), kBlock);
-        const int32_t position = performance->PositionTicks();
+        const int64_t position = performance->PositionTicks();
         if (position < lastPosition || position > performance->LengthTicks()) std::abort();
         lastPosition = position;
     }

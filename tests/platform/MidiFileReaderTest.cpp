@@ -27,7 +27,7 @@ HResult ReadBytes(const std::vector<uint8_t>& bytes, MidiSequence& seq) {
 }
 
 struct Ev {
-    uint32_t tick;
+    uint64_t tick;
     uint8_t status, data1, data2;
     bool operator==(const Ev&) const = default;
 };
@@ -305,26 +305,27 @@ TEST(MidiFileReaderTest, LengthRunsToTheLastEventEndOfTrackIncluded) {
     ASSERT_EQ(ReadBytes(f2.Build(), seq), kOk);
     EXPECT_EQ(seq.LengthTicks(), 160u);
 
-    // Without a note there is nothing to play, however late the track ends.
+    // Without a sounding note the piece still lasts to the end of its track.
     MidiFileWriter silent(1, 96);
     silent.ProgramChange(1, 10, 0, 3);
     silent.NoteOn(1, 20, 0, 60, 0);  // velocity 0: a note-off
     silent.EndOfTrack(1, 500);
     ASSERT_EQ(ReadBytes(silent.Build(), seq), kOk);
     EXPECT_FALSE(seq.HasNotes());
-    EXPECT_EQ(seq.LengthTicks(), 0u);
+    EXPECT_EQ(seq.LengthTicks(), 500u);
 }
 
-TEST(MidiFileReaderTest, HugeDeltaTimesAreClamped) {
-    // Nine deltas of 0x0FFFFFFF ticks.
+TEST(MidiFileReaderTest, HugeDeltaTimesAddUpPastTwoToThe32) {
+    // Seventeen deltas of 0x0FFFFFFF ticks.
     std::vector<uint8_t> body;
-    for (int i = 0; i < 9; ++i) body.insert(body.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40});
+    for (int i = 0; i < 17; ++i) body.insert(body.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40});
     MidiSequence seq;
     ASSERT_EQ(ReadBytes(File(0, 1, {body}), seq), kOk);
-    ASSERT_EQ(ChannelEvents(seq).size(), 9u);
-    EXPECT_EQ(ChannelEvents(seq).back().tick, 0x7FFFFFFFu);
-    EXPECT_EQ(seq.LengthTicks(), 0x7FFFFFFFu);
-    EXPECT_GT(seq.SampleAt(0x7FFFFFFF, 96000), 0u);
+    ASSERT_EQ(ChannelEvents(seq).size(), 17u);
+    const uint64_t last = 17ull * 0x0FFFFFFF;
+    EXPECT_EQ(ChannelEvents(seq).back().tick, last);
+    EXPECT_EQ(seq.LengthTicks(), last);
+    EXPECT_GT(seq.SampleAt(last, 96000), seq.SampleAt(last / 2, 96000));
 }
 
 TEST(MidiFileReaderTest, OnlyRegularFilesAreRead) {

@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -16,13 +21,20 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
+const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
 class SoundFontCatalogTest : public ::testing::Test {
 protected:
     void TearDown() override {
         SoundFontCatalog::SetPreferredSoundFont("");
         SoundFontCatalog::ResetSearchFolders();
     }
-    static void Touch(const std::string& path) { std::ofstream(path) << "RIFF"; }
+    // A SoundFont that loads: the small test one under another name.
+    static void Touch(const std::string& path) {
+        std::error_code ec;
+        fs::create_hard_link(kTestSoundFont, path, ec);
+        if (ec) fs::copy_file(kTestSoundFont, path);
+    }
     static std::string Canonical(const std::string& path) { return fs::canonical(path).string(); }
 };
 
@@ -42,6 +54,22 @@ TEST_F(SoundFontCatalogTest, ListsEachSoundFontFileOnceInNameOrder) {
     EXPECT_EQ(ports[0].path, Canonical(a.File("Alpha.SF3")));
     EXPECT_EQ(ports[1].path, Canonical(a.File("zeta.sf2")));
     EXPECT_EQ(ports[2].path, Canonical(b.File("gamma.sf2")));
+}
+
+TEST_F(SoundFontCatalogTest, LeavesOutFilesThatDoNotLoad) {
+    TempDir a;
+    std::string head(300000, '\0');
+    std::ifstream(kTestSoundFont, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"empty.sf2", ""}, {"garbage.sf2", std::string(5000, 'x')}, {"cut.sf2", head}};
+    for (const auto& [name, bytes] : bad) std::ofstream(a.File(name), std::ios::binary) << bytes;
+    ASSERT_EQ(::mkfifo(a.File("pipe.sf2").c_str(), 0600), 0);
+    Touch(a.File("good.sf2"));
+    SoundFontCatalog::SetSearchFolders({a.Path()});
+    SoundFontCatalog::SetPreferredSoundFont(a.File("garbage.sf2"));
+    const std::vector<SoundFontPort> ports = SoundFontCatalog::List();
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].path, Canonical(a.File("good.sf2")));
 }
 
 TEST_F(SoundFontCatalogTest, DescribesEachPortAsAnOutputSynthesizer) {

@@ -40,11 +40,11 @@ EngineRenderResult EngineRender::RenderWith(CMidiMusic& engine, const std::strin
     r.startCapture = capture->StartCapture(wavPath.c_str(), &r.format);
     r.play = engine.Play();
     engine.GetLength(&r.length);
-    int32_t position = 0;
+    int64_t position = 0;
     for (r.polls = 0; r.polls < maxPolls;) {
         engine.WaitRenderClock(100);
         ++r.polls;
-        int32_t now = position;
+        int64_t now = position;
         if (engine.GetSeek(&now) < 0) break;
         if (now < position) r.positionWentBack = true;
         if (now > r.length) r.positionPassedLength = true;

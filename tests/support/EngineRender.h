@@ -21,8 +21,8 @@ struct EngineRenderResult {
     int startCapture = 0;
     int play = 0;
     int stopCapture = 0;
-    int32_t length = 0;
-    int32_t lastPosition = 0;
+    int64_t length = 0;
+    int64_t lastPosition = 0;
     int polls = 0;
     bool positionWentBack = false;
     bool positionPassedLength = false;

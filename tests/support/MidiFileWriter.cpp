@@ -53,7 +53,7 @@ MidiFileWriter::Track& MidiFileWriter::TrackAt(int index) {
     return m_tracks[static_cast<size_t>(index)];
 }
 
-void MidiFileWriter::Add(int track, uint32_t tick, Kind kind, std::vector<uint8_t> bytes) {
+void MidiFileWriter::Add(int track, uint64_t tick, Kind kind, std::vector<uint8_t> bytes) {
     TrackAt(track).events.push_back(Event{tick, kind, std::move(bytes)});
 }
 
@@ -114,7 +114,10 @@ void MidiFileWriter::Meta(int track, uint32_t tick, int type, const std::vector<
     Add(track, tick, Kind::Meta, std::move(bytes));
 }
 
-void MidiFileWriter::EndOfTrack(int track, uint32_t tick) { Meta(track, tick, 0x2F, {}); }
+void MidiFileWriter::EndOfTrack(int track, uint64_t tick) {
+    Add(track, tick, Kind::Meta, {0xFF, 0x2F, 0x00});
+    TrackAt(track).hasEndOfTrack = true;
+}
 
 void MidiFileWriter::SysEx(int track, uint32_t tick, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> body = data;
@@ -152,14 +155,20 @@ std::vector<uint8_t> MidiFileWriter::BuildTrack(const Track& track) const {
     std::stable_sort(events.begin(), events.end(),
                      [](const Event& a, const Event& b) { return a.tick < b.tick; });
     if (!track.hasEndOfTrack && m_autoEndOfTrack) {
-        const uint32_t last = events.empty() ? 0 : events.back().tick;
+        const uint64_t last = events.empty() ? 0 : events.back().tick;
         events.push_back(Event{last, Kind::Meta, {0xFF, 0x2F, 0x00}});
     }
     std::vector<uint8_t> data;
-    uint32_t now = 0;
+    constexpr uint64_t kMaxDelta = 0x0FFFFFFF;
+    uint64_t now = 0;
     int running = -1;
     for (const Event& e : events) {
-        AppendVarLen(data, e.tick - now);
+        for (; e.tick - now > kMaxDelta; now += kMaxDelta) {
+            AppendVarLen(data, kMaxDelta);
+            data.insert(data.end(), {0xFF, 0x01, 0x00});
+            if (m_runningStatus == RunningStatus::On) running = -1;
+        }
+        AppendVarLen(data, static_cast<uint32_t>(e.tick - now));
         now = e.tick;
         size_t from = 0;
         switch (e.kind) {

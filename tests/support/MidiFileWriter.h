@@ -55,7 +55,9 @@ public:
     void TimeSignature(int track, uint32_t tick, int numerator, int denominatorPower2);
     void TrackName(int track, uint32_t tick, const std::string& name);
     void Meta(int track, uint32_t tick, int type, const std::vector<uint8_t>& data);
-    void EndOfTrack(int track, uint32_t tick);
+    // At any tick: a gap too long for one delta time is bridged with empty
+    // text events.
+    void EndOfTrack(int track, uint64_t tick);
     // SysEx (F0 ...): `data` excludes the leading F0; a trailing F7 is added
     // when missing.
     void SysEx(int track, uint32_t tick, const std::vector<uint8_t>& data);
@@ -83,7 +85,7 @@ public:
 private:
     enum class Kind { Channel, Meta, SysEx, Raw };
     struct Event {
-        uint32_t tick = 0;
+        uint64_t tick = 0;
         Kind kind = Kind::Channel;
         std::vector<uint8_t> bytes;  // full event bytes (status first)
     };
@@ -93,7 +95,7 @@ private:
     };
 
     Track& TrackAt(int index);
-    void Add(int track, uint32_t tick, Kind kind, std::vector<uint8_t> bytes);
+    void Add(int track, uint64_t tick, Kind kind, std::vector<uint8_t> bytes);
     std::vector<uint8_t> BuildTrack(const Track& track) const;
 
     int m_format;
