@@ -24,7 +24,7 @@ TEST(AppMessageBox, ShowsExclamationWithTitleOnTheUiThread) {
     AppMessageBox("Please add the MIDI files!");
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_EQ(answerer.Seen()[0].text, "Please add the MIDI files!");
-    EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_controls_tests");
+    EXPECT_EQ(answerer.Seen()[0].title, QCoreApplication::applicationName().toStdString());
     EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
 }
 

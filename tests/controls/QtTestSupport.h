@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <errno.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,9 +20,9 @@
 namespace tonalbox::testing {
 
 inline QApplication* TestApp() {
+    // The program's own name, as a started program has it.
     static int argc = 1;
-    static char name[] = "tonalbox_tests";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {program_invocation_name, nullptr};
     static QApplication* app = [] {
         auto* a = qobject_cast<QApplication*>(QCoreApplication::instance());
         return a ? a : new QApplication(argc, argv);
@@ -29,7 +31,9 @@ inline QApplication* TestApp() {
 }
 
 // Handles events until `done` holds or `timeoutMs` passes; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+// The limit only ends a wait that failed: it is far above what anything
+// takes, ThreadSanitizer and a busy machine included.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
     QElapsedTimer t;
     t.start();
     while (!done() && t.elapsed() < timeoutMs) {

@@ -1,4 +1,5 @@
-// Pictures of the dialogs for a visual check, with and without the skin.
+// Pictures of the dialogs for a visual check, with and without the skin;
+// the skin must change how each of them is drawn.
 // Without TONALBOX_SCREENSHOT_DIR the pictures go to a temporary folder, so
 // every dialog is still drawn both ways; to keep them, e.g.
 //   TONALBOX_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb xvfb-run -a
@@ -8,11 +9,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+
+#include <map>
 
 #include "DialogTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -27,18 +31,20 @@ using namespace tonalbox;
 namespace {
 
 // Saves the dialog as drawn and, on a real display, the whole screen as
-// `import -window root` sees it.
-void Shoot(QWidget& dlg, const QString& dir, const QString& name) {
+// `import -window root` sees it; returns the dialog as drawn.
+QImage Shoot(QWidget& dlg, const QString& dir, const QString& name) {
     dlg.show();
     dlg.raise();
     dlg.activateWindow();
-    QTest::qWait(300);
-    EXPECT_TRUE(dlg.grab().save(dir + "/" + name + ".png")) << name.toStdString();
+    const QImage drawn = dlg.grab().toImage();
+    EXPECT_TRUE(drawn.save(dir + "/" + name + ".png")) << name.toStdString();
     if (QGuiApplication::platformName() == "xcb") {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg)) << name.toStdString();
         QScreen* screen = QGuiApplication::primaryScreen();
         EXPECT_TRUE(screen->grabWindow(0).save(dir + "/" + name + "-screen.png"));
     }
     dlg.hide();
+    return drawn;
 }
 
 }  // namespace
@@ -49,28 +55,34 @@ TEST(DialogScreenshot, DialogsWithAndWithoutSkin) {
     if (dir.isEmpty()) dir = QString::fromStdString(pictures.Path());
     dialog_tests::EnsureApp();
     ASSERT_TRUE(QDir().mkpath(dir));
+    std::map<QString, QImage> plain;
     for (const bool skinned : {false, true}) {
         if (skinned) {
             ASSERT_TRUE(skin::SkinManager::Instance().LoadSkinFile(TONALBOX_BIN_DIR "/Standard.skin",
                                                                    "NormalBlue.ini"));
         }
-        const QString suffix = skinned ? "-skin" : "-plain";
+        // Each dialog drawn with the skin differs from its plain drawing.
+        auto shoot = [&](QWidget& dlg, const QString& name) {
+            const QImage drawn = Shoot(dlg, dir, name + (skinned ? "-skin" : "-plain"));
+            if (!skinned) plain[name] = drawn;
+            else EXPECT_NE(drawn, plain[name]) << name.toStdString();
+        };
         ConversionSettings settings = ConversionSettings::Defaults();
         {
             ui::COptionDlg options(settings);
-            Shoot(options, dir, "options" + suffix);
+            shoot(options, "options");
         }
         {
             ui::CSetTagDlg tag(settings.m_tag);
-            Shoot(tag, dir, "settag" + suffix);
+            shoot(tag, "settag");
         }
         {
             ui::CAboutDlg about;
-            Shoot(about, dir, "about" + suffix);
+            shoot(about, "about");
         }
         {
             QMessageBox box(QMessageBox::Warning, "tonalbox", "Please enter an integer.", QMessageBox::Ok);
-            Shoot(box, dir, "message" + suffix);
+            shoot(box, "message");
         }
     }
     skin::SkinManager::Instance().LoadSkinFile("", "");

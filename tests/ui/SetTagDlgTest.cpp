@@ -149,7 +149,7 @@ TEST_F(SetTagDlgTest, TrackThatIsNotAnIntegerIsRefusedWithFocusOnTrack) {
         Click(dlg, kOk);
         ASSERT_EQ(answerer.Texts(), std::vector<std::string>{"Please enter an integer."}) << bad;
         EXPECT_EQ(answerer.Seen()[0].icon, QMessageBox::Warning);
-        EXPECT_EQ(answerer.Seen()[0].title, "tonalbox_ui_tests");
+        EXPECT_EQ(answerer.Seen()[0].title, QCoreApplication::applicationName().toStdString());
         EXPECT_TRUE(dlg.isVisible()) << bad;
         EXPECT_EQ(dlg.focusWidget(), Edit(dlg, kTrack)) << bad;
         ExpectSameTag(tag, before);

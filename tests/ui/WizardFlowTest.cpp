@@ -61,7 +61,7 @@ TEST_F(WizardFlow, NextOnAnEmptyListWarnsEveryTimeAndStays) {
     for (const SeenBox& box : answerer.Seen()) {
         EXPECT_EQ(box.text, "Please add the MIDI files!");
         EXPECT_EQ(box.icon, QMessageBox::Warning);
-        EXPECT_EQ(box.title, "tonalbox_ui_tests");
+        EXPECT_EQ(box.title, QCoreApplication::applicationName().toStdString());
     }
     EXPECT_EQ(w.dlg->CurrentPage(), 0);
     EXPECT_EQ(w.VisiblePages(), "0");

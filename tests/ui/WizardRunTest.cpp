@@ -258,23 +258,42 @@ private:
     std::function<void()> m_after;
 };
 
+// Counts the runs the converting page starts: each shows the page again.
+class RunStarts : public QObject {
+public:
+    explicit RunStarts(QWidget* page) { page->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent) ++count;
+        return false;
+    }
+};
+
 TEST_F(WizardRun, DoubleNextWhileTheLastWorkerEndsStartsOneRun) {
     ModalAnswerer answerer;
     m_settings.m_strOutputFolder = m_dir.File("out/");
     Wizard w(m_settings, m_dir.File("Option.dat"));
     w.Files()->AppendFiles({In("first.mid")});
+    RunStarts starts(w.dlg->ConvertingPage());
     // As the first run ends: back to the output page, and Next clicked
     // twice before the worker has shut its engine down.
+    int clicksHandled = 0;
     AfterRunEnd filter(w.dlg.get(), [&] {
         w.dlg->OnPrev();
-        QMetaObject::invokeMethod(w.Next(), "click", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(w.Next(), "click", Qt::QueuedConnection);
+        for (int i = 0; i < 2; ++i) {
+            QMetaObject::invokeMethod(
+                w.dlg.get(), [&] { w.Next()->click(); ++clicksHandled; }, Qt::QueuedConnection);
+        }
     });
     Press(w.Next());
     Press(w.Next());
-    ASSERT_TRUE(PumpUntil([&] { return filter.ends == 2; }, 120000));
-    PumpUntil([] { return false; }, 500);  // a second run would end by now
-    EXPECT_EQ(filter.ends, 2);
+    // A click starts its run before it returns: once both are handled,
+    // every run there will be has started.
+    ASSERT_TRUE(PumpUntil([&] { return clicksHandled == 2; }, 120000));
+    EXPECT_EQ(starts.count, 2);
+    ASSERT_TRUE(PumpUntil([&] { return filter.ends == starts.count; }, 120000));
     EXPECT_EQ(w.dlg->CurrentPage(), ui::CTonalboxDlg::kResultPage);
     EXPECT_EQ(w.VisiblePages(), "3");
     EXPECT_EQ(w.EnabledNav(), "CPR");

@@ -4,11 +4,13 @@
 //   TONALBOX_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb xvfb-run -a
 //     build/bin/tonalbox_ui_tests --gtest_filter='WizardScreenshot*'
 // On a real display each picture is the whole screen as
-// `import -window root` sees it; otherwise the window as drawn.
+// `import -window root` sees it; otherwise the window as drawn. The walk
+// checks that each page and box draws something of its own.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTest>
@@ -20,15 +22,26 @@
 namespace tonalbox::testing {
 namespace {
 
-void Shoot(QWidget* window, const QString& dir, const QString& name, int settleMs = 300) {
-    if (settleMs > 0) QTest::qWait(settleMs);
+// Saves a picture of `window` and returns the window as drawn.
+QImage Shoot(QWidget* window, const QString& dir, const QString& name) {
     const QString file = dir + "/" + name + ".png";
+    const QImage drawn = window->grab().toImage();
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window)) << name.toStdString();
         EXPECT_EQ(QProcess::execute(QStringLiteral("import"), {"-window", "root", file}), 0) << name.toStdString();
     } else {
-        EXPECT_TRUE(window->grab().save(file)) << name.toStdString();
+        EXPECT_TRUE(drawn.save(file)) << name.toStdString();
     }
+    return drawn;
+}
+
+// Whether the picture holds more than one colour (something was drawn on
+// the background).
+bool HasContent(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != image.pixel(0, 0)) return true;
+    return false;
 }
 
 TEST(WizardScreenshot, EveryPageAndTheNotice) {
@@ -48,31 +61,35 @@ TEST(WizardScreenshot, EveryPageAndTheNotice) {
 
     ui::CTonalboxDlg dlg(settings, nullptr, tmp.File("Option.dat"));
     dlg.show();
-    // The notice, before its 100 ms have passed.
-    QCoreApplication::processEvents();
-    QTest::qWait(30);
-    ASSERT_NE(dlg.OutputPage()->WaitDialog(), nullptr);
-    Shoot(&dlg, dir, "0-notice", 0);
+    // The notice is up from the window's showing until the engine has
+    // started, which takes the event loop: it is taken before any event.
+    ui::CWaitDialog* notice = dlg.OutputPage()->WaitDialog();
+    ASSERT_NE(notice, nullptr);
+    ASSERT_TRUE(notice->isVisible());
+    EXPECT_TRUE(HasContent(Shoot(notice, dir, "0-notice")));
     ASSERT_TRUE(PumpUntil([&] { return dlg.OutputPage()->IsEngineStarted(); }, 20000));
 
     dlg.FileListPage()->AppendFiles({QString::fromStdString(tmp.File("Music/Moonlight Sonata (first movement).mid")),
                                      QString::fromStdString(tmp.File("Music/Minuet in G.mid")),
                                      QString::fromStdString(tmp.File("Music/Prelude.mid"))});
     dlg.FileListPage()->NameList()->setCurrentRow(1);
-    Shoot(&dlg, dir, "1-file-list");
+    std::vector<QImage> pages;
+    pages.push_back(Shoot(&dlg, dir, "1-file-list"));
 
     Ctl<QPushButton>(&dlg, 1003)->click();
-    Shoot(&dlg, dir, "2-output");
+    pages.push_back(Shoot(&dlg, dir, "2-output"));
 
     Ctl<QPushButton>(&dlg, 1003)->click();
     ASSERT_TRUE(PumpUntil([&] {
         return Ctl<QLabel>(dlg.ConvertingPage(), 1066)->text() == QStringLiteral("1/3") &&
                Ctl<QProgressBar>(dlg.ConvertingPage(), 1062)->value() > 10;
     }, 60000));
-    Shoot(&dlg, dir, "3-converting", 100);
+    pages.push_back(Shoot(&dlg, dir, "3-converting"));
     Ctl<QPushButton>(dlg.ConvertingPage(), 1020)->click();
     ASSERT_TRUE(PumpUntil([&] { return dlg.CurrentPage() == 3; }, 60000));
-    Shoot(&dlg, dir, "4-result");
+    pages.push_back(Shoot(&dlg, dir, "4-result"));
+    // Each page draws the window anew.
+    for (size_t i = 1; i < pages.size(); ++i) EXPECT_NE(pages[i], pages[i - 1]) << i;
 
     // The empty-list message over the window.
     Ctl<QPushButton>(&dlg, 1004)->click();
@@ -80,7 +97,7 @@ TEST(WizardScreenshot, EveryPageAndTheNotice) {
     ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
         if (shot || !qobject_cast<QMessageBox*>(modal)) return false;
         shot = true;
-        Shoot(&dlg, dir, "5-empty-list-message");
+        EXPECT_TRUE(HasContent(Shoot(modal, dir, "5-empty-list-message")));
         return false;
     });
     Ctl<QPushButton>(&dlg, 1003)->click();
