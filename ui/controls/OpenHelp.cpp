@@ -10,9 +10,14 @@ std::string HelpFilePath(const std::string& programFolder) { return programFolde
 
 void OpenHelp(const std::string& programFolder) {
     const QString chm = QString::fromStdString(HelpFilePath(programFolder));
-    if (QFileInfo::exists(chm) && OpenWithDesktop(chm) > 32) return;
     const QString html = QString::fromStdString(programFolder + "help/index.html");
-    if (QFileInfo::exists(html)) OpenWithDesktop(html);
+    auto openPlainCopy = [html] {
+        if (QFileInfo::exists(html)) OpenWithDesktop(html);
+    };
+    if (!QFileInfo::exists(chm)) return openPlainCopy();
+    OpenWithDesktop(chm, nullptr, [openPlainCopy](int result) {
+        if (result <= 32) openPlainCopy();
+    });
 }
 
 }  // namespace tonalbox::controls
