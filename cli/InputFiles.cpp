@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "engine/MidiFileWalk.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox::cli {
@@ -16,36 +17,6 @@ namespace tonalbox::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Adds the MIDI files of folder (ending with a separator) to entries, and
-// with recursive those of its sub-folders, in name order. Returns whether
-// any was found.
-bool Walk(const std::string& folder, size_t treeStart, bool recursive,
-          std::vector<InputEntry>& entries) {
-    std::vector<std::pair<std::string, bool>> names;  // name, is a folder to walk
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        const std::string name = it->path().filename().string();
-        if (it->is_directory(typeError)) {
-            if (recursive && it->is_symlink(typeError) == false) names.emplace_back(name, true);
-            continue;
-        }
-        if (IsMidiFileName(name)) names.emplace_back(name, false);
-    }
-    std::sort(names.begin(), names.end());
-    bool found = false;
-    for (const auto& [name, isFolder] : names) {
-        if (isFolder) {
-            found = Walk(folder + name + platform::kPathSeparator, treeStart, true, entries) ||
-                    found;
-        } else {
-            entries.push_back({folder + name, recursive ? treeStart : std::string::npos});
-            found = true;
-        }
-    }
-    return found;
-}
 
 // Keeps the entries whose position keep accepts, in order.
 void KeepIf(std::vector<InputEntry>& entries, const std::function<bool(size_t)>& keep) {
@@ -60,14 +31,6 @@ void KeepIf(std::vector<InputEntry>& entries, const std::function<bool(size_t)>&
 
 }  // namespace
 
-bool IsMidiFileName(const std::string& name) {
-    const auto dot = name.find_last_of('.');
-    if (dot == std::string::npos || dot == 0) return false;
-    std::string ext = name.substr(dot + 1);
-    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
-}
-
 std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
                                       std::vector<std::string>* emptyFolders) {
     std::vector<InputEntry> entries;
@@ -77,7 +40,11 @@ std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recu
             continue;
         }
         const std::string folder = platform::WithTrailingSeparator(input);
-        if (!Walk(folder, folder.size(), recursive, entries) && emptyFolders != nullptr) {
+        const size_t treeStart = recursive ? folder.size() : std::string::npos;
+        const bool any = WalkMidiFolder(folder, recursive, [&](const std::string& path) {
+            entries.push_back({path, treeStart});
+        });
+        if (!any && emptyFolders != nullptr) {
             emptyFolders->push_back(input);
         }
     }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/MidiFileWalk.h"
+
 namespace tonalbox::cli {
 
 // One file to convert. With a folder walked recursively, treeStart is
@@ -19,9 +21,6 @@ struct InputEntry {
     std::string path;
     size_t treeStart = std::string::npos;
 };
-
-// True for names ending in .mid, .midi, .kar or .rmi (any case).
-bool IsMidiFileName(const std::string& name);
 
 // The list for inputs, in their order: a folder stands for its MIDI files
 // (by IsMidiFileName) sorted by name, with recursive its sub-folders' too,

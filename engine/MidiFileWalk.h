@@ -1,0 +1,21 @@
+#pragma once
+// Which files are taken as MIDI files, and how a folder is searched for
+// them: the same for every way files come in (the command line, the
+// window's list).
+
+#include <functional>
+#include <string>
+
+namespace tonalbox {
+
+// True for names ending in .mid, .midi, .kar or .rmi (any case).
+bool IsMidiFileName(const std::string& name);
+
+// Hands `found` the path of each MIDI file (by IsMidiFileName) in
+// `folder` (ending with a separator), sorted by name, and with recursive
+// those of its sub-folders, walked in name order (links to folders are
+// not followed). Returns whether any was found.
+bool WalkMidiFolder(const std::string& folder, bool recursive,
+                    const std::function<void(const std::string& path)>& found);
+
+}  // namespace tonalbox
