@@ -2,55 +2,21 @@
 // the connection and never answers.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <future>
 #include <memory>
 #include <thread>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/PreListenOutput.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/DeafSoundServer.h"
 
 namespace tonalbox::audio {
 namespace {
 
-// A socket that takes connections into its queue and never reads them;
-// PULSE_SERVER points at it while the object lives.
-class DeafSoundServer {
-public:
-    DeafSoundServer() {
-        const std::string path = m_dir.File("native");
-        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        m_listening = m_fd >= 0 &&
-                      ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                      ::listen(m_fd, 8) == 0;
-        if (const char* old = std::getenv("PULSE_SERVER")) m_old = old;
-        ::setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
-    }
-    ~DeafSoundServer() {
-        if (m_old.empty()) ::unsetenv("PULSE_SERVER"); else ::setenv("PULSE_SERVER", m_old.c_str(), 1);
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    bool Listening() const { return m_listening; }
-
-private:
-    testsupport::TempDir m_dir{"tonalbox-deaf"};
-    int m_fd = -1;
-    bool m_listening = false;
-    std::string m_old;
-};
-
 TEST(PreListenOutput, ASoundServerThatNeverAnswersFailsTheOpenAtTheLimit) {
-    DeafSoundServer server;
+    testsupport::DeafSoundServer server;
     ASSERT_TRUE(server.Listening());
     const auto order = PreListenOutput::DriverOrder();
     PreListenOutput::SetDriverOrder({"pulseaudio"});
