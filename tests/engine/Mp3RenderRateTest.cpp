@@ -92,7 +92,7 @@ TEST_F(Mp3Output, HoldsTheChosenBitrateAndBandwidth) {
         const auto facts = Convert(c.mp3, &rendered);
         ASSERT_TRUE(facts.decoded);
         EXPECT_EQ(facts.sampleRate, c.fileRate);
-        EXPECT_EQ(rendered, Mp3RenderSampleRate(c.mp3));
+        EXPECT_EQ(rendered, c.fileRate);  // a 44100 Hz file is never upsampled
         EXPECT_EQ(facts.bitrates, c.bitrates);
         // A 22050 Hz file holds nothing to look for up there.
         if (c.highs) {
