@@ -1,5 +1,6 @@
 #include "ui/controls/OpenHelp.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "ui/controls/DesktopOpener.h"
@@ -15,7 +16,8 @@ void OpenHelp(const std::string& programFolder) {
         if (QFileInfo::exists(html)) OpenWithDesktop(html);
     };
     if (!QFileInfo::exists(chm)) return openPlainCopy();
-    OpenWithDesktop(chm, nullptr, [openPlainCopy](int result) {
+    // Not once the application is going: its openers are ended then.
+    OpenWithDesktop(chm, QCoreApplication::instance(), [openPlainCopy](int result) {
         if (result <= 32) openPlainCopy();
     });
 }
