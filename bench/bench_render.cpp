@@ -3,7 +3,7 @@
 // after the end) and reports how long it took, SoundFont load included.
 //
 //   bench_render [--midi FILE] [--seconds N] [--soundfont FILE] [--rate HZ]
-//                [--mono] [--out FILE.wav]
+//                [--mono] [--cores N] [--out FILE.wav]
 //   bench_render --write-midi FILE [--seconds N]
 //
 // Without --midi it renders a dense General MIDI piece of N seconds
@@ -28,7 +28,7 @@ using namespace tonalbox;
 int Usage() {
     std::fprintf(stderr,
                  "usage: bench_render [--midi FILE] [--seconds N] [--soundfont FILE] [--rate HZ] [--mono] "
-                 "[--out FILE.wav]\n       bench_render --write-midi FILE [--seconds N]\n");
+                 "[--cores N] [--out FILE.wav]\n       bench_render --write-midi FILE [--seconds N]\n");
     return 2;
 }
 
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     int seconds = 180;
     int rate = 22050;
     int pathType = DMUS_APATH_DYNAMIC_STEREO;
+    int cores = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         else if (a == "--seconds") seconds = std::atoi(value().c_str());
         else if (a == "--rate") rate = std::atoi(value().c_str());
         else if (a == "--mono") pathType = DMUS_APATH_DYNAMIC_MONO;
+        else if (a == "--cores") cores = std::atoi(value().c_str());
         else return Usage();
     }
     if (seconds <= 0 || rate <= 0) return Usage();
@@ -71,6 +73,7 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     CMidiMusic engine;
+    engine.SetRenderCores(cores);
     int hr = engine.Initialize(EngineMode::Render, pathType, rate);
     void* object = nullptr;
     if (hr == 0) engine.ClearAudioFX();

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "engine/MidiFileWalk.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox::cli {
@@ -15,40 +16,6 @@ namespace tonalbox::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Adds the MIDI files of folder (ending with a separator) to entries, and
-// with recursive those of its sub-folders, in name order. Returns whether
-// any was found; a folder that could not be read counts as found.
-bool Walk(const std::string& folder, size_t treeStart, bool recursive,
-          std::vector<InputEntry>& entries) {
-    std::vector<std::pair<std::string, bool>> names;  // name, is a folder to walk
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        const std::string name = it->path().filename().string();
-        if (it->is_directory(typeError)) {
-            if (recursive && it->is_symlink(typeError) == false) names.emplace_back(name, true);
-            continue;
-        }
-        if (IsMidiFileName(name)) names.emplace_back(name, false);
-    }
-    // Unreadable, or its path too long to open: the files it holds are
-    // not lost without a word. What could be read of it is still walked.
-    const bool unreadable = static_cast<bool>(ec);
-    if (unreadable) entries.push_back({folder.substr(0, folder.size() - 1), std::string::npos, true});
-    std::sort(names.begin(), names.end());
-    bool found = unreadable;
-    for (const auto& [name, isFolder] : names) {
-        if (isFolder) {
-            found = Walk(folder + name + platform::kPathSeparator, treeStart, true, entries) ||
-                    found;
-        } else {
-            entries.push_back({folder + name, recursive ? treeStart : std::string::npos});
-            found = true;
-        }
-    }
-    return found;
-}
 
 // Keeps the entries whose position keep accepts, in order.
 void KeepIf(std::vector<InputEntry>& entries, const std::function<bool(size_t)>& keep) {
@@ -63,14 +30,6 @@ void KeepIf(std::vector<InputEntry>& entries, const std::function<bool(size_t)>&
 
 }  // namespace
 
-bool IsMidiFileName(const std::string& name) {
-    const auto dot = name.find_last_of('.');
-    if (dot == std::string::npos || dot == 0) return false;
-    std::string ext = name.substr(dot + 1);
-    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
-}
-
 std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recursive,
                                       std::vector<std::string>* emptyFolders) {
     std::vector<InputEntry> entries;
@@ -80,7 +39,13 @@ std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recu
             continue;
         }
         const std::string folder = platform::WithTrailingSeparator(input);
-        if (!Walk(folder, folder.size(), recursive, entries) && emptyFolders != nullptr) {
+        const size_t treeStart = recursive ? folder.size() : std::string::npos;
+        const bool any = WalkMidiFolder(
+            folder, recursive, [&](const std::string& path) { entries.push_back({path, treeStart}); },
+            [&](const std::string& unreadable) {
+                entries.push_back({unreadable, std::string::npos, true});
+            });
+        if (!any && emptyFolders != nullptr) {
             emptyFolders->push_back(input);
         }
     }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/MidiFileWalk.h"
+
 namespace tonalbox::cli {
 
 // One file to convert. With a folder walked recursively, treeStart is
@@ -25,9 +27,6 @@ struct InputEntry {
 
 // The message for an unreadable folder.
 inline constexpr const char* kCanNotReadFolder = "Can not read folder: %s.";
-
-// True for names ending in .mid, .midi, .kar or .rmi (any case).
-bool IsMidiFileName(const std::string& name);
 
 // The list for inputs, in their order: a folder stands for its MIDI files
 // (by IsMidiFileName) sorted by name, with recursive its sub-folders' too,

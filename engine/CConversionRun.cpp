@@ -6,6 +6,7 @@
 #include "engine/CId3Writer.h"
 #include "engine/CMp3Encoder.h"
 #include "engine/FileCopy.h"
+#include "engine/Mp3RenderRate.h"
 #include "engine/OutputNaming.h"
 #include "engine/PartialOutputFile.h"
 #include "engine/RenderSize.h"
@@ -72,10 +73,10 @@ bool CConversionRun::Start() {
         return false;
     }
 
-    // Mono rendering for mono output; MP3 is always rendered at 22050 Hz
-    // and resampled by the encoder when asked to.
+    // Mono rendering for mono output; MP3 is rendered at the rate its
+    // sample rate and bitrate need, and resampled by the encoder if asked.
     int pathType = DMUS_APATH_DYNAMIC_STEREO;
-    int sampleRate = 22050;
+    int sampleRate = Mp3RenderSampleRate(m_settings.m_mp3);
     // Anything but MP3 is produced as WAV (as the output step and the
     // output name do), so it is rendered by the WAV settings.
     if (m_settings.m_nOutputFormat != 1) {

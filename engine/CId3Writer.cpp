@@ -15,7 +15,35 @@ namespace tonalbox {
 
 namespace {
 
-void PutText(unsigned char* field, size_t fieldLength, const std::string& text) {
+// ID3v1 readers take the texts as ISO-8859-1, while ours are UTF-8: each
+// character becomes its one ISO-8859-1 byte, or '?' when it has none. A
+// byte that starts no well-formed UTF-8 sequence is kept as it is (a text
+// that is ISO-8859-1 already).
+std::string Latin1FromUtf8(const std::string& text) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char lead = p[i];
+        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 && lead >= 0xC2 ? 2 : (lead >> 4) == 0xE ? 3
+                                              : (lead >> 3) == 0x1E ? 4 : 0;
+        bool wellFormed = length > 0 && i + length <= n;
+        for (size_t k = 1; wellFormed && k < length; ++k) wellFormed = (p[i + k] & 0xC0) == 0x80;
+        if (!wellFormed || length == 1) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        const unsigned codePoint = length == 2 ? ((lead & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu) : 0x100u;
+        out += codePoint <= 0xFF ? static_cast<char>(codePoint) : '?';
+        i += length;
+    }
+    return out;
+}
+
+// Converted first, so that cutting to the field never splits a character.
+void PutText(unsigned char* field, size_t fieldLength, const std::string& utf8) {
+    const std::string text = Latin1FromUtf8(utf8);
     std::memcpy(field, text.data(), std::min(fieldLength, text.size()));
 }
 

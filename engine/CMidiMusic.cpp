@@ -66,6 +66,7 @@ struct CMidiMusic::Impl {
     IMessageSink* messages = nullptr;
 
     int mode = EngineMode::Render;
+    int renderCores = 1;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
     // Loader and performance: the synthesizer and its scheduler.
@@ -118,7 +119,8 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
     // Loader and performance.
     d.loader = true;
     const bool render = mode == EngineMode::Render;
-    HResult hr = Performance::Create(render ? sampleRate : audio::kPreListenSampleRate, d.performance);
+    HResult hr = render ? Performance::Create(sampleRate, d.performance, d.renderCores)
+                        : Performance::Create(audio::kPreListenSampleRate, d.performance);
     if (audio::Failed(hr)) return hr;
 
     // The ports, and the default one (the first) for the performance.
@@ -153,6 +155,8 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
     d.mode = mode;
     return 0;
 }
+
+void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
 
 int CMidiMusic::EnumPort(int index, PortInfo* info) {
     Impl& d = *m_impl;

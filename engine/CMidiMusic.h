@@ -50,6 +50,10 @@ public:
     CMidiMusic& operator=(const CMidiMusic&) = delete;
 
     int Initialize(int mode, int pathType, int sampleRate);
+    // The cores the synthesizer of the next Initialize in render mode mixes
+    // its voices on. 1, the default, is the only choice that renders the
+    // same bytes every time; more is for measuring that.
+    void SetRenderCores(int cores);
     int EnumPort(int index, PortInfo* info);
     int CreatePort(const PortInfo& info);
     int LoadMidiFile(const std::string& path, bool standardMidiFile);

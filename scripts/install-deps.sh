@@ -13,7 +13,7 @@ packages=(
   # SoundFonts: the General MIDI set and a small one for tests
   fluid-soundfont-gm timgm6mb-soundfont
   # tools used by tests, benchmarks and window checks
-  fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick
+  fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick x11-utils
   # the help compiler (chmcmd)
   fp-utils
   # the CHM viewer the desktop opens help.chm with

@@ -1,5 +1,6 @@
 #include "ui/CFileListPage.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -11,6 +12,9 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
+
+#include "engine/MidiFileWalk.h"
 #include "platform/ProgramPaths.h"
 #include "ui/CSetTagDlg.h"
 #include "ui_filelist_138.h"
@@ -76,6 +80,10 @@ void CFileListPage::OnAdd() {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!m_strLastAddFolder.isEmpty()) dialog.setDirectory(m_strLastAddFolder);
+    // The program's own dialog, whose type filters match names in any
+    // letter case ("X.MID" too); a desktop's dialog may match them exactly.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setNameFilters({QStringLiteral("Midi Music(*.mid)"), allFiles});
     // "*.*" stands for every file, also one without a dot in its name.
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, allFiles](const QString& filter) {
@@ -124,11 +132,21 @@ QStringList CFileListPage::MidiFilesAmong(const QStringList& localPaths) {
     QStringList midi;
     for (const QString& path : localPaths) {
         const QFileInfo info(path);
-        const QString suffix = info.suffix().toLower();
-        if (info.isFile() && (suffix == QLatin1String("mid") || suffix == QLatin1String("midi")))
+        if (info.isDir()) {
+            WalkMidiFolder(platform::WithTrailingSeparator(path.toStdString()), true,
+                           [&midi](const std::string& found) { midi << QString::fromStdString(found); });
+        } else if (info.isFile() && IsMidiFileName(info.fileName().toStdString())) {
             midi << path;
+        }
     }
     return midi;
+}
+
+bool CFileListPage::MayHoldMidiFiles(const QStringList& localPaths) {
+    return std::any_of(localPaths.begin(), localPaths.end(), [](const QString& path) {
+        const QFileInfo info(path);
+        return info.isDir() || (info.isFile() && IsMidiFileName(info.fileName().toStdString()));
+    });
 }
 
 bool CFileListPage::eventFilter(QObject* watched, QEvent* event) {
@@ -155,7 +173,7 @@ bool CFileListPage::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::DragEnter:
             case QEvent::DragMove: {
                 auto* drag = static_cast<QDropEvent*>(event);
-                if (!MidiFilesAmong(localFiles(drag->mimeData())).isEmpty()) {
+                if (MayHoldMidiFiles(localFiles(drag->mimeData()))) {
                     drag->setDropAction(Qt::CopyAction);
                     drag->accept();
                 } else {

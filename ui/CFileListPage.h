@@ -53,8 +53,13 @@ public:
     // path; names that are not existing files are skipped. Returns how many
     // were added.
     int AddPaths(const QStringList& names);
-    // The MIDI files (.mid, .midi) among dropped local files, in order.
+    // The MIDI files among dropped local paths, in order: files with a
+    // MIDI name, and for a folder the MIDI files in it and its sub-folders,
+    // walked in name order.
     static QStringList MidiFilesAmong(const QStringList& localPaths);
+    // Whether a drag of these paths may give MIDI files: a file with a MIDI
+    // name, or a folder (not searched while the drag moves).
+    static bool MayHoldMidiFiles(const QStringList& localPaths);
 
     QListWidget* NameList() const;
     QListWidget* PathListBox() const;

@@ -11,6 +11,7 @@
 
 #include "platform/ProgramPaths.h"
 #include "ui/controls/AppMessageBox.h"
+#include "ui/controls/UiThread.h"
 #include "ui/CWaitDialog.h"
 #include "ui/Resources.h"
 #include "ui/WizardMessages.h"
@@ -33,6 +34,8 @@ COutputPage::COutputPage(ConversionSettings& settings)
     : CWizardPage(IDD), m_settings(settings), m_ui(std::make_unique<Ui::Template140>()) {}
 
 COutputPage::~COutputPage() {
+    // The output's own time limit bounds this wait.
+    if (m_engineStart.joinable()) m_engineStart.join();
     StopPreListen(false);
     delete m_pWaitDlg.data();
     m_engine.Shutdown();
@@ -88,12 +91,24 @@ void COutputPage::ControlsToData() {
 }
 
 void COutputPage::OnInitEngine() {
-    if (m_bEngineStarted) return;
+    if (m_bEngineStarting || m_bEngineStarted) return;
+    m_bEngineStarting = true;
+    m_engineStart = std::thread([this] {
+        const int result = m_engine.Initialize(EngineMode::PreListen, DMUS_APATH_DYNAMIC_STEREO, 22050);
+        controls::HandOver(this);
+        controls::QtHandOverScope scope;
+        QMetaObject::invokeMethod(this, [this, result] { OnEngineStarted(result); }, Qt::QueuedConnection);
+    });
+}
+
+void COutputPage::OnEngineStarted(int result) {
+    controls::TakeOver(this);
+    m_engineStart.join();
     m_bEngineStarted = true;
     QComboBox* ports = m_ui->idc_1050;
 
     // 1-2: the engine in pre-listen mode, then its output ports.
-    if (m_engine.Initialize(EngineMode::PreListen, DMUS_APATH_DYNAMIC_STEREO, 22050) < 0) {
+    if (result < 0) {
         controls::AppMessageBox(kNoEngineText, this);
     } else {
         bool first = true;
@@ -210,6 +225,8 @@ void COutputPage::StopPreListen(bool restoreIcon) {
 }
 
 void COutputPage::OnPreListen() {
+    // Nothing to play on before the engine has started.
+    if (!m_bEngineStarted) return;
     QComboBox* ports = m_ui->idc_1050;
     if (ports->count() == 0) {
         controls::AppMessageBox(kNoPortText, this);

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "engine/CMidiMusic.h"
 #include "engine/ConversionSettings.h"
@@ -53,7 +54,9 @@ public:
     void OnSameAsSource();
     void OnUseTempFolder();
     void OnPortSelChange();
-    // The engine start-up (WM_INIT_ENGINE).
+    // The engine start-up (WM_INIT_ENGINE): the engine starts on a thread
+    // of its own, since its sound output may take seconds to open; the
+    // window answers meanwhile and the notice stays up.
     void OnInitEngine();
 
     // Members <-> controls.
@@ -63,6 +66,7 @@ public:
     // True when the folder exists and can be listed.
     static bool FolderTest(const std::string& folder);
 
+    bool IsEngineStarting() const { return m_bEngineStarting && !m_bEngineStarted; }
     bool IsEngineStarted() const { return m_bEngineStarted; }
     CWaitDialog* WaitDialog() const;
     bool IsPlaying() const { return m_bPlaying != 0; }
@@ -86,6 +90,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The rest of the start-up, once the engine's Initialize returned.
+    void OnEngineStarted(int result);
     void ShowPlayIcon(bool play);
     void StopPreListen(bool restoreIcon);
 
@@ -98,7 +104,9 @@ private:
     QIcon m_hIconPlay;
     QIcon m_hIconStop;
     QPointer<CWaitDialog> m_pWaitDlg;
+    bool m_bEngineStarting = false;
     bool m_bEngineStarted = false;
+    std::thread m_engineStart;
     int m_nIconShown = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "ui/CFileListPage.h"
 #include "ui/COptionDlg.h"
 #include "ui/COutputPage.h"
+#include "ui/CReturnKeyFilter.h"
 #include "ui/CResultPage.h"
 #include "ui/DialogUnits.h"
 #include "ui/Resources.h"
@@ -46,6 +47,7 @@ CTonalboxDlg::CTonalboxDlg(ConversionSettings& settings, QWidget* parent,
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_ui->setupUi(this);
     ApplyDialogTemplate(this);
+    CReturnKeyFilter::Install(this);
 
     connect(m_ui->idc_1018, &QPushButton::clicked, this, &CTonalboxDlg::OnOption);
     connect(m_ui->idc_1015, &QPushButton::clicked, this, &CTonalboxDlg::OnAbout);
@@ -182,7 +184,10 @@ void CTonalboxDlg::OnNext() {
         // The folder the files go to must exist first.
         if (!OutputPage()->PrepareOutputFolder()) return;
         MoveTo(kConvertingPage);
+    } else {
+        return;
     }
+    FocusAfterMove(m_ui->idc_1003);
 }
 
 void CTonalboxDlg::OnPrev() {
@@ -191,7 +196,10 @@ void CTonalboxDlg::OnPrev() {
         MoveTo(kFileListPage);
     } else if (m_nCurrentPage == kResultPage) {
         MoveTo(kOutputPage);
+    } else {
+        return;
     }
+    FocusAfterMove(m_ui->idc_1002);
 }
 
 void CTonalboxDlg::OnRepeat() {
@@ -201,6 +209,7 @@ void CTonalboxDlg::OnRepeat() {
     FileListPage()->EmptyLists();
     m_nCurrentPage = kFileListPage;
     UpdateNavButtons();
+    FocusAfterMove(m_ui->idc_1004);
 }
 
 void CTonalboxDlg::OnConvertDone() {
@@ -210,6 +219,25 @@ void CTonalboxDlg::OnConvertDone() {
     ResultPage()->OnPageEnter();
     ++m_nCurrentPage;
     UpdateNavButtons();
+    FocusAfterMove(nullptr);
+}
+
+void CTonalboxDlg::FocusAfterMove(QWidget* mover) {
+    // Disabling the button during the move sent the focus on to the next
+    // control (a side button), where a second Space would press it.
+    if (mover && mover->isEnabled()) {
+        mover->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    CWizardPage* page = PageAt(m_nCurrentPage);
+    if (!page) return;
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(this) &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 bool CTonalboxDlg::event(QEvent* event) {

@@ -73,6 +73,10 @@ protected:
 private:
     void AddPage(CWizardPage* page);
     void MoveTo(int page);
+    // After a move between pages: the focus goes back to the button that
+    // made it (null: none) while that is enabled, else to the first control
+    // of the page now shown.
+    void FocusAfterMove(QWidget* mover);
     void DisableNavButtons();
     void OnConvertDone();
     void StopRun();

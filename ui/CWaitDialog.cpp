@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -35,6 +36,7 @@ void CWaitDialog::showEvent(QShowEvent* event) {
         owner->winId();
         if (windowHandle() && owner->windowHandle())
             windowHandle()->setTransientParent(owner->windowHandle());
+        owner->installEventFilter(this);
     }
     QDialog::showEvent(event);
     // Centred on the screen: the main window is not shown yet.
@@ -44,6 +46,23 @@ void CWaitDialog::showEvent(QShowEvent* event) {
         move(frame.topLeft());
     }
     if (m_nTimerId == 0) m_nTimerId = startTimer(kInitDelayMs);
+}
+
+bool CWaitDialog::eventFilter(QObject* watched, QEvent* event) {
+    // A window manager that saw the notice before its owner was mapped takes
+    // it for a window of its own and stacks the owner above it: once the
+    // owner shows, the link is made again and the notice raised.
+    if (event->type() == QEvent::Show && parentWidget() && watched == parentWidget()->window())
+        QTimer::singleShot(0, this, &CWaitDialog::StayAboveOwner);
+    return QDialog::eventFilter(watched, event);
+}
+
+void CWaitDialog::StayAboveOwner() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner || !windowHandle() || !owner->windowHandle() || !isVisible()) return;
+    windowHandle()->setTransientParent(nullptr);
+    windowHandle()->setTransientParent(owner->windowHandle());
+    raise();
 }
 
 void CWaitDialog::timerEvent(QTimerEvent* event) {

@@ -27,10 +27,15 @@ public:
     QObject* NotifyWindow() const { return m_pNotify; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Tells the window manager again that the notice belongs to the main
+    // window, and raises it.
+    void StayAboveOwner();
+
     std::unique_ptr<Ui::Template152> m_ui;
     QPointer<QObject> m_pNotify;
     int m_nTimerId = 0;

@@ -1,5 +1,6 @@
 #include "ui/CWizardPage.h"
 
+#include "ui/CReturnKeyFilter.h"
 #include "ui/DialogUnits.h"
 
 namespace tonalbox::ui {
@@ -16,6 +17,7 @@ bool CWizardPage::Create(QWidget* parent) {
     hide();
     SetupTemplate();
     ApplyDialogTemplate(this);
+    CReturnKeyFilter::Install(this);
     // The main window sizes the page to its page area, not the template.
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

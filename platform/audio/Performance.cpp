@@ -30,7 +30,7 @@ std::mutex& SynthLifeMutex() {
 
 }  // namespace
 
-HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
+HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, int cores) {
     out.reset();
     if (sampleRate < 8000 || sampleRate > 96000) return kInvalidArg;
     SynthLog::Install();
@@ -47,9 +47,12 @@ HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out) {
     fluid_settings_setnum(p->m_settings, "synth.gain", kSynthGain);
     fluid_settings_setint(p->m_settings, "synth.midi-channels", kMidiChannels);
     fluid_settings_setint(p->m_settings, "synth.polyphony", static_cast<int>(kSynthPolyphony));
-    // One core: with more, FluidSynth mixes voices on helper threads and the
-    // output changes from one rendering to the next.
-    fluid_settings_setint(p->m_settings, "synth.cpu-cores", 1);
+    // With more than one core FluidSynth mixes the voices on helper threads,
+    // and some renderings then differ from the one-core bytes (by whole
+    // notes, not rounding; bench/cores_compare.sh shows it): conversions
+    // keep one.
+    fluid_settings_setint(p->m_settings, "synth.cpu-cores",
+                          cores >= 1 && cores <= kMaxSynthCores ? cores : 1);
     fluid_settings_setint(p->m_settings, "synth.device-id", kSysExDeviceId);
     fluid_settings_setint(p->m_settings, "audio.period-size", 512);
     fluid_settings_setint(p->m_settings, "audio.periods", 8);

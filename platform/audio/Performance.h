@@ -30,11 +30,15 @@ inline constexpr double kSynthGain = 0.2;
 inline constexpr float kOutputGain = 3.0f;
 // Sample rate of the real-time output.
 inline constexpr int kPreListenSampleRate = 44100;
+// The most threads one synthesizer may mix its voices on (for comparisons:
+// only one gives the same bytes on every rendering).
+inline constexpr int kMaxSynthCores = 4;
 
 class Performance {
 public:
-    // Makes the synthesizer for `sampleRate` (8000..96000 Hz).
-    static HResult Create(int sampleRate, std::unique_ptr<Performance>& out);
+    // Makes the synthesizer for `sampleRate` (8000..96000 Hz), mixing its
+    // voices on `cores` threads (1..kMaxSynthCores; outside that, 1).
+    static HResult Create(int sampleRate, std::unique_ptr<Performance>& out, int cores = 1);
     ~Performance();
     Performance(const Performance&) = delete;
     Performance& operator=(const Performance&) = delete;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,11 @@
 #include "platform/audio/AudioTypes.h"
 
 namespace tonalbox::audio {
+
+// How long opening the output may take, all drivers together: a sound
+// server that accepts the connection and never answers would otherwise
+// hold the caller for good.
+inline constexpr int kOutputOpenLimitMs = 5000;
 
 class PreListenOutput {
 public:
@@ -28,22 +34,28 @@ public:
     PreListenOutput& operator=(const PreListenOutput&) = delete;
 
     // Opens the first driver of DriverOrder() that works, at the settings'
-    // sample rate. kNoDriver when none opens.
+    // sample rate. kNoDriver when none opens within OpenLimitMs(); a driver
+    // still opening then is closed on its own thread once it returns.
     HResult Open(fluid_settings_t* settings, RenderFunc render);
     void Close();
-    bool IsOpen() const { return m_driver != nullptr || m_thread.joinable(); }
+    bool IsOpen() const { return m_attempt != nullptr || m_thread.joinable(); }
     const std::string& DriverName() const { return m_driverName; }
 
     // The drivers tried, process-wide; by default {"pulseaudio", "alsa"}.
     static void SetDriverOrder(const std::vector<std::string>& drivers);
     static std::vector<std::string> DriverOrder();
+    // The time limit of Open, process-wide; kOutputOpenLimitMs by default.
+    static void SetOpenLimitMs(int ms);
+    static int OpenLimitMs();
 
 private:
+    struct Attempt;
     static int Callback(void* data, int len, int nfx, float* fx[], int nout, float* out[]);
     void RunNullOutput(int sampleRate);
 
     RenderFunc m_render;
-    fluid_audio_driver_t* m_driver = nullptr;
+    // The opened driver, and what its callback reaches us through.
+    std::shared_ptr<Attempt> m_attempt;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::string m_driverName;

@@ -29,9 +29,9 @@ public:
     std::vector<std::string> opened;
 
 protected:
-    int OpenTarget(const std::string& target, int) override {
+    void OpenTarget(const std::string& target, int) override {
         opened.push_back(target);
-        return result;
+        OpenFinished(result);
     }
 };
 
@@ -324,17 +324,20 @@ TEST(CHyperlinkLabel, ClickHandsTheTargetToTheDesktopOpener) {
     web.setText(QStringLiteral("https://example.org/a b"));
     web.Attach();
     Click(&web, QPoint(1, 1));
+    ASSERT_TRUE(PumpUntil([&] { return web.IsVisited(); }));  // one opener at a time
     CHyperlinkLabel mail(&f.parent);
     mail.setText(QStringLiteral("Support: someone@example.org"));
     mail.SetLinkTarget("mailto:someone@example.org");
     mail.Attach();
     Click(&mail, QPoint(1, 1));
+    ASSERT_TRUE(PumpUntil([&] { return mail.IsVisited(); }));  // one opener at a time
     CHyperlinkLabel folder(&f.parent);
     const QString path = dir.path() + QStringLiteral("/out dir/");
     ASSERT_TRUE(QDir().mkpath(path));
     folder.setText(path);
     folder.Attach();
     Click(&folder, QPoint(1, 1));
+    ASSERT_TRUE(PumpUntil([&] { return folder.IsVisited(); }));  // one opener at a time
 
     EXPECT_TRUE(answerer.Texts().empty());
     const QStringList opened = opener.Opened();
@@ -342,9 +345,6 @@ TEST(CHyperlinkLabel, ClickHandsTheTargetToTheDesktopOpener) {
     EXPECT_EQ(opened[0], QStringLiteral("https://example.org/a%20b"));
     EXPECT_EQ(opened[1], QStringLiteral("mailto:someone@example.org"));
     EXPECT_EQ(QDir(opened[2]), QDir(path));
-    EXPECT_TRUE(web.IsVisited());
-    EXPECT_TRUE(mail.IsVisited());
-    EXPECT_TRUE(folder.IsVisited());
 }
 
 TEST(CHyperlinkLabel, FailingOpenerFallsBackOnTheBrowserElseReportsIt) {
@@ -363,6 +363,7 @@ TEST(CHyperlinkLabel, FailingOpenerFallsBackOnTheBrowserElseReportsIt) {
     {
         ModalAnswerer answerer;
         Click(&link, QPoint(1, 1));
+        ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }));
         ASSERT_EQ(answerer.Seen().size(), 1u);
         EXPECT_EQ(answerer.Seen()[0].text,
                   "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
@@ -381,8 +382,8 @@ TEST(CHyperlinkLabel, FailingOpenerFallsBackOnTheBrowserElseReportsIt) {
               "[Default Applications]\ntext/html=test-browser.desktop\n");
     ModalAnswerer answerer;
     Click(&link, QPoint(1, 1));
+    EXPECT_TRUE(PumpUntil([&] { return link.IsVisited(); }));
     EXPECT_TRUE(answerer.Texts().empty());
-    EXPECT_TRUE(link.IsVisited());
     ASSERT_TRUE(PumpUntil([&] { return QFile::exists(log); }));
     ASSERT_TRUE(PumpUntil([&] {
         QFile f(log);
@@ -390,6 +391,29 @@ TEST(CHyperlinkLabel, FailingOpenerFallsBackOnTheBrowserElseReportsIt) {
     }));
     EXPECT_EQ(opener.Opened(), (QStringList{QStringLiteral("https://example.org/"),
                                             QStringLiteral("https://example.org/")}));
+}
+
+TEST(CHyperlinkLabel, ClickReturnsWhileTheOpenerRunsAndItsFailureIsReportedLater) {
+    TestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ScopedDesktopConfig config(dir.path());  // no browser to fall back on
+    FakeOpener opener(4, {}, 4, true);
+    Form f;
+    CHyperlinkLabel link(&f.parent);
+    link.setText(QStringLiteral("https://example.org/"));
+    link.Attach();
+    ModalAnswerer answerer;
+    Click(&link, QPoint(1, 1));
+    ASSERT_TRUE(PumpUntil([&] { return opener.Opened().size() == 1; }));
+    EXPECT_TRUE(answerer.Seen().empty());
+    EXPECT_FALSE(link.IsVisited());
+    opener.Release();
+    ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }));
+    EXPECT_EQ(answerer.Seen()[0].text,
+              "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
+              "filename extension.");
+    EXPECT_FALSE(link.IsVisited());
 }
 
 TEST(CHyperlinkLabel, MissingFolderIsReportedNotOpened) {

@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for the desktop's opener: an `xdg-open` script first on PATH
 // that records each target it is given and exits with a chosen status
-// (non-zero for targets containing `failOn`, when given).
+// (non-zero for targets containing `failOn`, when given). A held opener
+// exits only once the test has called Release().
 
 #include <QByteArray>
 #include <QFile>
@@ -13,11 +14,16 @@ namespace tonalbox::testing {
 
 class FakeOpener {
 public:
-    explicit FakeOpener(int exitCode = 0, const QString& failOn = {}, int failCode = 4)
+    explicit FakeOpener(int exitCode = 0, const QString& failOn = {}, int failCode = 4,
+                        bool held = false)
         : m_oldPath(qgetenv("PATH")) {
         const QString log = m_dir.filePath(QStringLiteral("opened.log"));
         QString script = QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '") + log +
                          QStringLiteral("'\n");
+        if (held) {
+            script += QStringLiteral("while [ ! -e '") + ReleaseFile() +
+                      QStringLiteral("' ]; do sleep 0.05; done\n");
+        }
         if (!failOn.isEmpty()) {
             script += QStringLiteral("case \"$1\" in *'") + failOn +
                       QStringLiteral("'*) exit ") + QString::number(failCode) +
@@ -34,6 +40,11 @@ public:
     FakeOpener(const FakeOpener&) = delete;
     FakeOpener& operator=(const FakeOpener&) = delete;
 
+    void Release() const {
+        QFile f(ReleaseFile());
+        if (f.open(QIODevice::WriteOnly)) f.close();
+    }
+
     // The targets the opener was started with, in order.
     QStringList Opened() const {
         QFile f(m_dir.filePath(QStringLiteral("opened.log")));
@@ -42,6 +53,8 @@ public:
     }
 
 private:
+    QString ReleaseFile() const { return m_dir.filePath(QStringLiteral("release")); }
+
     QTemporaryDir m_dir;
     QByteArray m_oldPath;
 };

@@ -35,8 +35,10 @@ TEST(OpenHelp, OpensTheGuideOrItsPlainCopyAndOtherwiseNothing) {
     std::filesystem::create_directories(dir.File("help"));
     Touch(dir.File("help/index.html"));
     OpenHelp(folder);
+    ASSERT_TRUE(tonalbox::testing::PumpUntil([&] { return opener.Opened().size() == 1; }));
     Touch(dir.File("help.chm"));
     OpenHelp(folder);
+    ASSERT_TRUE(tonalbox::testing::PumpUntil([&] { return opener.Opened().size() == 2; }));
     EXPECT_EQ(opener.Opened(), (QStringList{Q(dir.File("help/index.html")), Q(dir.File("help.chm"))}));
 }
 
@@ -48,6 +50,7 @@ TEST(OpenHelp, AnOpenerThatFailsOnTheGuideFallsBackOnThePlainCopy) {
     Touch(dir.File("help.chm"));
     FakeOpener opener(0, QStringLiteral(".chm"), 3);  // "no tool for this file"
     OpenHelp(dir.Path() + "/");
+    ASSERT_TRUE(tonalbox::testing::PumpUntil([&] { return opener.Opened().size() == 2; }));
     EXPECT_EQ(opener.Opened(), (QStringList{Q(dir.File("help.chm")), Q(dir.File("help/index.html"))}));
 }
 

@@ -107,6 +107,29 @@ TEST_F(Id3WriterTest, FieldsAreTruncatedAndZeroPadded) {
     EXPECT_STREQ(tonalbox::GenreNames[80], "Folk");
 }
 
+TEST(Id3WriterBlock, TextsAreWrittenAsIso88591WithoutSplittingACharacter) {
+    struct Case {
+        std::string utf8;
+        std::string written;  // the title field up to its first zero
+    };
+    const std::string e = "\xc3\xa9";  // U+00E9, one ISO-8859-1 byte
+    for (const Case& c : std::initializer_list<Case>{
+             {"F\xc3\xbcr Elise", "F\xfcr Elise"},
+             {"\xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8e\xb9", "?? ?"},  // CJK, emoji
+             {"\xc5\x81\xc3\xb3" "d\xc5\xba", "?\xf3" "d?"},  // beyond Latin-1
+             {"caf\xe9", "caf\xe9"},                                  // already ISO-8859-1
+             {"\xc1\x81", "\xc1\x81"},                                // overlong: kept as bytes
+             {[&] { std::string t; for (int i = 0; i < 31; ++i) t += e; return t; }(),
+              std::string(30, '\xe9')}}) {
+        TagRecord tag;
+        tag.m_strTitle = c.utf8;
+        unsigned char block[CId3Writer::kTagSize];
+        CId3Writer::BuildBlock(tag, block);
+        const std::string field(reinterpret_cast<const char*>(block + 3), 30);
+        EXPECT_EQ(field.substr(0, field.find('\0')), c.written) << c.utf8;
+    }
+}
+
 TEST_F(Id3WriterTest, EmptyArtistBecomesTheFileName) {
     Make(FakeMp3(300));
     TagRecord tag;

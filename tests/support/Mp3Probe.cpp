@@ -39,9 +39,34 @@ std::string InfoTagOf(const std::vector<unsigned char>& b) {
     return (text == "Xing" || text == "Info") ? text : std::string();
 }
 
+// The share of the signal's energy in the DFT bins above splitHz, over
+// Hann-windowed blocks.
+double ShareAbove(const std::vector<double>& x, double rate, double splitHz) {
+    constexpr size_t kBlock = 512;
+    const double pi = std::acos(-1.0);
+    std::vector<double> window(kBlock);
+    for (size_t i = 0; i < kBlock; ++i) window[i] = 0.5 - 0.5 * std::cos(2 * pi * double(i) / kBlock);
+    double high = 0.0, all = 0.0;
+    for (size_t start = 0; start + kBlock <= x.size(); start += kBlock) {
+        for (size_t k = 1; k < kBlock / 2; ++k) {
+            double re = 0.0, im = 0.0;
+            for (size_t i = 0; i < kBlock; ++i) {
+                const double v = x[start + i] * window[i];
+                const double phase = 2 * pi * double(k * i % kBlock) / kBlock;
+                re += v * std::cos(phase);
+                im -= v * std::sin(phase);
+            }
+            const double power = re * re + im * im;
+            all += power;
+            if (double(k) * rate / kBlock > splitHz) high += power;
+        }
+    }
+    return all > 0.0 ? high / all : 0.0;
+}
+
 }  // namespace
 
-Mp3Facts Mp3Probe::Read(const std::string& path) {
+Mp3Facts Mp3Probe::Read(const std::string& path, double splitHz) {
     Mp3Facts facts;
     const std::vector<unsigned char> bytes = ReadAll(path);
     if (bytes.empty()) return facts;
@@ -62,6 +87,7 @@ Mp3Facts Mp3Probe::Read(const std::string& path) {
     if (mpg123_open(mh, path.c_str()) == MPG123_OK) {
         double sumSquares = 0.0;
         long long values = 0;
+        std::vector<double> firstChannel;
         bool first = true;
         for (;;) {
             off_t frameNumber = 0;
@@ -91,6 +117,9 @@ Mp3Facts Mp3Probe::Read(const std::string& path) {
             const auto* pcm = reinterpret_cast<const short*>(audio);
             const size_t count = audioBytes / sizeof(short);
             for (size_t i = 0; i < count; ++i) sumSquares += double(pcm[i]) * pcm[i];
+            if (splitHz > 0.0 && facts.channels > 0)
+                for (size_t i = 0; i < count; i += static_cast<size_t>(facts.channels))
+                    firstChannel.push_back(pcm[i]);
             values += static_cast<long long>(count);
         }
         if (facts.channels > 0) {
@@ -98,6 +127,7 @@ Mp3Facts Mp3Probe::Read(const std::string& path) {
             facts.decoded = facts.frames > 0;
         }
         if (values > 0) facts.rms = std::sqrt(sumSquares / values) / 32768.0;
+        if (splitHz > 0.0) facts.shareAbove = ShareAbove(firstChannel, double(facts.sampleRate), splitHz);
         mpg123_close(mh);
     }
     mpg123_delete(mh);

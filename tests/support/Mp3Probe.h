@@ -23,11 +23,13 @@ struct Mp3Facts {
     bool privateBit = false;
     std::string infoTag;         // "Xing", "Info" or empty
     double rms = 0.0;            // of the decoded samples, full scale 32768
+    double shareAbove = 0.0;     // of the first channel's energy, above splitHz
 };
 
 class Mp3Probe {
 public:
-    static Mp3Facts Read(const std::string& path);
+    // splitHz > 0: also measures shareAbove.
+    static Mp3Facts Read(const std::string& path, double splitHz = 0.0);
 };
 
 }  // namespace tonalbox::testsupport

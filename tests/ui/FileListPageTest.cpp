@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "tests/ui/WizardTestSupport.h"
@@ -216,12 +217,15 @@ TEST_F(FileListPage, SetTagEditsTheOneTagOnOkOnly) {
     EXPECT_EQ(m_settings.m_tag.m_strTitle, "New Title");
 }
 
-TEST_F(FileListPage, DroppedMidiFilesAreAddedInDropOrder) {
+TEST_F(FileListPage, DroppedMidiFilesAndFoldersAreAddedInDropOrder) {
+    for (const char* sub : {"in/b", "in/a"}) std::filesystem::create_directories(m_dir.File(sub));
+    for (const char* name : {"in/b/y.RMI", "in/a/x.midi", "in/z.mid", "in/n.txt", "k.KAR"})
+        ASSERT_TRUE(WriteMidi(m_dir.File(name), 1));
     m_page.AppendFiles({P("a.mid")});
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(P("c.MID")), QUrl::fromLocalFile(P("notes.txt")),
-                  QUrl::fromLocalFile(QString::fromStdString(m_dir.Path())),
-                  QUrl(QStringLiteral("https://example.org/x.mid")), QUrl::fromLocalFile(P("b.mid"))});
+                  QUrl::fromLocalFile(P("in")), QUrl(QStringLiteral("https://example.org/x.mid")),
+                  QUrl::fromLocalFile(P("k.KAR")), QUrl::fromLocalFile(P("b.mid"))});
     QWidget* target = m_page.NameList()->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -229,8 +233,9 @@ TEST_F(FileListPage, DroppedMidiFilesAreAddedInDropOrder) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(Paths(), (QStringList{P("a.mid"), P("c.MID"), P("b.mid")}));
-    EXPECT_EQ(Names(), (QStringList{"a.mid", "c.MID", "b.mid"}));
+    EXPECT_EQ(Paths(), (QStringList{P("a.mid"), P("c.MID"), P("in/a/x.midi"), P("in/b/y.RMI"),
+                                    P("in/z.mid"), P("k.KAR"), P("b.mid")}));
+    EXPECT_EQ(Names(), (QStringList{"a.mid", "c.MID", "x.midi", "y.RMI", "z.mid", "k.KAR", "b.mid"}));
 
     // Nothing usable: refused, nothing added.
     QMimeData text;
@@ -240,7 +245,36 @@ TEST_F(FileListPage, DroppedMidiFilesAreAddedInDropOrder) {
     EXPECT_FALSE(refuse.isAccepted());
     QDropEvent none(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &none);
-    EXPECT_EQ(m_page.PathCount(), 3);
+    EXPECT_EQ(m_page.PathCount(), 7);
+}
+
+TEST_F(FileListPage, MidiFilterShowsMidFilesInAnyCase) {
+    QString label;
+    QStringList shown;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QWidget* modal) {
+        auto* fd = qobject_cast<QFileDialog*>(modal);
+        if (!fd) return false;
+        label = fd->selectedNameFilter();
+        // Never a desktop dialog, whose patterns may be case-sensitive.
+        EXPECT_TRUE(fd->testOption(QFileDialog::DontUseNativeDialog));
+        auto* model = fd->findChild<QFileSystemModel*>();
+        EXPECT_NE(model, nullptr);
+        if (model) {
+            bool loaded = false;
+            QObject::connect(model, &QFileSystemModel::directoryLoaded, fd, [&] { loaded = true; });
+            fd->setDirectory(QString::fromStdString(m_dir.Path()));
+            const QModelIndex root = model->index(QString::fromStdString(m_dir.Path()));
+            EXPECT_TRUE(PumpUntil([&] { return loaded; }));
+            for (int row = 0; row < model->rowCount(root); ++row)
+                shown << model->index(row, 0, root).data().toString();
+        }
+        fd->reject();
+        return true;
+    });
+    Press(Button(1010));
+    EXPECT_EQ(label, QStringLiteral("Midi Music(*.mid)"));
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"a.mid", "b.mid", "c.MID"}));
 }
 
 TEST_F(FileListPage, DeleteKeyRemovesTheSelectedEntry) {

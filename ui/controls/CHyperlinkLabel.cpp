@@ -84,14 +84,29 @@ bool HasScheme(const QString& target) {
     return url.isValid() && url.scheme().size() > 1;
 }
 
-// Opens the target with the desktop's opener; its exit status decides.
-int ShellOpen(const std::string& target) {
+// Starts opening the target with the desktop's opener; its exit status,
+// handed to `done`, decides.
+void ShellOpen(const std::string& target, QObject* context, controls::OpenDone done) {
     const QString t = ToQt(target);
-    if (t.isEmpty()) return kFileNotFound;
-    if (HasScheme(t)) return controls::OpenWithDesktop(QUrl(t).toString(QUrl::FullyEncoded));
+    if (t.isEmpty()) return done(kFileNotFound);
+    if (HasScheme(t))
+        return controls::OpenWithDesktop(QUrl(t).toString(QUrl::FullyEncoded), context, std::move(done));
     const QFileInfo info(t);
-    if (!info.exists()) return info.dir().exists() ? kFileNotFound : kPathNotFound;
-    return controls::OpenWithDesktop(info.absoluteFilePath());
+    if (!info.exists()) return done(info.dir().exists() ? kFileNotFound : kPathNotFound);
+    controls::OpenWithDesktop(info.absoluteFilePath(), context, std::move(done));
+}
+
+// The fallback when the opener failed with `failure`: the desktop's
+// default web browser, started directly with the target as its one extra
+// argument. Returns the open's result.
+int OpenInBrowser(const std::string& target, int failure) {
+    const QString entry = DefaultDesktopEntryFor(QStringLiteral("text/html"));
+    if (entry.isEmpty()) return failure;
+    const QString exec = ReadKeyFileValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"));
+    if (exec.isEmpty()) return failure;
+    const QStringList command = CHyperlinkLabel::BrowserCommand(exec, target);
+    if (command.isEmpty()) return failure;
+    return QProcess::startDetached(command.front(), command.mid(1)) ? kOpened : kFileNotFound;
 }
 
 }  // namespace
@@ -294,7 +309,11 @@ void CHyperlinkLabel::mouseReleaseEvent(QMouseEvent* e) {
 void CHyperlinkLabel::OnClicked() {
     // The timer keeps running and stops itself once the pointer has left.
     m_bHover = false;
-    const int result = OpenTarget(m_strTarget, kShowCommand);
+    update();
+    OpenTarget(m_strTarget, kShowCommand);
+}
+
+void CHyperlinkLabel::OpenFinished(int result) {
     m_bVisited = result > 32;
     if (m_bVisited) {
         MarkVisited(true);
@@ -304,19 +323,10 @@ void CHyperlinkLabel::OnClicked() {
     }
 }
 
-int CHyperlinkLabel::OpenTarget(const std::string& target, int /*showCommand*/) {
-    const int r = ShellOpen(target);
-    if (r > 32) return r;
-
-    // Fall back on the desktop's default web browser, started directly
-    // with the target as its one extra argument.
-    const QString entry = DefaultDesktopEntryFor(QStringLiteral("text/html"));
-    if (entry.isEmpty()) return r;
-    const QString exec = ReadKeyFileValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"));
-    if (exec.isEmpty()) return r;
-    const QStringList command = BrowserCommand(exec, target);
-    if (command.isEmpty()) return r;
-    return QProcess::startDetached(command.front(), command.mid(1)) ? kOpened : kFileNotFound;
+void CHyperlinkLabel::OpenTarget(const std::string& target, int /*showCommand*/) {
+    ShellOpen(target, this, [this, target](int result) {
+        OpenFinished(result > 32 ? result : OpenInBrowser(target, result));
+    });
 }
 
 void CHyperlinkLabel::ShowOpenError(int code) {

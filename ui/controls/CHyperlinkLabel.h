@@ -69,11 +69,14 @@ public:
     static QStringList BrowserCommand(const QString& execLine, const std::string& target);
 
 protected:
-    // Asks the desktop's opener to open the target and reads its exit
-    // status; when it fails, the default web browser is started with the
-    // target. Returns a shell-style result, greater than 32 on success,
+    // Asks the desktop's opener to open the target and returns at once;
+    // its exit status, when it comes, decides. When it fails, the default
+    // web browser is started with the target. The outcome goes to
+    // OpenFinished() as a shell-style result, greater than 32 on success,
     // else an error code of the table.
-    virtual int OpenTarget(const std::string& target, int showCommand);
+    virtual void OpenTarget(const std::string& target, int showCommand);
+    // Marks the link visited, or beeps and shows the error box.
+    void OpenFinished(int result);
     // Beeps and shows the error box for a failed open.
     virtual void ShowOpenError(int code);
 

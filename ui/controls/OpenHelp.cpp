@@ -1,5 +1,6 @@
 #include "ui/controls/OpenHelp.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "ui/controls/DesktopOpener.h"
@@ -10,9 +11,15 @@ std::string HelpFilePath(const std::string& programFolder) { return programFolde
 
 void OpenHelp(const std::string& programFolder) {
     const QString chm = QString::fromStdString(HelpFilePath(programFolder));
-    if (QFileInfo::exists(chm) && OpenWithDesktop(chm) > 32) return;
     const QString html = QString::fromStdString(programFolder + "help/index.html");
-    if (QFileInfo::exists(html)) OpenWithDesktop(html);
+    auto openPlainCopy = [html] {
+        if (QFileInfo::exists(html)) OpenWithDesktop(html);
+    };
+    if (!QFileInfo::exists(chm)) return openPlainCopy();
+    // Not once the application is going: its openers are ended then.
+    OpenWithDesktop(chm, QCoreApplication::instance(), [openPlainCopy](int result) {
+        if (result <= 32) openPlainCopy();
+    });
 }
 
 }  // namespace tonalbox::controls

@@ -10,9 +10,9 @@ namespace tonalbox::controls {
 // followed by "help.chm".
 std::string HelpFilePath(const std::string& programFolder);
 
-// Opens the help file. When the desktop's opener fails on it, the
-// plain HTML copy of the guide (help/index.html beside it) is tried; the
-// outcome is not reported either way.
+// Starts opening the help file and returns at once. When the desktop's
+// opener fails on it, the plain HTML copy of the guide (help/index.html
+// beside it) is tried; the outcome is not reported either way.
 void OpenHelp(const std::string& programFolder);
 
 }  // namespace tonalbox::controls
