@@ -108,6 +108,8 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
     Press(w.Button(1015));
     EXPECT_EQ(opened, (std::vector<std::string>{"tonalbox::ui::CAboutDlg", "tonalbox::ui::COptionDlg",
                                                 "tonalbox::ui::CAboutDlg"}));
+    // The opener runs on its own; the window does not wait for it.
+    ASSERT_TRUE(PumpUntil([&] { return !opener.Opened().isEmpty(); }));
     EXPECT_EQ(opener.Opened(), QStringList{QString::fromUtf8(kProductWebAddress)});
     // A cancelled Options dialog leaves the record alone.
     EXPECT_EQ(m_settings.m_mp3.m_nBitrate, before.m_mp3.m_nBitrate);
