@@ -156,13 +156,15 @@ void JobQueue::RemoveLeftovers(const std::string& output) {
     }
 }
 
+void JobPathList::ClaimNextEntries() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_handedOut < m_firstIndex + static_cast<int>(m_taken.size())) return;
+    std::vector<int> group;
+    if (m_queue.Claim(group)) m_taken.insert(m_taken.end(), group.begin(), group.end());
+}
+
 int JobPathList::GetCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const int count = m_firstIndex + static_cast<int>(m_taken.size());
-    if (m_handedOut >= count) {
-        std::vector<int> group;
-        if (m_queue.Claim(group)) m_taken.insert(m_taken.end(), group.begin(), group.end());
-    }
     return m_firstIndex + static_cast<int>(m_taken.size());
 }
 

@@ -69,14 +69,15 @@ private:
     std::string m_createdFolder;
 };
 
-// One run's view of the queue. The run reads the count before every file:
-// when it has been handed every file it holds, asking for the count takes
-// the next group from the queue, so the count grows while files are left
-// and stays put at the end.
+// One run's view of the queue. The run claims entries before every file:
+// when it has been handed every file it holds, the claim takes the next
+// group from the queue, so the count grows while files are left and stays
+// put at the end.
 class JobPathList : public IPathList {
 public:
     explicit JobPathList(JobQueue& queue) : m_queue(queue) {}
 
+    void ClaimNextEntries() override;
     int GetCount() const override;
     std::string GetPath(int index) const override;
     std::string GetOutputFolder(int index) const override;
