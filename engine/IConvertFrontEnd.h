@@ -13,8 +13,8 @@ namespace tonalbox {
 // the front end has carried it out ("sent", not posted).
 class IConvertFrontEnd : public IMessageSink {
 public:
-    // Entry index (from 0) of the count the list holds now begins; name is
-    // the file name of its path.
+    // Entry `index` (from 0) of the `count` entries the list now holds
+    // begins; name is the file name of its path.
     virtual void EntryStarted(int index, int count, const std::string& name) = 0;
     // How far the entry in hand has come, 0..100.
     virtual void Progress(int percent) = 0;
