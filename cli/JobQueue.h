@@ -84,8 +84,6 @@ public:
 
     // Position in the whole list of the run's entry index, or -1.
     int PositionOf(int index) const;
-    // Position in the whole list of the entry last handed out, or -1.
-    int CurrentPosition() const;
 
 private:
     JobQueue& m_queue;
@@ -94,7 +92,6 @@ private:
     mutable std::deque<int> m_taken;
     mutable int m_firstIndex = 0;
     mutable int m_handedOut = 0;
-    mutable int m_current = -1;
 };
 
 }  // namespace tonalbox::cli

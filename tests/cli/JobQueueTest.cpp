@@ -36,9 +36,8 @@ std::vector<std::string> Drain(IPathList& list) {
 TEST(JobQueue, OneListSeesEveryFileInOrder) {
     JobQueue queue(Entries({"a", "b", "c"}), Settings());
     JobPathList list(queue);
-    EXPECT_EQ(list.CurrentPosition(), -1);
     EXPECT_EQ(Drain(list), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(list.CurrentPosition(), 2);
+    EXPECT_EQ(list.PositionOf(2), 2);
     EXPECT_EQ(Claimed(list), 3) << "the count stays put at the end";
 }
 
@@ -50,7 +49,7 @@ TEST(JobQueue, AClaimTakesOneFileOnlyWhenTheLastOneWasHandedOut) {
     EXPECT_EQ(Claimed(first), 1) << "claiming again takes nothing more";
     EXPECT_EQ(Claimed(second), 1);
     EXPECT_EQ(second.GetPath(0), "b");
-    EXPECT_EQ(second.CurrentPosition(), 1);
+    EXPECT_EQ(second.PositionOf(0), 1);
     EXPECT_EQ(Claimed(second), 1);
     EXPECT_EQ(first.GetPath(0), "a");
     EXPECT_EQ(Claimed(first), 1);
