@@ -34,12 +34,15 @@ using tonalbox::testsupport::WavTestWriter;
 class SilentFrontEnd : public tonalbox::IConvertFrontEnd {
 public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    void SetProgressPos(int pos) override { last = pos; }
-    void SetControlText(Control, const std::string& text) override { lastText = text; }
+    void EntryStarted(int, int, const std::string&) override {}
+    void Progress(int percent) override {
+        last = percent;
+        lastText = std::to_string(percent) + "%";
+    }
     std::atomic<int>& CancelFlag() override { return cancel; }
     std::atomic<int>& SuccessCounter() override { return success; }
-    bool AskYesNo(const std::string&) override { return false; }
-    void ConvertDone() override {}
+    bool AskOverwrite(const std::string&) override { return false; }
+    void RunEnded() override {}
     int last = 0;
     std::string lastText;
     std::atomic<int> cancel{0};

@@ -1,6 +1,7 @@
 #pragma once
-// One job's converting page on the console: its controls become the
-// Console's progress, its message boxes lines, its question a prompt.
+// One job's converting page on the console: the run's entries and
+// progress become the Console's, its message boxes lines, its question a
+// prompt, and each entry's end a record of the report.
 
 #include <atomic>
 #include <chrono>
@@ -24,20 +25,22 @@ public:
                     const JobQueue* queue = nullptr, RunReport* report = nullptr);
 
     void ShowMessage(const std::string& text) override;
-    void SetProgressPos(int pos) override;
-    void SetControlText(Control id, const std::string& text) override;
+    void EntryStarted(int index, int count, const std::string& name) override;
+    void Progress(int percent) override;
+    void EntryEnded(const EntryResult& result) override;
     std::atomic<int>& CancelFlag() override { return m_cancelFlag; }
     std::atomic<int>& SuccessCounter() override { return m_successCounter; }
-    bool AskYesNo(const std::string& text) override;
-    void ConvertDone() override;
-    void EntryEnded(int index, const std::string& output, bool counted,
-                    double musicSeconds) override;
+    bool AskOverwrite(const std::string& output) override;
+    void EngineFailed() override { m_setupFailed = true; }
+    void RunEnded() override;
 
     bool Done() const { return m_done; }
     // The run could not set up its engine and capture.
     bool SetupFailed() const { return m_setupFailed; }
 
 private:
+    static const char* StatusName(EntryResult::Status status);
+
     Console& m_console;
     const int m_slot;
     std::atomic<int>& m_cancelFlag;
@@ -46,14 +49,12 @@ private:
     const int m_total;
     const JobQueue* m_queue;
     RunReport* m_report;
-    std::string m_counter;
-    // The entry in hand: when it started, the run's messages about it, and
-    // whether the overwrite question was answered No.
+    // The entry in hand: when it started, its position in the whole list
+    // (-1 without a list), and its path as listed, which every message
+    // about it starts with.
     std::chrono::steady_clock::time_point m_entryStart{};
-    std::string m_entryMessage;
-    // The entry's path as listed, which every message about it starts with.
+    int m_entryPosition = -1;
     std::string m_entryName;
-    bool m_declined = false;
     std::atomic<bool> m_done{false};
     std::atomic<bool> m_setupFailed{false};
 };

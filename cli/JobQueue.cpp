@@ -156,13 +156,15 @@ void JobQueue::RemoveLeftovers(const std::string& output) {
     }
 }
 
+void JobPathList::ClaimNextEntries() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_handedOut < m_firstIndex + static_cast<int>(m_taken.size())) return;
+    std::vector<int> group;
+    if (m_queue.Claim(group)) m_taken.insert(m_taken.end(), group.begin(), group.end());
+}
+
 int JobPathList::GetCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const int count = m_firstIndex + static_cast<int>(m_taken.size());
-    if (m_handedOut >= count) {
-        std::vector<int> group;
-        if (m_queue.Claim(group)) m_taken.insert(m_taken.end(), group.begin(), group.end());
-    }
     return m_firstIndex + static_cast<int>(m_taken.size());
 }
 
@@ -176,8 +178,7 @@ std::string JobPathList::GetPath(int index) const {
         ++m_firstIndex;
     }
     if (index + 1 > m_handedOut) m_handedOut = index + 1;
-    m_current = m_taken.front();
-    return m_queue.Path(m_current);
+    return m_queue.Path(m_taken.front());
 }
 
 std::string JobPathList::GetOutputFolder(int index) const {
@@ -190,11 +191,6 @@ int JobPathList::PositionOf(int index) const {
     if (index < m_firstIndex || index >= m_firstIndex + static_cast<int>(m_taken.size()))
         return -1;
     return m_taken[static_cast<size_t>(index - m_firstIndex)];
-}
-
-int JobPathList::CurrentPosition() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_current;
 }
 
 }  // namespace tonalbox::cli

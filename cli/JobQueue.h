@@ -69,22 +69,21 @@ private:
     std::string m_createdFolder;
 };
 
-// One run's view of the queue. The run reads the count before every file:
-// when it has been handed every file it holds, asking for the count takes
-// the next group from the queue, so the count grows while files are left
-// and stays put at the end.
+// One run's view of the queue. The run claims entries before every file:
+// when it has been handed every file it holds, the claim takes the next
+// group from the queue, so the count grows while files are left and stays
+// put at the end.
 class JobPathList : public IPathList {
 public:
     explicit JobPathList(JobQueue& queue) : m_queue(queue) {}
 
+    void ClaimNextEntries() override;
     int GetCount() const override;
     std::string GetPath(int index) const override;
     std::string GetOutputFolder(int index) const override;
 
     // Position in the whole list of the run's entry index, or -1.
     int PositionOf(int index) const;
-    // Position in the whole list of the entry last handed out, or -1.
-    int CurrentPosition() const;
 
 private:
     JobQueue& m_queue;
@@ -93,7 +92,6 @@ private:
     mutable std::deque<int> m_taken;
     mutable int m_firstIndex = 0;
     mutable int m_handedOut = 0;
-    mutable int m_current = -1;
 };
 
 }  // namespace tonalbox::cli

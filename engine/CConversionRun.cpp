@@ -26,7 +26,7 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(job.frontEnd), m_loudness(job.loudness) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -35,34 +35,56 @@ std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     return text;
 }
 
-bool CConversionRun::Cancelled() const { return m_frontEnd.CancelFlag().load() != 0; }
+bool CConversionRun::Cancelled() { return m_frontEnd.CancelFlag().load() != 0; }
 
 int CConversionRun::RenderEnd() const {
     return m_settings.m_nOutputFormat == 1 ? kMp3RenderEnd : kFullBar;
 }
 
-void CConversionRun::ShowProgress(int percent) {
-    m_frontEnd.SetProgressPos(percent);
-    m_frontEnd.SetControlText(IConvertFrontEnd::kPercent, std::to_string(percent) + "%");
-}
+void CConversionRun::ShowProgress(int percent) { m_frontEnd.Progress(percent); }
 
 int CConversionRun::Run() {
     if (Start()) {
         for (int i = 0;; ++i) {
+            m_paths.ClaimNextEntries();
             const int count = m_paths.GetCount();
             if (i >= count) break;
-            const int counted = m_frontEnd.SuccessCounter().load();
-            m_entryOutput.clear();
-            m_entrySeconds = 0.0;
-            const Outcome outcome = ConvertEntry(i, count);
-            ReleaseTempRoom();
-            m_frontEnd.EntryEnded(i, m_entryOutput,
-                                  m_frontEnd.SuccessCounter().load() > counted, m_entrySeconds);
-            if (outcome == Outcome::Cancelled) break;
+            if (ConvertAndReport(i, count) == Outcome::Cancelled) break;
         }
     }
     Finish();
     return 0;
+}
+
+CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
+    const int counted = m_frontEnd.SuccessCounter().load();
+    m_entryOutput.clear();
+    m_entrySeconds = 0.0;
+    m_entryDeclined.clear();
+    m_frontEnd.TakeMessages();  // what was said before the entry is not about it
+    const Outcome outcome = ConvertEntry(index, count);
+    ReleaseTempRoom();
+    m_frontEnd.EntryEnded(ResultOfEntry(m_frontEnd.SuccessCounter().load() > counted));
+    return outcome;
+}
+
+EntryResult CConversionRun::ResultOfEntry(bool converted) {
+    EntryResult result;
+    result.output = m_entryOutput;
+    result.musicSeconds = m_entrySeconds;
+    result.message = m_entryDeclined.empty() ? m_frontEnd.TakeMessages() : m_entryDeclined;
+    if (converted) {
+        result.status = EntryResult::Status::Converted;
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(m_entryOutput, ec);
+        result.bytes = ec ? 0 : bytes;
+    } else if (Cancelled()) {
+        result.status = EntryResult::Status::Cancelled;
+    } else {
+        result.status = m_entryDeclined.empty() ? EntryResult::Status::Failed
+                                                : EntryResult::Status::Skipped;
+    }
+    return result;
 }
 
 bool CConversionRun::Start() {
@@ -102,6 +124,7 @@ bool CConversionRun::Start() {
     m_pCapture = static_cast<wavecapture::IWaveCaptureFx*>(capture);
     if (m_pCapture == nullptr) {
         m_frontEnd.ShowMessage(kSetAudioFxError);
+        m_frontEnd.EngineFailed();
         return false;
     }
     m_pCapture->SetLoudness(m_loudness.normalize, m_loudness.targetLufs);
@@ -111,9 +134,7 @@ bool CConversionRun::Start() {
 CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     const std::string source = m_paths.GetPath(index);
     const std::string name = platform::FileNameOf(source);
-    m_frontEnd.SetControlText(IConvertFrontEnd::kFileCounter,
-                              std::to_string(index + 1) + "/" + std::to_string(count));
-    m_frontEnd.SetControlText(IConvertFrontEnd::kFileName, name + "...");
+    m_frontEnd.EntryStarted(index, count, name);
 
     // Only regular files are read: a FIFO, a device or a socket could
     // block the run or never end.
@@ -143,7 +164,10 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
     if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
-        if (!m_frontEnd.AskYesNo(Format(kOverwriteQuestion, output))) return Outcome::Next;
+        if (!m_frontEnd.AskOverwrite(output)) {
+            m_entryDeclined = Format(kOverwriteQuestion, output);
+            return Outcome::Next;
+        }
     }
 
     if (m_music.LoadMidiFile(source, true) != 0) {
@@ -322,7 +346,7 @@ void CConversionRun::CancelRender() {
 void CConversionRun::Finish() {
     m_tempWav.Remove();
     m_pCapture = nullptr;
-    m_frontEnd.ConvertDone();
+    m_frontEnd.RunEnded();
     m_music.Shutdown();
 }
 

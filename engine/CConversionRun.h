@@ -9,6 +9,7 @@
 
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertJob.h"
+#include "engine/EntryMessageLog.h"
 #include "engine/TempWavFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
@@ -57,7 +58,9 @@ private:
     enum class Outcome { Next, Skipped, Cancelled };
 
     bool Start();
+    Outcome ConvertAndReport(int index, int count);
     Outcome ConvertEntry(int index, int count);
+    EntryResult ResultOfEntry(bool converted);
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
@@ -67,21 +70,22 @@ private:
     void Finish();
 
     void ShowProgress(int percent);
-    bool Cancelled() const;
+    bool Cancelled();
     int RenderEnd() const;  // the bar's value when rendering is complete
 
     ConversionSettings& m_settings;
-    const IPathList& m_paths;
-    IConvertFrontEnd& m_frontEnd;
+    IPathList& m_paths;
+    EntryMessageLog m_frontEnd;
     CMidiMusic m_music;
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
-    // The entry in hand: its output path, its source as resolved, and the
-    // seconds of audio rendered.
+    // The entry in hand: its output path, its source as resolved, the
+    // seconds of audio rendered, and the overwrite question answered No.
     std::string m_entryOutput;
     std::string m_entrySource;
     double m_entrySeconds = 0.0;
+    std::string m_entryDeclined;
     // The outputs this run has written, each with the source it was made
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.

@@ -231,10 +231,7 @@ int Encode(const std::vector<std::string>& modulePaths, const std::string& wavPa
         bytesRead += samplesRead * sizeof(SHORT);
         if (frontEnd) {
             const int position = ProgressPosition(progressFrom, progressTo, bytesRead, fileLength);
-            frontEnd->SetProgressPos(position);
-            char text[32];
-            std::snprintf(text, sizeof text, "%d%s", position, "%");
-            frontEnd->SetControlText(IConvertFrontEnd::kPercent, text);
+            frontEnd->Progress(position);
         }
         samplesRead = std::fread(s.samples.get(), sizeof(SHORT), chunkSamples, s.wav);
     }

@@ -17,8 +17,8 @@ struct ConvertJob {
     // Read by the run; it writes the input rate and channels of the MP3
     // block here before every encode.
     ConversionSettings settings;
-    // The files, read by count and index on the run's thread.
-    std::shared_ptr<const IPathList> paths;
+    // The files, claimed and read by count and index on the run's thread.
+    std::shared_ptr<IPathList> paths;
     // Every call from the run returns once the front end has carried it out.
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.

@@ -7,7 +7,7 @@ namespace tonalbox {
 int RunConversion(ConvertJob& job) {
     if (job.paths == nullptr || job.frontEnd == nullptr) {
         // Nothing to convert, but a front end still waits for the end.
-        if (job.frontEnd != nullptr) job.frontEnd->ConvertDone();
+        if (job.frontEnd != nullptr) job.frontEnd->RunEnded();
         return 0;
     }
     CConversionRun run(job);

@@ -4,10 +4,14 @@
 namespace tonalbox {
 
 // The run's input: the file list page's paths, read by count and index.
-// The count is read anew before every file.
+// Before every file the run claims the next entries, then reads the count
+// anew.
 class IPathList {
 public:
     virtual ~IPathList() = default;
+    // Takes more entries into the list when it has some to take; a list
+    // that holds all of its entries from the start takes none.
+    virtual void ClaimNextEntries() {}
     virtual int GetCount() const = 0;
     virtual std::string GetPath(int index) const = 0;
     // The folder (ending with a separator) the output of entry index goes

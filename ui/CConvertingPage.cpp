@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/CConversionRun.h"
 #include "engine/ConvertThreadProc.h"
 #include "engine/PathSnapshot.h"
 #include "ui/WizardMessages.h"
@@ -100,28 +101,28 @@ void CConvertingPage::FinishRun() {
     m_settings.m_mp3.m_nInChannels = m_runMp3.m_nInChannels;
 }
 
-void CConvertingPage::SetProgressPos(int pos) {
-    controls::RunOnUiThread([&] { m_ui->idc_1062->setValue(pos); });
-}
-
-void CConvertingPage::SetControlText(Control id, const std::string& text) {
+void CConvertingPage::EntryStarted(int index, int count, const std::string& name) {
     controls::RunOnUiThread([&] {
-        QLabel* label = nullptr;
-        switch (id) {
-            case kFileCounter: label = m_ui->idc_1066; break;
-            case kFileName: label = m_ui->idc_1067; break;
-            case kPercent: label = m_ui->idc_1071; break;
-            case kFileProgress: break;
-        }
-        if (label) label->setText(QString::fromStdString(text));
+        m_ui->idc_1066->setText(QStringLiteral("%1/%2").arg(index + 1).arg(count));
+        m_ui->idc_1067->setText(QString::fromStdString(name + "..."));
     });
 }
 
-bool CConvertingPage::AskYesNo(const std::string& text) { return controls::AskYesNoBox(text); }
+void CConvertingPage::Progress(int percent) {
+    controls::RunOnUiThread([&] {
+        m_ui->idc_1062->setValue(percent);
+        m_ui->idc_1071->setText(QString::number(percent) + QLatin1Char('%'));
+    });
+}
+
+bool CConvertingPage::AskOverwrite(const std::string& output) {
+    return controls::AskYesNoBox(
+        CConversionRun::Format(CConversionRun::kOverwriteQuestion, output));
+}
 
 void CConvertingPage::ShowMessage(const std::string& text) { controls::AppMessageBox(text); }
 
-void CConvertingPage::ConvertDone() {
+void CConvertingPage::RunEnded() {
     controls::RunOnUiThread([this] {
         QEvent done(WM_CONVERT_DONE);
         QCoreApplication::sendEvent(window(), &done);

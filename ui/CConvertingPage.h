@@ -54,16 +54,17 @@ public:
 
     int SuccessCount() const { return m_nSuccess; }
 
-    // IConvertFrontEnd
-    void SetProgressPos(int pos) override;
-    void SetControlText(Control id, const std::string& text) override;
+    // IConvertFrontEnd: the entry's counter "%d/%d" and name "<name>...",
+    // the bar and its "%d%"; the question and the messages as boxes.
+    void EntryStarted(int index, int count, const std::string& name) override;
+    void Progress(int percent) override;
     std::atomic<int>& CancelFlag() override { return m_nCancel; }
     std::atomic<int>& SuccessCounter() override { return m_nSuccess; }
-    bool AskYesNo(const std::string& text) override;
+    bool AskOverwrite(const std::string& output) override;
     void ShowMessage(const std::string& text) override;
     // Sends WM_CONVERT_DONE to the main window and waits until it was
     // handled.
-    void ConvertDone() override;
+    void RunEnded() override;
 
 signals:
     // The worker has made its last call; it is about to end.

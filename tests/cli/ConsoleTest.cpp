@@ -52,12 +52,10 @@ TEST(Console, PlainLinesWithoutATerminal) {
     std::atomic<int> cancel{0};
     Console console(out.get(), nullptr, Console::Options{}, 1);
     ConsoleFrontEnd frontEnd(console, 0, cancel);
-    frontEnd.SetControlText(IConvertFrontEnd::kFileCounter, "1/2");
-    frontEnd.SetControlText(IConvertFrontEnd::kFileName, "a.mid...");
-    frontEnd.SetProgressPos(50);
-    frontEnd.SetControlText(IConvertFrontEnd::kPercent, "50%");
+    frontEnd.EntryStarted(0, 2, "a.mid");
+    frontEnd.Progress(50);
     frontEnd.ShowMessage("Error loading file");
-    EXPECT_FALSE(frontEnd.AskYesNo("the file: /o/a.mp3 have exist. writeover it? "));
+    EXPECT_FALSE(frontEnd.AskOverwrite("/o/a.mp3"));
     EXPECT_EQ(out.Text(),
               "1/2 a.mid...\n"
               "Error loading file\n"
@@ -161,12 +159,11 @@ TEST(Console, CounterShowsThePositionInTheWholeList) {
     JobQueue queue({{"/m/a.mid"}, {"/m/b.mid"}, {"/m/c.mid"}}, ConversionSettings::Defaults());
     JobPathList first(queue), second(queue);
     ConsoleFrontEnd frontEnd(console, 1, cancel, &second, queue.Total());
-    first.GetCount();
+    first.ClaimNextEntries();
     first.GetPath(0);
-    second.GetCount();
+    second.ClaimNextEntries();
     second.GetPath(0);  // the second file of the whole list
-    frontEnd.SetControlText(IConvertFrontEnd::kFileCounter, "1/1");
-    frontEnd.SetControlText(IConvertFrontEnd::kFileName, "b.mid...");
+    frontEnd.EntryStarted(0, 1, "b.mid");
     EXPECT_EQ(out.Text(), "2/3 b.mid...\n");
 }
 

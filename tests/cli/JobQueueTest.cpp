@@ -20,33 +20,39 @@ std::vector<InputEntry> Entries(const std::vector<std::string>& paths) {
     return entries;
 }
 
-// Reads a list the way the run does: the count before every entry.
-std::vector<std::string> Drain(const IPathList& list) {
+// The count after a claim, as the run reads it before every entry.
+int Claimed(IPathList& list) {
+    list.ClaimNextEntries();
+    return list.GetCount();
+}
+
+// Reads a list the way the run does.
+std::vector<std::string> Drain(IPathList& list) {
     std::vector<std::string> got;
-    for (int i = 0; i < list.GetCount(); ++i) got.push_back(list.GetPath(i));
+    for (int i = 0; i < Claimed(list); ++i) got.push_back(list.GetPath(i));
     return got;
 }
 
 TEST(JobQueue, OneListSeesEveryFileInOrder) {
     JobQueue queue(Entries({"a", "b", "c"}), Settings());
     JobPathList list(queue);
-    EXPECT_EQ(list.CurrentPosition(), -1);
     EXPECT_EQ(Drain(list), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(list.CurrentPosition(), 2);
-    EXPECT_EQ(list.GetCount(), 3) << "the count stays put at the end";
+    EXPECT_EQ(list.PositionOf(2), 2);
+    EXPECT_EQ(Claimed(list), 3) << "the count stays put at the end";
 }
 
-TEST(JobQueue, CountTakesOneFileOnlyWhenTheLastOneWasHandedOut) {
+TEST(JobQueue, AClaimTakesOneFileOnlyWhenTheLastOneWasHandedOut) {
     JobQueue queue(Entries({"a", "b"}), Settings());
     JobPathList first(queue), second(queue);
-    EXPECT_EQ(first.GetCount(), 1);
-    EXPECT_EQ(first.GetCount(), 1) << "asking again takes nothing more";
-    EXPECT_EQ(second.GetCount(), 1);
+    EXPECT_EQ(first.GetCount(), 0) << "counting takes nothing";
+    EXPECT_EQ(Claimed(first), 1);
+    EXPECT_EQ(Claimed(first), 1) << "claiming again takes nothing more";
+    EXPECT_EQ(Claimed(second), 1);
     EXPECT_EQ(second.GetPath(0), "b");
-    EXPECT_EQ(second.CurrentPosition(), 1);
-    EXPECT_EQ(second.GetCount(), 1);
+    EXPECT_EQ(second.PositionOf(0), 1);
+    EXPECT_EQ(Claimed(second), 1);
     EXPECT_EQ(first.GetPath(0), "a");
-    EXPECT_EQ(first.GetCount(), 1);
+    EXPECT_EQ(Claimed(first), 1);
     EXPECT_EQ(first.GetPath(5), "") << "an index past the list gives no path";
 }
 
@@ -74,12 +80,12 @@ TEST(JobQueue, EntriesOfOneOutputGoToOneListInOrderTheRestStayFree) {
     settings.m_bSameAsSource = 1;
     JobQueue queue(Entries({"/m/d/s.mid", "/m/c.mid", "/m/d/./s.midi", "/m/e.mid"}), settings);
     JobPathList first(queue), second(queue);
-    EXPECT_EQ(first.GetCount(), 2) << "the pair is taken together";
-    EXPECT_EQ(second.GetCount(), 1) << "the next free file goes to the other list";
+    EXPECT_EQ(Claimed(first), 2) << "the pair is taken together";
+    EXPECT_EQ(Claimed(second), 1) << "the next free file goes to the other list";
     EXPECT_EQ(second.GetPath(0), "/m/c.mid");
     EXPECT_EQ(first.GetPath(0), "/m/d/s.mid");
     EXPECT_EQ(first.GetPath(1), "/m/d/./s.midi");
-    EXPECT_EQ(first.GetCount(), 3);
+    EXPECT_EQ(Claimed(first), 3);
     EXPECT_EQ(first.GetPath(2), "/m/e.mid");
     EXPECT_EQ(first.PositionOf(2), 3);
 }

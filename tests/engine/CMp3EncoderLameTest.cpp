@@ -27,15 +27,15 @@ namespace fs = std::filesystem;
 class RecordingFrontEnd : public IConvertFrontEnd {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void SetProgressPos(int pos) override {
+    void EntryStarted(int, int, const std::string&) override {}
+    void Progress(int pos) override {
         positions.push_back(pos);
         if (cancelAt > 0 && static_cast<int>(positions.size()) == cancelAt) cancel->store(1);
     }
-    void SetControlText(Control, const std::string&) override {}
     std::atomic<int>& CancelFlag() override { return *cancel; }
     std::atomic<int>& SuccessCounter() override { return success; }
-    bool AskYesNo(const std::string&) override { return false; }
-    void ConvertDone() override {}
+    bool AskOverwrite(const std::string&) override { return false; }
+    void RunEnded() override {}
 
     std::vector<std::string> messages;
     std::vector<int> positions;

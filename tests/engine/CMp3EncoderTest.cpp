@@ -33,22 +33,19 @@ const std::string kRecorderIncomplete = kBin + "/lame_recorder_incomplete.so";
 class FakeFrontEnd : public IConvertFrontEnd {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void SetProgressPos(int pos) override {
+    void EntryStarted(int, int, const std::string&) override {}
+    void Progress(int pos) override {
         positions.push_back(pos);
         if (cancelAfter > 0 && static_cast<int>(positions.size()) == cancelAfter && cancelTarget)
             cancelTarget->store(1);
     }
-    void SetControlText(Control id, const std::string& text) override {
-        if (id == kPercent) percents.push_back(text);
-    }
     std::atomic<int>& CancelFlag() override { return cancel; }
     std::atomic<int>& SuccessCounter() override { return success; }
-    bool AskYesNo(const std::string&) override { return false; }
-    void ConvertDone() override {}
+    bool AskOverwrite(const std::string&) override { return false; }
+    void RunEnded() override {}
 
     std::vector<std::string> messages;
     std::vector<int> positions;
-    std::vector<std::string> percents;
     int cancelAfter = 0;  // set *cancelTarget once this many positions were set
     std::atomic<int>* cancelTarget = nullptr;
     std::atomic<int> cancel{0};
@@ -320,7 +317,6 @@ TEST_F(CMp3EncoderTest, ProgressMovesFromFromTowardsTo) {
     ASSERT_EQ(fs::file_size(wav), 1000056u);
     EXPECT_EQ(Encode(), 1);
     EXPECT_EQ(frontEnd.positions, (std::vector<int>{81, 87, 93, 99}));
-    EXPECT_EQ(frontEnd.percents, (std::vector<std::string>{"81%", "87%", "93%", "99%"}));
 
     // A range whose product with the byte count would overflow 32 bits.
     OpenRecorder(kRecorder, setup);

@@ -56,9 +56,9 @@ bool IsFifo(const std::string& path) {
 }
 
 // A job over a copy of `settings` and a list the test keeps alive.
-ConvertJob JobFor(const ConversionSettings& settings, const IPathList& paths,
+ConvertJob JobFor(const ConversionSettings& settings, IPathList& paths,
                   IConvertFrontEnd* frontEnd) {
-    return {settings, std::shared_ptr<const IPathList>(&paths, [](const IPathList*) {}), frontEnd, LoudnessOptions{}};
+    return {settings, std::shared_ptr<IPathList>(&paths, [](IPathList*) {}), frontEnd, LoudnessOptions{}};
 }
 
 // Settings for small, quick WAV outputs (11025 Hz mono) into folder.
@@ -90,7 +90,7 @@ protected:
 
     // Runs a job over a copy of `settings`; what the run wrote back is
     // copied into `settings` afterwards.
-    void Run(ConversionSettings& settings, const IPathList& paths) {
+    void Run(ConversionSettings& settings, IPathList& paths) {
         ConvertJob job = JobFor(settings, paths, &m_frontEnd);
         EXPECT_EQ(RunConversion(job), 0);
         settings = job.settings;
@@ -132,10 +132,8 @@ TEST_F(ConvertRun, EveryEntryShowsItsCounterAndAMissingFileIsSkipped) {
 
     Run(settings, paths);
 
-    using C = IConvertFrontEnd;
-    EXPECT_EQ(m_frontEnd.Texts(C::kFileCounter), (std::vector<std::string>{"1/3", "2/3", "3/3"}));
-    EXPECT_EQ(m_frontEnd.Texts(C::kFileName),
-              (std::vector<std::string>{"a.mid...", "missing.mid...", "c.mid..."}));
+    EXPECT_EQ(m_frontEnd.Counters(), (std::vector<std::string>{"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(m_frontEnd.Names(), (std::vector<std::string>{"a.mid", "missing.mid", "c.mid"}));
     EXPECT_EQ(m_frontEnd.Messages(), std::vector<std::string>{"Can not find file: " + missing + "."});
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 2);
     WavFile a, c;
@@ -143,6 +141,56 @@ TEST_F(ConvertRun, EveryEntryShowsItsCounterAndAMissingFileIsSkipped) {
     EXPECT_TRUE(c.Read(Out("c.wav"))) << c.Error();
     EXPECT_FALSE(platform::FileExists(Out("missing.wav")));
     ExpectCleanEnd();
+}
+
+TEST_F(ConvertRun, EveryEntryIsStartedAndEndedInOrderAndTheRunEndsOnce) {
+    using Status = EntryResult::Status;
+    struct Entry {
+        std::string source;
+        Status status;
+        std::string output;  // empty: none was formed
+        std::string message;
+    };
+    { std::ofstream(Out("c.wav")) << "keep me"; }
+    const std::vector<Entry> entries = {
+        {Piece("a.mid", 1), Status::Converted, Out("a.wav"), ""},
+        {Src("gone.mid"), Status::Failed, "", "Can not find file: " + Src("gone.mid") + "."},
+        {Piece("c.mid", 1), Status::Skipped, Out("c.wav"),
+         "the file: " + Out("c.wav") + " have exist. writeover it? "},
+    };
+    VectorPathList paths;
+    for (const auto& entry : entries) paths.Add(entry.source);
+    auto settings = SmallWavSettings(Out(""), kWav);
+    settings.m_bOverwrite = 0;
+    Run(settings, paths);
+
+    const auto events = m_frontEnd.Events();
+    size_t at = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        SCOPED_TRACE(entry.source);
+        ASSERT_LT(at, events.size());
+        EXPECT_EQ(events[at].kind, Kind::Started);
+        EXPECT_EQ(events[at].text, platform::FileNameOf(entry.source));
+        EXPECT_EQ(events[at].value, static_cast<int>(i));
+        EXPECT_EQ(events[at].count, static_cast<int>(entries.size()));
+        bool progressed = false;
+        for (++at; at < events.size() && events[at].kind != Kind::Ended; ++at) {
+            EXPECT_NE(events[at].kind, Kind::Started);
+            progressed = progressed || events[at].kind == Kind::Progress;
+        }
+        ASSERT_LT(at, events.size());
+        const EntryResult& result = events[at++].result;
+        const bool converted = entry.status == Status::Converted;
+        EXPECT_EQ(progressed, converted);
+        EXPECT_EQ(result.status, entry.status);
+        EXPECT_EQ(result.output, entry.output);
+        EXPECT_EQ(result.message, entry.message);
+        EXPECT_EQ(result.musicSeconds > 0.0, converted);
+        EXPECT_EQ(result.bytes, converted ? std::filesystem::file_size(entry.output) : 0u);
+    }
+    ASSERT_EQ(at + 1, events.size()) << "the run's end comes last, once";
+    EXPECT_EQ(events[at].kind, Kind::Done);
 }
 
 TEST_F(ConvertRun, EmptyListEndsAtOnceWithTheEndNotice) {
@@ -164,8 +212,7 @@ TEST_F(ConvertRun, ExistingOutputWithOverwriteOffAsksAndNoKeepsIt) {
 
     Run(settings, paths);
 
-    EXPECT_EQ(m_frontEnd.Questions(),
-              std::vector<std::string>{"the file: " + Out("a.wav") + " have exist. writeover it? "});
+    EXPECT_EQ(m_frontEnd.Questions(), std::vector<std::string>{Out("a.wav")});
     EXPECT_EQ(ReadText(Out("a.wav")), "keep me");
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
     WavFile b;
@@ -254,15 +301,17 @@ TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
     auto settings = testsupport::TestSettings(Out(""), kWav);
     std::string counter;
     m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter) counter = e.text;
+        if (e.kind == Kind::Started) counter = RecordingFrontEnd::CounterOf(e);
         if (e.kind == Kind::Progress && counter == "2/3" && e.value > 10) fe.CancelFlag() = 1;
     };
 
     Run(settings, paths);
 
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
-              (std::vector<std::string>{"1/3", "2/3"}));
+    EXPECT_EQ(m_frontEnd.Counters(), (std::vector<std::string>{"1/3", "2/3"}));
+    const auto results = m_frontEnd.Results();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[1].status, EntryResult::Status::Cancelled);
     WavFile a;
     EXPECT_TRUE(a.Read(Out("a.wav"))) << a.Error();
     EXPECT_FALSE(platform::FileExists(Out("b.wav")));
@@ -284,7 +333,7 @@ TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_TRUE(ReadText(Out("a.mp3")) == "old") << "the file it was to replace stays";
     EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"a.mp3"});
-    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter), std::vector<std::string>{"1/2"});
+    EXPECT_EQ(m_frontEnd.Counters(), std::vector<std::string>{"1/2"});
     ExpectCleanEnd();
 }
 
@@ -300,9 +349,6 @@ TEST_F(ConvertRun, Mp3ProgressReaches75FromRenderingAnd100FromEncoding) {
     ASSERT_NE(rendered, values.end()) << "rendering must fill the bar to 75";
     EXPECT_GT(rendered - values.begin(), 1) << "the bar moves while rendering";
     EXPECT_EQ(values.back(), 100);
-    const auto percents = m_frontEnd.Texts(IConvertFrontEnd::kPercent);
-    ASSERT_FALSE(percents.empty());
-    EXPECT_EQ(percents.back(), "100%");
     // The run leaves the rendered format in the MP3 block.
     EXPECT_EQ(settings.m_mp3.m_nInSampleRate, 22050);
     EXPECT_EQ(settings.m_mp3.m_nInChannels, 2);
@@ -319,9 +365,6 @@ TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_EQ(values.back(), 100);
     EXPECT_LT(values.front(), 100);
-    const auto percents = m_frontEnd.Texts(IConvertFrontEnd::kPercent);
-    ASSERT_EQ(percents.size(), values.size());
-    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(percents[i], std::to_string(values[i]) + "%");
 }
 
 TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
@@ -383,7 +426,7 @@ TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
     std::filesystem::copy_file("/usr/share/sounds/sf2/TimGM6mb.sf2", badFont);
     audio::SoundFontCatalog::SetPreferredSoundFont(badFont);
     m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Text && e.control == IConvertFrontEnd::kFileCounter && e.text == "1/2")
+        if (e.kind == Kind::Started && RecordingFrontEnd::CounterOf(e) == "1/2")
             std::ofstream(badFont) << "RIFF but not a SoundFont";
     };
     VectorPathList paths({Piece("a.mid", 1), Piece("b.mid", 1)});
@@ -393,8 +436,7 @@ TEST_F(ConvertRun, PlayThatFailsAfterALoadIsReportedAndSkipped) {
 
     EXPECT_EQ(m_frontEnd.Messages(),
               (std::vector<std::string>{"Error loading file", "Error loading file"}));
-    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
-              (std::vector<std::string>{"1/2", "2/2"}));
+    EXPECT_EQ(m_frontEnd.Counters(), (std::vector<std::string>{"1/2", "2/2"}));
     EXPECT_TRUE(m_frontEnd.ProgressValues().empty()) << "nothing was rendered";
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_TRUE(std::filesystem::is_empty(Out("")));
@@ -408,7 +450,6 @@ TEST_F(ConvertRun, EmptyPieceShowsAFullBarAndIsConverted) {
     Run(settings, paths);
 
     EXPECT_EQ(m_frontEnd.ProgressValues(), std::vector<int>{100});
-    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kPercent), std::vector<std::string>{"100%"});
     WavFile wav;
     EXPECT_TRUE(wav.Read(Out("empty.wav"))) << wav.Error();
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
@@ -601,8 +642,7 @@ TEST_F(ConvertRun, CountIsReadAgainBeforeEveryFile) {
         }
     };
     Run(settings, paths);
-    EXPECT_EQ(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter),
-              (std::vector<std::string>{"1/1", "2/2"}));
+    EXPECT_EQ(m_frontEnd.Counters(), (std::vector<std::string>{"1/1", "2/2"}));
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 2);
 }
 
@@ -682,7 +722,7 @@ TEST_F(ConvertRun, TemporaryFolderWithoutRoomForTheCaptureEndsTheRunWithAMessage
     ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
     EXPECT_EQ(m_frontEnd.Messages(),
               std::vector<std::string>{"Can not create a temporary file in: " + missingFolder + "/."});
-    EXPECT_TRUE(m_frontEnd.Texts(IConvertFrontEnd::kFileCounter).empty());
+    EXPECT_TRUE(m_frontEnd.Counters().empty());
     EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
     EXPECT_EQ(m_frontEnd.DoneCount(), 1);
     EXPECT_FALSE(platform::FileExists(Out("a.wav")));

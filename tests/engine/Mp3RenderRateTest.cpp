@@ -62,7 +62,7 @@ protected:
         testsupport::VectorPathList paths({source});
         testsupport::RecordingFrontEnd frontEnd;
         ConvertJob job{testsupport::TestSettings(m_dir.Path(), 1),
-                       std::shared_ptr<const IPathList>(&paths, [](const IPathList*) {}),
+                       std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
                        &frontEnd, LoudnessOptions{}};
         job.settings.m_mp3 = mp3;
         EXPECT_EQ(RunConversion(job), 0);

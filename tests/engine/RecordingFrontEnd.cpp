@@ -1,8 +1,12 @@
 #include "RecordingFrontEnd.h"
 
+#include <utility>
+
 namespace tonalbox::testsupport {
 
-void RecordingFrontEnd::Record(Event event) {
+void RecordingFrontEnd::Record(Kind kind, std::string text, int value, int count,
+                               EntryResult result) {
+    Event event{kind, std::move(text), value, count, std::move(result)};
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_events.push_back(event);
@@ -10,51 +14,57 @@ void RecordingFrontEnd::Record(Event event) {
     if (onEvent) onEvent(*this, event);
 }
 
-void RecordingFrontEnd::ShowMessage(const std::string& text) {
-    Record({Kind::Message, 0, text, 0});
+void RecordingFrontEnd::ShowMessage(const std::string& text) { Record(Kind::Message, text); }
+
+void RecordingFrontEnd::EntryStarted(int index, int count, const std::string& name) {
+    Record(Kind::Started, name, index, count);
 }
 
-void RecordingFrontEnd::SetProgressPos(int pos) { Record({Kind::Progress, 0, {}, pos}); }
+void RecordingFrontEnd::Progress(int percent) { Record(Kind::Progress, {}, percent); }
 
-void RecordingFrontEnd::SetControlText(Control id, const std::string& text) {
-    Record({Kind::Text, id, text, 0});
+void RecordingFrontEnd::EntryEnded(const EntryResult& result) {
+    Record(Kind::Ended, {}, 0, 0, result);
 }
 
-bool RecordingFrontEnd::AskYesNo(const std::string& text) {
-    Record({Kind::Question, 0, text, 0});
+bool RecordingFrontEnd::AskOverwrite(const std::string& output) {
+    Record(Kind::Question, output);
     return answerYes;
 }
 
-void RecordingFrontEnd::ConvertDone() { Record({Kind::Done, 0, {}, 0}); }
+void RecordingFrontEnd::EngineFailed() { Record(Kind::EngineFailed); }
+
+void RecordingFrontEnd::RunEnded() { Record(Kind::Done); }
 
 std::vector<RecordingFrontEnd::Event> RecordingFrontEnd::Events() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_events;
 }
 
-std::vector<std::string> RecordingFrontEnd::Texts(Control id) const {
+std::string RecordingFrontEnd::CounterOf(const Event& started) {
+    return std::to_string(started.value + 1) + "/" + std::to_string(started.count);
+}
+
+std::vector<std::string> RecordingFrontEnd::TextsOf(Kind kind) const {
     std::vector<std::string> out;
     for (const auto& e : Events()) {
-        if (e.kind == Kind::Text && e.control == id) out.push_back(e.text);
+        if (e.kind == kind) out.push_back(e.text);
     }
     return out;
 }
 
-std::vector<std::string> RecordingFrontEnd::Messages() const {
+std::vector<std::string> RecordingFrontEnd::Counters() const {
     std::vector<std::string> out;
     for (const auto& e : Events()) {
-        if (e.kind == Kind::Message) out.push_back(e.text);
+        if (e.kind == Kind::Started) out.push_back(CounterOf(e));
     }
     return out;
 }
 
-std::vector<std::string> RecordingFrontEnd::Questions() const {
-    std::vector<std::string> out;
-    for (const auto& e : Events()) {
-        if (e.kind == Kind::Question) out.push_back(e.text);
-    }
-    return out;
-}
+std::vector<std::string> RecordingFrontEnd::Names() const { return TextsOf(Kind::Started); }
+
+std::vector<std::string> RecordingFrontEnd::Messages() const { return TextsOf(Kind::Message); }
+
+std::vector<std::string> RecordingFrontEnd::Questions() const { return TextsOf(Kind::Question); }
 
 std::vector<int> RecordingFrontEnd::ProgressValues() const {
     std::vector<int> out;
@@ -68,8 +78,16 @@ std::vector<int> RecordingFrontEnd::ProgressOf(const std::string& counter) const
     std::vector<int> out;
     std::string current;
     for (const auto& e : Events()) {
-        if (e.kind == Kind::Text && e.control == kFileCounter) current = e.text;
+        if (e.kind == Kind::Started) current = CounterOf(e);
         if (e.kind == Kind::Progress && current == counter) out.push_back(e.value);
+    }
+    return out;
+}
+
+std::vector<EntryResult> RecordingFrontEnd::Results() const {
+    std::vector<EntryResult> out;
+    for (const auto& e : Events()) {
+        if (e.kind == Kind::Ended) out.push_back(e.result);
     }
     return out;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// A converting page for tests: records everything a run shows, answers
+// A converting page for tests: records everything a run tells it, answers
 // questions as told, and lets a test act (for example press Cancel) when
-// a given thing is shown.
+// a given thing is told.
 
 #include <atomic>
 #include <functional>
@@ -15,21 +15,24 @@ namespace tonalbox::testsupport {
 
 class RecordingFrontEnd : public IConvertFrontEnd {
 public:
-    enum class Kind { Progress, Text, Message, Question, Done };
+    enum class Kind { Started, Progress, Ended, Message, Question, EngineFailed, Done };
     struct Event {
         Kind kind;
-        int control = 0;    // for Text
-        std::string text;   // Text, Message, Question
-        int value = 0;      // Progress
+        std::string text;  // Started: the name; Message; Question: the output
+        int value = 0;     // Started: the index; Progress: the percent
+        int count = 0;     // Started
+        EntryResult result;  // Ended
     };
 
     void ShowMessage(const std::string& text) override;
-    void SetProgressPos(int pos) override;
-    void SetControlText(Control id, const std::string& text) override;
+    void EntryStarted(int index, int count, const std::string& name) override;
+    void Progress(int percent) override;
+    void EntryEnded(const EntryResult& result) override;
     std::atomic<int>& CancelFlag() override { return m_cancel; }
     std::atomic<int>& SuccessCounter() override { return m_success; }
-    bool AskYesNo(const std::string& text) override;
-    void ConvertDone() override;
+    bool AskOverwrite(const std::string& output) override;
+    void EngineFailed() override;
+    void RunEnded() override;
 
     // Answer to every question (No unless set).
     bool answerYes = false;
@@ -37,16 +40,24 @@ public:
     std::function<void(RecordingFrontEnd&, const Event&)> onEvent;
 
     std::vector<Event> Events() const;
-    std::vector<std::string> Texts(Control id) const;
+    // Every entry's start as "<index + 1>/<count>".
+    std::vector<std::string> Counters() const;
+    std::vector<std::string> Names() const;
     std::vector<std::string> Messages() const;
+    // The outputs the run asked to replace.
     std::vector<std::string> Questions() const;
     std::vector<int> ProgressValues() const;
-    // The progress values shown while the file counter read `counter`.
+    // The progress values told while the entry started as `counter` was in hand.
     std::vector<int> ProgressOf(const std::string& counter) const;
+    std::vector<EntryResult> Results() const;
     int DoneCount() const;
 
+    static std::string CounterOf(const Event& started);
+
 private:
-    void Record(Event event);
+    void Record(Kind kind, std::string text = {}, int value = 0, int count = 0,
+                EntryResult result = {});
+    std::vector<std::string> TextsOf(Kind kind) const;
 
     mutable std::mutex m_mutex;
     std::vector<Event> m_events;
