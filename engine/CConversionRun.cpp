@@ -146,13 +146,12 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         if (!m_frontEnd.AskYesNo(Format(kOverwriteQuestion, output))) return Outcome::Next;
     }
 
-    if (m_music.LoadMidiFile(source, true) != 0) {
+    // Without the buffer's format nothing could be rendered from the file.
+    WaveFormatEx format;
+    if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {
         m_frontEnd.ShowMessage(kErrorLoadingFile);
         return Outcome::Next;
     }
-
-    WaveFormatEx format;
-    m_music.GetBufferFormat(&format);
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
 
