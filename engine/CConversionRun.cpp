@@ -68,7 +68,7 @@ int CConversionRun::Run() {
 bool CConversionRun::Start() {
     // The temporary WAV file: a fresh name of our own in the temporary folder.
     const std::string tempFolder = platform::TempFolder();
-    if (!m_tempWav.Create(tempFolder)) {
+    if (!m_tempWav.Create(tempFolder).ok()) {
         m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
         return false;
     }
@@ -158,7 +158,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
     PartialOutputFile partial;
-    if (!partial.Create(output)) {
+    if (!partial.Create(output).ok()) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
@@ -298,11 +298,11 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial
             m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
-    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path())) {
+    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path()).ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }
-    if (!partial.Commit()) {
+    if (!partial.Commit().ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }

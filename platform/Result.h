@@ -4,6 +4,8 @@
 // diagnostic log. Fail logs the message where the failure happens, so a
 // caller that only passes a result on does not log it again.
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -23,5 +25,12 @@ struct Result {
         return Result{code, std::move(message)};
     }
 };
+
+// The failure of a system call just made: errno as the code, its text
+// after `what`.
+inline Result SystemFailure(const std::string& what) {
+    const int error = errno != 0 ? errno : EIO;
+    return Result::Fail(error, what + ": " + std::strerror(error));
+}
 
 }  // namespace tonalbox::platform
