@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -96,19 +97,15 @@ struct Job {
     bool finished = false;  // guarded by the command's mutex
 };
 
-// The paths of --files-from; false with a message for a usage error.
-bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::string& error) {
+// The paths of --files-from; fails with the message of a usage error.
+platform::Result ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths) {
     const bool standardInput = cl.filesFrom == "-";
     std::FILE* file = standardInput ? stdin : std::fopen(cl.filesFrom.c_str(), "r");
-    if (file == nullptr) {
-        error = "can not read the list " + cl.filesFrom;
-        return false;
-    }
-    std::string problem;
-    const bool ok = ReadPathList(file, cl.nulSeparated, paths, problem);
+    if (file == nullptr) return platform::Result::Fail(errno != 0 ? errno : EIO, "can not read the list " + cl.filesFrom);
+    const platform::Result read = ReadPathList(file, cl.nulSeparated, paths);
     if (!standardInput) std::fclose(file);
-    if (!ok) error = "the list " + cl.filesFrom + " " + problem;
-    return ok;
+    if (!read.ok()) return platform::Result::Fail(read.code, "the list " + cl.filesFrom + " " + read.message);
+    return read;
 }
 
 // True when path names one of the entries or one of their outputs, as it
@@ -235,10 +232,10 @@ std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings&
                                 const std::string& programName, const ConsoleIo& io,
                                 std::vector<InputEntry>& entries, std::vector<std::string>& emptyFolders,
                                 RunReport& report) {
-    std::string error;
     std::vector<std::string> inputs = cl.inputs;
-    if (!cl.filesFrom.empty() && !ReadFilesFrom(cl, inputs, error)) {
-        return Usage(io, programName, error);
+    if (!cl.filesFrom.empty()) {
+        const platform::Result read = ReadFilesFrom(cl, inputs);
+        if (!read.ok()) return Usage(io, programName, read.message);
     }
     entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     RemoveRepeats(entries);
@@ -246,8 +243,9 @@ std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings&
         return Usage(io, programName,
                      "the report file " + cl.reportPath + " is an input or an output of the run");
     }
-    if (!cl.reportPath.empty() && !report.Open(cl.reportPath, error)) {
-        return Usage(io, programName, error);
+    if (!cl.reportPath.empty()) {
+        const platform::Result opened = report.Open(cl.reportPath);
+        if (!opened.ok()) return Usage(io, programName, opened.message);
     }
     return std::nullopt;
 }
