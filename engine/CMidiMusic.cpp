@@ -23,13 +23,13 @@ namespace tonalbox {
 namespace {
 
 using audio::AudioPath;
-using platform::Result;
 using audio::MidiFileReader;
 using audio::MidiSequence;
 using audio::Performance;
 using audio::RenderBuffer;
 using audio::SoundFontCatalog;
 using audio::SoundFontPort;
+using platform::Result;
 
 constexpr uint32_t kPortFeatureAudioPath = 1;  // DMUS_PORT_FEATURE_AUDIOPATH
 constexpr uint32_t kPortParamsChannelGroups = 0x10;
