@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -95,19 +97,15 @@ struct Job {
     bool finished = false;  // guarded by the command's mutex
 };
 
-// The paths of --files-from; false with a message for a usage error.
-bool ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths, std::string& error) {
+// The paths of --files-from; fails with the message of a usage error.
+platform::Result ReadFilesFrom(const CommandLine& cl, std::vector<std::string>& paths) {
     const bool standardInput = cl.filesFrom == "-";
     std::FILE* file = standardInput ? stdin : std::fopen(cl.filesFrom.c_str(), "r");
-    if (file == nullptr) {
-        error = "can not read the list " + cl.filesFrom;
-        return false;
-    }
-    std::string problem;
-    const bool ok = ReadPathList(file, cl.nulSeparated, paths, problem);
+    if (file == nullptr) return platform::Result::Fail(errno != 0 ? errno : EIO, "can not read the list " + cl.filesFrom);
+    const platform::Result read = ReadPathList(file, cl.nulSeparated, paths);
     if (!standardInput) std::fclose(file);
-    if (!ok) error = "the list " + cl.filesFrom + " " + problem;
-    return ok;
+    if (!read.ok()) return platform::Result::Fail(read.code, "the list " + cl.filesFrom + " " + read.message);
+    return read;
 }
 
 // True when path names one of the entries or one of their outputs, as it
@@ -201,17 +199,14 @@ void RunJobs(std::vector<Job>& jobs, std::atomic<int>& cancelFlag) {
     for (auto& thread : threads) thread.join();
 }
 
-}  // namespace
-
-int RunConvertCommand(const std::vector<std::string>& args, const std::string& programName,
-                      const ConsoleIo& io, std::atomic<int>& cancelFlag) {
-    // The window's settings first, then the options on top.
-    ConversionSettings settings = ConversionSettings::Defaults();
-    const std::string settingsPath = SettingsFilePath();
-    LoadSettings(settingsPath, settings);
+// The command line over the window's saved settings. An exit status when
+// the command ends here: a usage error, --help, --version.
+std::optional<int> ReadCommandLine(const std::vector<std::string>& args, const std::string& programName,
+                                   const ConsoleIo& io, ConversionSettings& settings, CommandLine& cl) {
+    settings = ConversionSettings::Defaults();
+    LoadSettings(SettingsFilePath(), settings);
     settings.m_bBurnToCD = 0;
 
-    CommandLine cl;
     std::string error;
     if (!ParseCommandLine(args, settings, cl, error)) return Usage(io, programName, error);
     if (cl.help) {
@@ -227,26 +222,40 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }
-    // Everything that can make a usage error is looked at before any work,
-    // and before anything is opened for writing.
+    return std::nullopt;
+}
+
+// The entries to convert, and the report opened. Everything that can make
+// a usage error is looked at before any work, and before anything is
+// opened for writing; an exit status when one does.
+std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings& settings,
+                                const std::string& programName, const ConsoleIo& io,
+                                std::vector<InputEntry>& entries, std::vector<std::string>& emptyFolders,
+                                RunReport& report) {
     std::vector<std::string> inputs = cl.inputs;
-    if (!cl.filesFrom.empty() && !ReadFilesFrom(cl, inputs, error)) {
-        return Usage(io, programName, error);
+    if (!cl.filesFrom.empty()) {
+        const platform::Result read = ReadFilesFrom(cl, inputs);
+        if (!read.ok()) return Usage(io, programName, read.message);
     }
-    std::vector<std::string> emptyFolders;
-    std::vector<InputEntry> entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
+    entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     RemoveRepeats(entries);
     if (!cl.reportPath.empty() && IsInputOrOutput(cl.reportPath, entries, settings)) {
         return Usage(io, programName,
                      "the report file " + cl.reportPath + " is an input or an output of the run");
     }
-    RunReport report;
-    if (!cl.reportPath.empty() && !report.Open(cl.reportPath, error)) {
-        return Usage(io, programName, error);
+    if (!cl.reportPath.empty()) {
+        const platform::Result opened = report.Open(cl.reportPath);
+        if (!opened.ok()) return Usage(io, programName, opened.message);
     }
+    return std::nullopt;
+}
 
-    LineSink errSink(io.err);
+// --save-settings, --soundfont and --list-ports, in that order. An exit
+// status when one of them fails.
+std::optional<int> ApplyPortAndSettingsOptions(const CommandLine& cl, ConversionSettings& settings,
+                                               const ConsoleIo& io) {
     if (cl.saveSettings) {
+        const std::string settingsPath = SettingsFilePath();
         if (SaveSettings(settingsPath, settings) != 1) {
             std::fprintf(io.err, "Can not write the settings file: %s.\n", settingsPath.c_str());
             return kExitSomeNotConverted;
@@ -260,6 +269,7 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
         settings.m_nPortIndex = 0;
     }
     if (cl.listPorts) {
+        LineSink errSink(io.err);
         const auto ports = ListPorts(&errSink);
         for (size_t i = 0; i < ports.size(); ++i) {
             std::fprintf(io.out, "%zu: %s%s\n", i, ports[i].c_str(),
@@ -270,9 +280,14 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
             return kExitSomeNotConverted;
         }
     }
-    if (cl.inputs.empty() && cl.filesFrom.empty()) return kExitAllConverted;
+    return std::nullopt;
+}
 
-    const auto started = std::chrono::steady_clock::now();
+// Tells what will not be converted (empty and unreadable folders), keeps
+// this shard's entries and says where the outputs go.
+void PrepareEntries(const CommandLine& cl, const ConversionSettings& settings,
+                    const std::vector<std::string>& emptyFolders, std::vector<InputEntry>& entries,
+                    RunReport& report, const ConsoleIo& io) {
     for (const auto& folder : emptyFolders) {
         std::fprintf(io.err, "No MIDI files in folder: %s\n", EscapeControls(folder).c_str());
     }
@@ -280,14 +295,26 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     report.SetTotal(static_cast<int>(entries.size()));
     RecordUnreadableFolders(entries, report, io.err);
     if (!settings.m_bSameAsSource) EnsureFolder(settings.m_strOutputFolder);
-    JobQueue queue(std::move(entries), settings, cl.skipExisting, &report);
-    if (!cl.quiet && queue.Total() > 0) {
-        std::fprintf(io.err, "Output folder: %s\n",
-                     settings.m_bSameAsSource
-                         ? "next to each MIDI file"
-                         : EscapeControls(settings.m_strOutputFolder).c_str());
-    }
+}
 
+void ShowOutputFolder(const CommandLine& cl, const ConversionSettings& settings, const JobQueue& queue,
+                      const ConsoleIo& io) {
+    if (cl.quiet || queue.Total() == 0) return;
+    std::fprintf(io.err, "Output folder: %s\n",
+                 settings.m_bSameAsSource ? "next to each MIDI file"
+                                          : EscapeControls(settings.m_strOutputFolder).c_str());
+}
+
+// What the runs left behind.
+struct RunTotals {
+    int converted = 0;
+    bool setupFailed = false;
+};
+
+// Converts the queue on as many runs as asked, each with its own line on
+// the console.
+RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings, JobQueue& queue,
+                       RunReport& report, const ConsoleIo& io, std::atomic<int>& cancelFlag) {
     const int jobCount = std::max(1, std::min(cl.jobs, queue.Total()));
     Console::Options consoleOptions;
     consoleOptions.progressBar = io.errIsTerminal;
@@ -311,27 +338,55 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     RunJobs(jobs, cancelFlag);
     console.Finish();
 
-    int converted = 0;
-    bool setupFailed = false;
+    RunTotals totals;
     for (const auto& job : jobs) {
-        converted += job.frontEnd->SuccessCounter().load();
-        setupFailed = setupFailed || job.frontEnd->SetupFailed();
+        totals.converted += job.frontEnd->SuccessCounter().load();
+        totals.setupFailed = totals.setupFailed || job.frontEnd->SetupFailed();
     }
-    if (setupFailed && ListPorts(nullptr).empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
+    return totals;
+}
+
+// The closing lines, the report's end and the exit status.
+int Summarize(const CommandLine& cl, const JobQueue& queue, const RunTotals& totals, RunReport& report,
+              double wallSeconds, const ConsoleIo& io, const std::atomic<int>& cancelFlag) {
+    if (totals.setupFailed && ListPorts(nullptr).empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
     if (cancelFlag.load() != 0) std::fprintf(io.err, "Cancelled.\n");
 
     const bool reportWhole =
-        FinishReport(report, queue, cancelFlag.load() != 0,
-                     std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
-                     cl.reportPath, io.err);
+        FinishReport(report, queue, cancelFlag.load() != 0, wallSeconds, cl.reportPath, io.err);
 
     const int skipped = queue.SkippedCount();
-    std::fprintf(io.out, "Total files: %d, converted: %d", queue.Total(), converted);
+    std::fprintf(io.out, "Total files: %d, converted: %d", queue.Total(), totals.converted);
     if (cl.skipExisting) std::fprintf(io.out, ", skipped: %d", skipped);
     std::fprintf(io.out, "\n");
     std::fflush(io.out);
-    return converted + skipped == queue.Total() && reportWhole ? kExitAllConverted
-                                                               : kExitSomeNotConverted;
+    return totals.converted + skipped == queue.Total() && reportWhole ? kExitAllConverted
+                                                                      : kExitSomeNotConverted;
+}
+
+}  // namespace
+
+int RunConvertCommand(const std::vector<std::string>& args, const std::string& programName,
+                      const ConsoleIo& io, std::atomic<int>& cancelFlag) {
+    ConversionSettings settings;
+    CommandLine cl;
+    if (const auto status = ReadCommandLine(args, programName, io, settings, cl)) return *status;
+    std::vector<InputEntry> entries;
+    std::vector<std::string> emptyFolders;
+    RunReport report;
+    if (const auto status = GatherInputs(cl, settings, programName, io, entries, emptyFolders, report))
+        return *status;
+    if (const auto status = ApplyPortAndSettingsOptions(cl, settings, io)) return *status;
+    if (cl.inputs.empty() && cl.filesFrom.empty()) return kExitAllConverted;
+
+    const auto started = std::chrono::steady_clock::now();
+    PrepareEntries(cl, settings, emptyFolders, entries, report, io);
+    JobQueue queue(std::move(entries), settings, cl.skipExisting, &report);
+    ShowOutputFolder(cl, settings, queue, io);
+    const RunTotals totals = ConvertQueue(cl, settings, queue, report, io, cancelFlag);
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return Summarize(cl, queue, totals, report, wallSeconds, io, cancelFlag);
 }
 
 }  // namespace tonalbox::cli

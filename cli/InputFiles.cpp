@@ -1,5 +1,6 @@
 #include "cli/InputFiles.h"
 
+#include <cerrno>
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -52,29 +53,25 @@ std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recu
     return entries;
 }
 
-bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
-                  std::string& error) {
+platform::Result ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths) {
     char* line = nullptr;
     size_t capacity = 0;
-    bool ok = true;
+    platform::Result result;
     for (ssize_t n; (n = ::getdelim(&line, &capacity, nul ? '\0' : '\n', file)) > 0;) {
         std::string path(line, static_cast<size_t>(n));
         if (!path.empty() && path.back() == (nul ? '\0' : '\n')) path.pop_back();
         if (!nul && path.find('\0') != std::string::npos) {
-            error = "is not a text list of paths (it holds NUL bytes; use -0 for a "
-                    "NUL-separated list)";
-            ok = false;
+            result = platform::Result::Fail(EINVAL,
+                                            "is not a text list of paths (it holds NUL bytes; use -0 for a "
+                                            "NUL-separated list)");
             break;
         }
         if (!nul && !path.empty() && path.back() == '\r') path.pop_back();
         if (!path.empty()) paths.push_back(std::move(path));
     }
-    if (ok && std::ferror(file)) {
-        error = "can not be read";
-        ok = false;
-    }
+    if (result.ok() && std::ferror(file)) result = platform::Result::Fail(EIO, "can not be read");
     std::free(line);
-    return ok;
+    return result;
 }
 
 std::vector<std::pair<int, int>> FindRepeats(int count,

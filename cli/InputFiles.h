@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/MidiFileWalk.h"
+#include "platform/Result.h"
 
 namespace tonalbox::cli {
 
@@ -39,11 +40,9 @@ std::vector<InputEntry> CollectInputs(std::vector<std::string> inputs, bool recu
                                       std::vector<std::string>* emptyFolders = nullptr);
 
 // Reads a list of paths, one a line (or NUL-separated with nul); blank
-// entries and a line's closing '\r' are dropped. Returns false with a
-// message in error when the list holds NUL bytes without nul, or cannot
-// be read.
-bool ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths,
-                  std::string& error);
+// entries and a line's closing '\r' are dropped. Fails, saying why, when
+// the list holds NUL bytes without nul, or cannot be read.
+platform::Result ReadPathList(std::FILE* file, bool nul, std::vector<std::string>& paths);
 
 // The positions 0..count-1 whose key an earlier position has, as pairs of
 // the first position with that key and the later one, in list order.

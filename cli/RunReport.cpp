@@ -21,14 +21,11 @@ std::string Dump(const nlohmann::json& json) {
 
 RunReport::~RunReport() { Close(); }
 
-bool RunReport::Open(const std::string& path, std::string& error) {
+platform::Result RunReport::Open(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        error = "can not write the report file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (m_fd < 0) return platform::SystemFailure("can not write the report file " + path);
+    return platform::Result::Ok();
 }
 
 bool RunReport::Close() {

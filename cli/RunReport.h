@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace tonalbox::cli {
 
 inline constexpr const char* kStatusConverted = "converted";
@@ -37,7 +39,7 @@ public:
 
     // Opens the report file for appending, creating it when missing.
     // False with a message when it can not be opened.
-    bool Open(const std::string& path, std::string& error);
+    platform::Result Open(const std::string& path);
     // Closes the report file. False when it, or any line written to it,
     // failed; then the report is not whole.
     bool Close();

@@ -90,7 +90,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
 bool CConversionRun::Start() {
     // The temporary WAV file: a fresh name of our own in the temporary folder.
     const std::string tempFolder = platform::TempFolder();
-    if (!m_tempWav.Create(tempFolder)) {
+    if (!m_tempWav.Create(tempFolder).ok()) {
         m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
         return false;
     }
@@ -170,20 +170,19 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         }
     }
 
-    if (m_music.LoadMidiFile(source, true) != 0) {
+    // Without the buffer's format nothing could be rendered from the file.
+    WaveFormatEx format;
+    if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {
         m_frontEnd.ShowMessage(kErrorLoadingFile);
         return Outcome::Next;
     }
-
-    WaveFormatEx format;
-    m_music.GetBufferFormat(&format);
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
 
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
     PartialOutputFile partial;
-    if (!partial.Create(output)) {
+    if (!partial.Create(output).ok()) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
@@ -323,11 +322,11 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial
             m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
-    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path())) {
+    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path()).ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }
-    if (!partial.Commit()) {
+    if (!partial.Commit().ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DiagnosticLog.h"
+#include "platform/Result.h"
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/AudioPath.h"
 #include "platform/audio/MidiFileReader.h"
@@ -21,26 +23,25 @@ namespace tonalbox {
 namespace {
 
 using audio::AudioPath;
-using audio::HResult;
 using audio::MidiFileReader;
 using audio::MidiSequence;
 using audio::Performance;
 using audio::RenderBuffer;
 using audio::SoundFontCatalog;
 using audio::SoundFontPort;
+using platform::Result;
 
 constexpr uint32_t kPortFeatureAudioPath = 1;  // DMUS_PORT_FEATURE_AUDIOPATH
 constexpr uint32_t kPortParamsChannelGroups = 0x10;
 constexpr uint32_t kPortParamsSize = 36;
 constexpr uint32_t kFxDescSize = 32;
 
+// Without a sink nobody is there to see the message: it goes to the log.
 void Show(IMessageSink* messages, const std::string& text) {
-    if (messages != nullptr) {
+    if (messages != nullptr)
         messages->ShowMessage(text);
-    } else {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        std::fflush(stderr);
-    }
+    else
+        platform::DiagnosticLog::Write(text);
 }
 
 // What CreatePort asks of the port.
@@ -119,9 +120,9 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
     // Loader and performance.
     d.loader = true;
     const bool render = mode == EngineMode::Render;
-    HResult hr = render ? Performance::Create(sampleRate, d.performance, d.renderCores)
-                        : Performance::Create(audio::kPreListenSampleRate, d.performance);
-    if (audio::Failed(hr)) return hr;
+    Result made = render ? Performance::Create(sampleRate, d.performance, d.renderCores)
+                         : Performance::Create(audio::kPreListenSampleRate, d.performance);
+    if (!made.ok()) return made.code;
 
     // The ports, and the default one (the first) for the performance.
     std::vector<SoundFontPort> ports = SoundFontCatalog::List();
@@ -129,26 +130,16 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
 
     if (render) {
         if (ports.empty()) return audio::kNoSoundFont;
-        hr = AudioPath::CreateStandard(*d.performance, pathType, false, d.m_pAudioPath);
-        if (audio::Failed(hr)) return hr;
+        made = AudioPath::CreateStandard(*d.performance, pathType, false, d.m_pAudioPath);
+        if (!made.ok()) return made.code;
         d.clockMs = 0;
-        d.m_lpDSB8 = nullptr;
-        hr = d.m_pAudioPath->GetBuffer(&d.m_lpDSB8);
-        if (audio::Failed(hr)) {
-            d.m_lpDSB8 = nullptr;
-            Show(d.messages, "m_pAudioPath->GetObjectInPath(..) error!");
-            return hr;
-        }
+        d.m_lpDSB8 = &d.m_pAudioPath->Buffer();
     } else {
-        hr = d.performance->OpenOutput();
-        if (audio::Failed(hr)) return hr;
-        hr = AudioPath::CreateStandard(*d.performance, DMUS_APATH_DYNAMIC_3D, true, d.preListen3dPath);
-        if (audio::Failed(hr)) return hr;
-        hr = d.preListen3dPath->GetBuffer(&d.preListen3dBuffer);
-        if (audio::Failed(hr)) {
-            d.preListen3dBuffer = nullptr;
-            return hr;
-        }
+        made = d.performance->OpenOutput();
+        if (!made.ok()) return made.code;
+        made = AudioPath::CreateStandard(*d.performance, DMUS_APATH_DYNAMIC_3D, true, d.preListen3dPath);
+        if (!made.ok()) return made.code;
+        d.preListen3dBuffer = &d.preListen3dPath->Buffer();
     }
 
     d.directMusic8 = std::move(ports);
@@ -210,8 +201,8 @@ int CMidiMusic::LoadMidiFile(const std::string& path, bool standardMidiFile) {
     if (!d.loader || !d.performance) return audio::kNotInitialized;
 
     auto sequence = std::make_shared<MidiSequence>();
-    const HResult hr = MidiFileReader::ReadFile(path, *sequence);
-    if (audio::Failed(hr)) return hr;
+    const Result read = MidiFileReader::ReadFile(path, *sequence);
+    if (!read.ok()) return read.code;
     d.segment = std::move(sequence);
     d.segmentIsStandardMidi = standardMidiFile;
 
@@ -225,10 +216,10 @@ int CMidiMusic::Play() {
     if (!d.performance) return audio::kNotInitialized;
     if (!d.segment) return audio::kPointer;
     d.performance->SetSequence(d.segment);
-    const HResult hr = d.performance->Play();
-    if (audio::Failed(hr)) {
+    const Result played = d.performance->Play();
+    if (!played.ok()) {
         d.segmentState8 = false;
-        return hr;
+        return played.code;
     }
     d.segmentState8 = true;
     return 0;
@@ -264,14 +255,13 @@ int CMidiMusic::GetSeek(int64_t* position) {
 int CMidiMusic::ClearAudioFX() {
     Impl& d = *m_impl;
     if (d.m_lpDSB8 == nullptr) return 1;
-    const HResult hr = d.m_lpDSB8->SetFX(0, nullptr, nullptr);
-    if (audio::Failed(hr)) {
+    const Result cleared = d.m_lpDSB8->SetFX(0, nullptr, nullptr);
+    if (!cleared.ok()) {
         const std::string text = "m_lpDSB8->SetFX(NULL..) error!";
         Show(d.messages, text);
-        ReportError(d.messages, text, hr, 0);
-        return hr;
+        ReportError(d.messages, text, cleared.code, 0);
     }
-    return hr;
+    return cleared.code;
 }
 
 int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
@@ -283,17 +273,19 @@ int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
     d.m_rgFxDesc.guidDSFXClass = clsid;
 
     int result = 0;
-    HResult hr = d.m_lpDSB8->SetFX(1, &d.m_rgFxDesc.guidDSFXClass, &result);
-    if (audio::Failed(hr)) {
+    const Result set = d.m_lpDSB8->SetFX(1, &d.m_rgFxDesc.guidDSFXClass, &result);
+    if (!set.ok()) {
         const std::string text = "m_lpDSB8->SetFX error!";
         Show(d.messages, text);
-        ReportError(d.messages, text, hr, result);
-        return hr;
+        ReportError(d.messages, text, set.code, result);
+        return set.code;
     }
-    hr = d.m_lpDSB8->GetObjectInPath(d.m_rgFxDesc.guidDSFXClass, 0, iid, object);
-    if (audio::Failed(hr)) {
+    const Result found = object != nullptr
+                             ? d.m_lpDSB8->GetObjectInPath(d.m_rgFxDesc.guidDSFXClass, 0, iid, *object)
+                             : Result::Fail(audio::kPointer, "effects: nowhere to put the interface");
+    if (!found.ok()) {
         Show(d.messages, "m_lpDSB8->GetObjectInPath( m_rgFxDesc.guidDSFXClass..) error!");
-        return hr;
+        return found.code;
     }
     d.m_pAudioPath->Activate(true);
     return 0;
@@ -301,10 +293,10 @@ int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
 
 int CMidiMusic::GetBufferFormat(WaveFormatEx* format) {
     Impl& d = *m_impl;
-    if (d.m_lpDSB8 == nullptr || format == nullptr) return 1;
-    *format = WaveFormatEx();
-    const HResult hr = d.m_lpDSB8->GetFormat(format, sizeof(WaveFormatEx));
-    return audio::Failed(hr) ? 1 : 0;
+    if (d.m_lpDSB8 == nullptr) return audio::kNotInitialized;
+    if (format == nullptr) return audio::kPointer;
+    *format = d.m_lpDSB8->Format();
+    return 0;
 }
 
 int CMidiMusic::Shutdown() {

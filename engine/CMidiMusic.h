@@ -43,7 +43,8 @@ struct PortInfo {
 
 class CMidiMusic {
 public:
-    // messages: where the engine's message boxes go (null: standard error).
+    // messages: where the engine's message boxes go (null: the diagnostic
+    // log).
     explicit CMidiMusic(IMessageSink* messages = nullptr);
     ~CMidiMusic();
     CMidiMusic(const CMidiMusic&) = delete;
@@ -68,6 +69,7 @@ public:
     int GetDuration(double* seconds);
     int ClearAudioFX();
     int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
+    // The render buffer's format; fails when there is no render buffer.
     int GetBufferFormat(WaveFormatEx* format);
     int Shutdown();
 

@@ -8,15 +8,19 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
+#include "platform/Result.h"
 #include "platform/lame_enc/LameEncEntryPoints.h"
 
 namespace tonalbox {
 
 namespace {
+
+using platform::Result;
 
 constexpr const char* kModuleName = "lame_enc.so";
 
@@ -86,62 +90,26 @@ void FillConfig(const Mp3EncoderSettings& s, BE_CONFIG& config) {
     }
 }
 
-void Report(IConvertFrontEnd* frontEnd, const char* text) {
-    if (frontEnd)
-        frontEnd->ShowMessage(text);
-    else
-        std::fprintf(stderr, "%s\n", text);
+// How a failed step ends the encode: the driver's result for it (0 or -1)
+// and whether its message is one the user is shown or only a diagnostic
+// one (the run tells the user that the file could not be written).
+enum StepFailure : int {
+    kShownFailure = -10,        // 0, message shown
+    kShownStreamFailure = -11,  // -1, message shown
+    kStreamFailure = -12,       // -1, message logged only
+};
+
+Result Fail(StepFailure failure, std::string message) { return Result::Fail(failure, std::move(message)); }
+
+// The driver's result: 1 when done, else that of the failed step.
+int DriverResult(const Result& result) {
+    if (result.ok()) return 1;
+    return result.code == kShownFailure ? 0 : -1;
 }
 
-// Everything one encode holds. Whatever is still held when the encode ends
-// is given back in reverse order: buffers, stream, files, module.
-class EncodeSession : public LameEncEntryPoints {
-public:
-    EncodeSession() = default;
-    EncodeSession(const EncodeSession&) = delete;
-    EncodeSession& operator=(const EncodeSession&) = delete;
-    ~EncodeSession() {
-        ReleaseBuffers();
-        CloseStream();
-        CloseFiles();
-        Unload();
-    }
-
-    void* module = nullptr;
-
-    FILE* wav = nullptr;
-    FILE* mp3 = nullptr;
-    HBE_STREAM stream = 0;
-    bool streamOpen = false;
-    std::unique_ptr<BYTE[]> output;
-    std::unique_ptr<SHORT[]> samples;
-
-    bool Load(const std::vector<std::string>& paths) {
-        for (const auto& path : paths) {
-            module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (module) return true;
-        }
-        return false;
-    }
-
-    void ReleaseBuffers() {
-        output.reset();
-        samples.reset();
-    }
-    void CloseStream() {
-        if (streamOpen) beCloseStream(stream);
-        streamOpen = false;
-    }
-    void CloseFiles() {
-        if (wav) std::fclose(wav);
-        if (mp3) std::fclose(mp3);
-        wav = mp3 = nullptr;
-    }
-    void Unload() {
-        if (module) ::dlclose(module);
-        module = nullptr;
-    }
-};
+bool IsShown(const Result& result) {
+    return result.code == kShownFailure || result.code == kShownStreamFailure;
+}
 
 bool IsDirectory(FILE* file) {
     struct stat st {};
@@ -154,117 +122,183 @@ int ProgressPosition(int from, int to, unsigned long long bytesRead, long long f
     return from + static_cast<int>(std::trunc(share));
 }
 
+// Where the encode's progress goes: the share of the bar from `from` to
+// `to`.
+struct ProgressRange {
+    IConvertFrontEnd* frontEnd;
+    int from;
+    int to;
+
+    void Show(unsigned long long bytesRead, long long fileLength) const {
+        if (!frontEnd) return;
+        frontEnd->Progress(ProgressPosition(from, to, bytesRead, fileLength));
+    }
+};
+
+// Everything one encode holds, and its steps in order. Whatever is still
+// held when the encode ends is given back in reverse order: buffers,
+// stream, files, module.
+class EncodeSession : public LameEncEntryPoints {
+public:
+    EncodeSession() = default;
+    EncodeSession(const EncodeSession&) = delete;
+    EncodeSession& operator=(const EncodeSession&) = delete;
+    ~EncodeSession() {
+        ReleaseBuffers();
+        CloseStream();
+        CloseFiles();
+        Unload();
+    }
+
+    // 1-3: the module, its entry points, its version.
+    Result LoadModule(const std::vector<std::string>& paths) {
+        for (const auto& path : paths) {
+            m_module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (m_module) break;
+        }
+        if (!m_module) return Fail(kShownFailure, "error loading lame_enc.DLL");
+        if (!Resolve(m_module)) return Fail(kShownFailure, "Unable to get LAME interfaces!");
+        BE_VERSION version;
+        std::memset(&version, 0, sizeof version);
+        beVersion(&version);
+        return Result::Ok();
+    }
+
+    // 4-5: the files.
+    Result OpenFiles(const std::string& wavPath, const std::string& mp3Path) {
+        m_wav = std::fopen(wavPath.c_str(), "rb");
+        if (m_wav && IsDirectory(m_wav)) {
+            std::fclose(m_wav);
+            m_wav = nullptr;
+        }
+        if (!m_wav) return Fail(kStreamFailure, "encoder: can not read " + wavPath);
+        m_mp3 = std::fopen(mp3Path.c_str(), "w+b");
+        if (!m_mp3) return Fail(kShownFailure, "Error creating output file ");
+        return Result::Ok();
+    }
+
+    // 6-7: the stream, and its buffers zero-filled.
+    Result OpenStream(const Mp3EncoderSettings& settings) {
+        BE_CONFIG config;
+        FillConfig(settings, config);
+        if (beInitStream(&config, &m_chunkSamples, &m_outputSize, &m_stream) != BE_ERR_SUCCESSFUL)
+            return Fail(kShownStreamFailure, "Error opening encoding stream ");
+        m_streamOpen = true;
+        m_output.reset(new (std::nothrow) BYTE[m_outputSize]());
+        m_samples.reset(new (std::nothrow) SHORT[m_chunkSamples]());
+        if (!m_output || !m_samples) return Fail(kShownFailure, "Out of memory");
+        return Result::Ok();
+    }
+
+    // 8-9: the samples chunk by chunk, until the input ends or the encode
+    // is cancelled.
+    Result EncodeChunks(const ProgressRange& progress, const std::atomic<int>& cancelFlag) {
+        std::fseek(m_wav, 0, SEEK_END);
+        const long long fileLength = ::ftello(m_wav);
+        std::fseek(m_wav, kSampleDataOffset, SEEK_SET);
+        unsigned long long bytesRead = 0;
+        for (size_t samplesRead = ReadChunk(); samplesRead > 0 && cancelFlag.load() == 0;
+             samplesRead = ReadChunk()) {
+            DWORD outputBytes = 0;
+            const BE_ERR err = beEncodeChunk(m_stream, static_cast<DWORD>(samplesRead), m_samples.get(),
+                                             m_output.get(), &outputBytes);
+            // A count beyond the buffer is the module's fault as much as a
+            // failed call; nothing of it is written.
+            if (err != BE_ERR_SUCCESSFUL || outputBytes > m_outputSize) {
+                CloseStream();
+                return Fail(kShownStreamFailure, "beEncodeChunk() failed.");
+            }
+            if (std::fwrite(m_output.get(), 1, outputBytes, m_mp3) != outputBytes)
+                return Fail(kShownFailure, "Output file write error.");
+            bytesRead += samplesRead * sizeof(SHORT);
+            progress.Show(bytesRead, fileLength);
+        }
+        return Result::Ok();
+    }
+
+    // 10-11: the last frames.
+    Result Flush() {
+        DWORD outputBytes = 0;
+        const BE_ERR err = beDeinitStream(m_stream, m_output.get(), &outputBytes);
+        if (err != BE_ERR_SUCCESSFUL) {
+            CloseStream();
+            return Fail(kStreamFailure, "beExitStream failed (" + std::to_string(err) + ")");
+        }
+        if (outputBytes > m_outputSize ||
+            (outputBytes > 0 && std::fwrite(m_output.get(), 1, outputBytes, m_mp3) != outputBytes) ||
+            std::fflush(m_mp3) != 0)
+            return Fail(kStreamFailure, "Output file write error");
+        return Result::Ok();
+    }
+
+    // 12-14: everything closed, then the Xing/Info frame, written by the
+    // module into the closed file, and the module unloaded.
+    void Finish(const std::string& mp3Path) {
+        CloseStream();
+        ReleaseBuffers();
+        CloseFiles();
+        if (beWriteInfoTag)
+            beWriteInfoTag(m_stream, mp3Path.c_str());
+        else
+            beWriteVBRHeader(mp3Path.c_str());
+        Unload();
+    }
+
+private:
+    size_t ReadChunk() { return std::fread(m_samples.get(), sizeof(SHORT), m_chunkSamples, m_wav); }
+
+    void ReleaseBuffers() {
+        m_output.reset();
+        m_samples.reset();
+    }
+    void CloseStream() {
+        if (m_streamOpen) beCloseStream(m_stream);
+        m_streamOpen = false;
+    }
+    void CloseFiles() {
+        if (m_wav) std::fclose(m_wav);
+        if (m_mp3) std::fclose(m_mp3);
+        m_wav = m_mp3 = nullptr;
+    }
+    void Unload() {
+        if (m_module) ::dlclose(m_module);
+        m_module = nullptr;
+    }
+
+    void* m_module = nullptr;
+    FILE* m_wav = nullptr;
+    FILE* m_mp3 = nullptr;
+    HBE_STREAM m_stream = 0;
+    bool m_streamOpen = false;
+    DWORD m_chunkSamples = 0;
+    DWORD m_outputSize = 0;
+    std::unique_ptr<BYTE[]> m_output;
+    std::unique_ptr<SHORT[]> m_samples;
+};
+
+Result EncodeSteps(EncodeSession& s, const std::vector<std::string>& modulePaths, const std::string& wavPath,
+                   const std::string& mp3Path, const Mp3EncoderSettings& settings, const ProgressRange& progress,
+                   const std::atomic<int>& cancelFlag) {
+    Result result = s.LoadModule(modulePaths);
+    if (result.ok()) result = s.OpenFiles(wavPath, mp3Path);
+    if (result.ok()) result = s.OpenStream(settings);
+    if (result.ok()) result = s.EncodeChunks(progress, cancelFlag);
+    if (result.ok()) result = s.Flush();
+    if (result.ok()) s.Finish(mp3Path);
+    return result;
+}
+
+// The user's messages go to the front end; without one they stay in the
+// diagnostic log, where every failure's message is.
 int Encode(const std::vector<std::string>& modulePaths, const std::string& wavPath,
            const std::string& mp3Path, const Mp3EncoderSettings& settings,
            IConvertFrontEnd* frontEnd, int progressFrom, int progressTo,
            const std::atomic<int>& cancelFlag) {
-    EncodeSession s;
-
-    // 1-3: the module, its entry points, its version.
-    if (!s.Load(modulePaths)) {
-        Report(frontEnd, "error loading lame_enc.DLL");
-        return 0;
-    }
-    if (!s.Resolve(s.module)) {
-        Report(frontEnd, "Unable to get LAME interfaces!");
-        return 0;
-    }
-    BE_VERSION version;
-    std::memset(&version, 0, sizeof version);
-    s.beVersion(&version);
-
-    // 4-5: the files.
-    s.wav = std::fopen(wavPath.c_str(), "rb");
-    if (s.wav && IsDirectory(s.wav)) {
-        std::fclose(s.wav);
-        s.wav = nullptr;
-    }
-    if (!s.wav) return -1;
-    s.mp3 = std::fopen(mp3Path.c_str(), "w+b");
-    if (!s.mp3) {
-        Report(frontEnd, "Error creating output file ");
-        return 0;
-    }
-
-    // 6: the stream.
-    BE_CONFIG config;
-    FillConfig(settings, config);
-    DWORD chunkSamples = 0;
-    DWORD outputSize = 0;
-    if (s.beInitStream(&config, &chunkSamples, &outputSize, &s.stream) != BE_ERR_SUCCESSFUL) {
-        Report(frontEnd, "Error opening encoding stream ");
-        return -1;
-    }
-    s.streamOpen = true;
-
-    // 7: the buffers, zero-filled.
-    s.output.reset(new (std::nothrow) BYTE[outputSize]());
-    s.samples.reset(new (std::nothrow) SHORT[chunkSamples]());
-    if (!s.output || !s.samples) {
-        Report(frontEnd, "Out of memory");
-        return 0;
-    }
-
-    // 8: the input's length, then the first chunk of whole samples.
-    std::fseek(s.wav, 0, SEEK_END);
-    const long long fileLength = ::ftello(s.wav);
-    std::fseek(s.wav, kSampleDataOffset, SEEK_SET);
-    size_t samplesRead = std::fread(s.samples.get(), sizeof(SHORT), chunkSamples, s.wav);
-    unsigned long long bytesRead = 0;
-
-    // 9: encode chunk by chunk.
-    while (samplesRead > 0 && cancelFlag.load() == 0) {
-        DWORD outputBytes = 0;
-        const BE_ERR err = s.beEncodeChunk(s.stream, static_cast<DWORD>(samplesRead), s.samples.get(),
-                                           s.output.get(), &outputBytes);
-        // A count beyond the buffer is the module's fault as much as a
-        // failed call; nothing of it is written.
-        if (err != BE_ERR_SUCCESSFUL || outputBytes > outputSize) {
-            s.CloseStream();
-            Report(frontEnd, "beEncodeChunk() failed.");
-            return -1;
-        }
-        if (std::fwrite(s.output.get(), 1, outputBytes, s.mp3) != outputBytes) {
-            Report(frontEnd, "Output file write error.");
-            return 0;
-        }
-        bytesRead += samplesRead * sizeof(SHORT);
-        if (frontEnd) {
-            const int position = ProgressPosition(progressFrom, progressTo, bytesRead, fileLength);
-            frontEnd->Progress(position);
-        }
-        samplesRead = std::fread(s.samples.get(), sizeof(SHORT), chunkSamples, s.wav);
-    }
-
-    // 10-11: flush the last frames.
-    DWORD outputBytes = 0;
-    const BE_ERR err = s.beDeinitStream(s.stream, s.output.get(), &outputBytes);
-    if (err != BE_ERR_SUCCESSFUL) {
-        s.CloseStream();
-        std::fprintf(stderr, "beExitStream failed (%lu)\n", static_cast<unsigned long>(err));
-        return -1;
-    }
-    if (outputBytes > outputSize ||
-        (outputBytes > 0 && std::fwrite(s.output.get(), 1, outputBytes, s.mp3) != outputBytes) ||
-        std::fflush(s.mp3) != 0) {
-        std::fputs("Output file write error\n", stderr);
-        return -1;
-    }
-
-    // 12: close the stream, free the buffers, close the files.
-    s.CloseStream();
-    s.ReleaseBuffers();
-    s.CloseFiles();
-
-    // 13: the Xing/Info frame, written by the module into the closed file.
-    if (s.beWriteInfoTag)
-        s.beWriteInfoTag(s.stream, mp3Path.c_str());
-    else
-        s.beWriteVBRHeader(mp3Path.c_str());
-
-    // 14: unload.
-    s.Unload();
-    return 1;
+    EncodeSession session;
+    const Result result = EncodeSteps(session, modulePaths, wavPath, mp3Path, settings,
+                                      ProgressRange{frontEnd, progressFrom, progressTo}, cancelFlag);
+    if (frontEnd && IsShown(result)) frontEnd->ShowMessage(result.message);
+    return DriverResult(result);
 }
 
 }  // namespace

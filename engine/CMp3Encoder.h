@@ -13,7 +13,7 @@ namespace tonalbox {
 class CMp3Encoder {
 public:
     // frontEnd: progress and message boxes; may be null (no progress,
-    // messages on standard error).
+    // messages in the diagnostic log only).
     // Returns 1 on success and on cancellation, 0 or -1 on failure.
     // Loads "lame_enc.so" from the program's folder, else from the
     // installed module folder beside it, else by the system's search for

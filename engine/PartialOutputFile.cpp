@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -32,7 +33,7 @@ mode_t NewFileMode() {
 
 PartialOutputFile::~PartialOutputFile() { Discard(); }
 
-bool PartialOutputFile::Create(const std::string& output) {
+platform::Result PartialOutputFile::Create(const std::string& output) {
     Discard();
     const std::string pattern = PartialOutputPrefix(output) + "XXXXXX";
     std::vector<char> name;
@@ -44,13 +45,13 @@ bool PartialOutputFile::Create(const std::string& output) {
         name.assign(pattern.begin(), pattern.end());
         name.push_back('\0');
         fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd < 0) return false;
+        if (fd < 0) return platform::SystemFailure("partial output: can not create " + pattern);
         if (!platform::HoldAsWritten(fd)) {
             ::close(fd);
             fd = -1;
         }
     }
-    if (fd < 0) return false;
+    if (fd < 0) return platform::Result::Fail(EAGAIN, "partial output: no name of " + pattern + " could be held");
     // mkostemp makes the file private; the output gets the mode of the
     // file it replaces, or that of a new file.
     struct stat st {};
@@ -61,19 +62,23 @@ bool PartialOutputFile::Create(const std::string& output) {
     m_fd = fd;
     m_strPath.assign(name.data());
     m_strOutput = output;
-    return true;
+    return platform::Result::Ok();
 }
 
-bool PartialOutputFile::Commit() {
-    if (m_fd < 0) return false;
+platform::Result PartialOutputFile::Commit() {
+    if (m_fd < 0) return platform::Result::Fail(EBADF, "partial output: nothing to commit");
     // Renamed while still open and locked: until it has its name, the
     // file must not look like a leftover to anyone's clean-up.
-    bool ok = ::fsync(m_fd) == 0 && std::rename(m_strPath.c_str(), m_strOutput.c_str()) == 0;
-    if (ok) m_strPath.clear();
-    if (::close(m_fd) != 0) ok = false;
+    platform::Result result;
+    if (::fsync(m_fd) != 0)
+        result = platform::SystemFailure("partial output: can not flush " + m_strPath);
+    else if (std::rename(m_strPath.c_str(), m_strOutput.c_str()) != 0)
+        result = platform::SystemFailure("partial output: can not rename " + m_strPath + " to " + m_strOutput);
+    if (result.ok()) m_strPath.clear();
+    if (::close(m_fd) != 0 && result.ok()) result = platform::SystemFailure("partial output: can not close " + m_strOutput);
     m_fd = -1;
-    if (!ok) Discard();
-    return ok;
+    if (!result.ok()) Discard();
+    return result;
 }
 
 void PartialOutputFile::Discard() {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/Result.h"
+
 namespace tonalbox {
 
 class PartialOutputFile {
@@ -18,9 +20,9 @@ public:
     PartialOutputFile(const PartialOutputFile&) = delete;
     PartialOutputFile& operator=(const PartialOutputFile&) = delete;
 
-    // Creates the empty partial file for output. False when it cannot be
+    // Creates the empty partial file for output. Fails when it cannot be
     // created (folder missing or read-only, name too long).
-    bool Create(const std::string& output);
+    platform::Result Create(const std::string& output);
 
     // Where to write the output's bytes.
     const std::string& Path() const { return m_strPath; }
@@ -28,9 +30,9 @@ public:
     int Descriptor() const { return m_fd; }
 
     // Flushes the written bytes to the disk and renames the partial file
-    // over the output. False (and the partial file removed) when either
+    // over the output. Fails (and the partial file is removed) when either
     // fails.
-    bool Commit();
+    platform::Result Commit();
 
     // Removes the partial file.
     void Discard();

@@ -21,7 +21,7 @@ constexpr size_t kRandomLength = 6;
 
 TempWavFile::~TempWavFile() { Remove(); }
 
-bool TempWavFile::Create(const std::string& folder) {
+platform::Result TempWavFile::Create(const std::string& folder) {
     Remove();
     std::string pattern = folder + kPrefix + "XXXXXX.wav";
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -29,15 +29,16 @@ bool TempWavFile::Create(const std::string& folder) {
     // mkstemps opens with O_CREAT | O_EXCL: an existing name, a link
     // included, is never opened.
     const int fd = ::mkstemps(buffer.data(), kSuffixLength);
-    if (fd < 0) return false;
+    if (fd < 0) return platform::SystemFailure("temporary WAV: can not create " + pattern);
     // Held while the file is ours: RemoveStale leaves it alone.
     if (!platform::HoldAsWritten(fd)) {
+        const platform::Result failed = platform::SystemFailure("temporary WAV: can not hold " + pattern);
         ::close(fd);
-        return false;
+        return failed;
     }
     m_fd = fd;
     m_strPath.assign(buffer.data());
-    return true;
+    return platform::Result::Ok();
 }
 
 void TempWavFile::RemoveStale(const std::string& folder) {
@@ -53,13 +54,14 @@ void TempWavFile::RemoveStale(const std::string& folder) {
     }
 }
 
-bool TempWavFile::Truncate() {
-    if (m_fd < 0) return false;
+platform::Result TempWavFile::Truncate() {
+    if (m_fd < 0) return platform::Result::Fail(EBADF, "temporary WAV: no file to empty");
     int rc;
     do {
         rc = ::ftruncate(m_fd, 0);
     } while (rc != 0 && errno == EINTR);
-    return rc == 0;
+    if (rc != 0) return platform::SystemFailure("temporary WAV: can not empty " + m_strPath);
+    return platform::Result::Ok();
 }
 
 void TempWavFile::Remove() {

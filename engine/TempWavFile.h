@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/Result.h"
+
 namespace tonalbox {
 
 class TempWavFile {
@@ -20,11 +22,11 @@ public:
     TempWavFile& operator=(const TempWavFile&) = delete;
 
     // Creates a new empty file in folder (which ends with a separator).
-    // Returns false when no file could be created.
-    bool Create(const std::string& folder);
+    // Fails when no file could be created.
+    platform::Result Create(const std::string& folder);
 
     // Empties the file for the next capture; the name stays ours.
-    bool Truncate();
+    platform::Result Truncate();
 
     // Removes the file (a file already gone is no error).
     void Remove();

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 #include "platform/audio/Performance.h"
 #include "platform/audio/RenderBuffer.h"
 
@@ -18,13 +18,13 @@ inline constexpr int kPathDynamicStereo = 8;
 class AudioPath {
 public:
     // Path types 6 (3D, one channel), 7 (mono) and 8 (stereo).
-    static HResult CreateStandard(Performance& performance, int pathType, bool activate,
-                                  std::unique_ptr<AudioPath>& out);
+    static platform::Result CreateStandard(Performance& performance, int pathType, bool activate,
+                                           std::unique_ptr<AudioPath>& out);
 
     int PathType() const { return m_type; }
     // The path's sound buffer.
-    HResult GetBuffer(RenderBuffer** buffer);
-    HResult Activate(bool active);
+    RenderBuffer& Buffer() { return m_buffer; }
+    void Activate(bool active) { m_buffer.SetActive(active); }
     bool Active() const { return m_buffer.Active(); }
 
 private:

@@ -23,6 +23,8 @@ static_assert(sizeof(Guid) == 16);
 inline constexpr Guid kGuidNull{};
 
 // Result codes: 0 success, 1 "nothing to do / no more", negative failures.
+// The engine's and the capture effect's interfaces return them as they
+// are; the classes of the audio layer carry them in a platform::Result.
 using HResult = int32_t;
 inline constexpr HResult kOk = 0;
 inline constexpr HResult kFalse = 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/audio/AudioErrors.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox::audio {
@@ -36,7 +37,7 @@ bool EffectRegistry::IsRegistered(const Guid& clsid) const {
     return std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.clsid == clsid; });
 }
 
-HResult EffectRegistry::Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const {
+platform::Result EffectRegistry::Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const {
     out.reset();
     Factory factory;
     {
@@ -44,9 +45,10 @@ HResult EffectRegistry::Create(const Guid& clsid, std::unique_ptr<IAudioEffect>&
         for (const Entry& e : m_entries)
             if (e.clsid == clsid) factory = e.factory;
     }
-    if (!factory) return kNoClass;
+    if (!factory) return platform::Result::Fail(kNoClass, "effect: no such class registered");
     out = factory();
-    return out ? kOk : kOutOfMemory;
+    if (!out) return platform::Result::Fail(kOutOfMemory, "effect: the class made no instance");
+    return platform::Result::Ok();
 }
 
 }  // namespace tonalbox::audio

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/Result.h"
 #include "platform/audio/AudioTypes.h"
 #include "platform/audio/IAudioEffect.h"
 
@@ -25,7 +26,7 @@ public:
     bool IsRegistered(const Guid& clsid) const;
     // A new instance of `clsid`; kNoClass when it is not registered,
     // kOutOfMemory when the factory gives nothing.
-    HResult Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const;
+    platform::Result Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const;
 
 private:
     EffectRegistry();

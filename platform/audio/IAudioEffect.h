@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Result.h"
 #include "platform/audio/AudioTypes.h"
 
 namespace tonalbox::audio {
@@ -16,7 +17,7 @@ class IAudioEffect {
 public:
     virtual ~IAudioEffect() = default;
     // The buffer's format, given once when the effect is inserted.
-    virtual HResult SetFormat(const WaveFormatEx& format) = 0;
+    virtual platform::Result SetFormat(const WaveFormatEx& format) = 0;
     // One block of interleaved samples (frames × channels).
     virtual void Process(int16_t* samples, size_t frames) = 0;
     // Whether the effect takes its blocks in floating point (ProcessFloat)

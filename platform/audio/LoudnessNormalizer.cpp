@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/RenderBuffer.h"
@@ -19,15 +20,17 @@ constexpr double kInterpolationRise = 2.0;
 
 LoudnessNormalizer::~LoudnessNormalizer() { End(); }
 
-HResult LoudnessNormalizer::Begin(const std::string& nearPath, int channels, int sampleRate) {
+platform::Result LoudnessNormalizer::Begin(const std::string& nearPath, int channels, int sampleRate) {
     End();
-    if ((channels != 1 && channels != 2) || sampleRate <= 0) return kInvalidArg;
-    const HResult hr = m_spill.Create(nearPath);
-    if (audio::Failed(hr)) return hr;
+    if ((channels != 1 && channels != 2) || sampleRate <= 0)
+        return platform::Result::Fail(kInvalidArg, "loudness: no piece of " + std::to_string(channels) +
+                                                       " channels at " + std::to_string(sampleRate) + " Hz");
+    platform::Result spill = m_spill.Create(nearPath);
+    if (!spill.ok()) return spill;
     m_state = ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sampleRate), EBUR128_MODE_I);
     if (m_state == nullptr) {
         m_spill.Close();
-        return kOutOfMemory;
+        return platform::Result::Fail(kOutOfMemory, "loudness: the meter could not be made");
     }
     // A mono file plays on both speakers: it counts as loud as the same
     // audio on both channels of a stereo file.
@@ -37,7 +40,7 @@ HResult LoudnessNormalizer::Begin(const std::string& nearPath, int channels, int
     m_frames = 0;
     m_blockPeaks.clear();
     m_failed = false;
-    return kOk;
+    return platform::Result::Ok();
 }
 
 void LoudnessNormalizer::Add(const float* samples, size_t frames) {
@@ -119,9 +122,9 @@ double LoudnessNormalizer::GainFor(const Measurement& m, double targetLufs) {
     return std::isfinite(gain) && gain > 0.0 ? gain : 1.0;
 }
 
-HResult LoudnessNormalizer::Replay(double gain, const BlockWriter& write) {
-    if (m_state == nullptr) return kFalse;
-    if (!m_spill.Rewind()) return kWriteFault;
+platform::Result LoudnessNormalizer::Replay(double gain, const BlockWriter& write) {
+    if (m_state == nullptr) return platform::Result::Ok();
+    if (!m_spill.Rewind()) return platform::Result::Fail(kWriteFault, "loudness: the sample file can not be read back");
     const size_t channels = static_cast<size_t>(m_channels);
     std::vector<float> block(kReplayFrames * channels);
     std::vector<int16_t> pcm(kReplayFrames * channels);
@@ -130,12 +133,14 @@ HResult LoudnessNormalizer::Replay(double gain, const BlockWriter& write) {
     while (left > 0) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
         const size_t got = m_spill.Read(block.data(), want);
-        if (got != want) return kWriteFault;
+        if (got != want) return platform::Result::Fail(kWriteFault, "loudness: the sample file ends early");
         for (size_t i = 0; i < got; ++i) pcm[i] = RenderBuffer::ToPcm16(block[i] * g);
-        if (!write(pcm.data(), got / channels)) return kWriteFault;
+        if (!write(pcm.data(), got / channels))
+            return platform::Result::Fail(kWriteFault, "loudness: the normalised samples could not be written");
         left -= got;
     }
-    return Failed() ? kWriteFault : kOk;
+    if (Failed()) return platform::Result::Fail(kWriteFault, "loudness: some audio could not be kept or measured");
+    return platform::Result::Ok();
 }
 
 void LoudnessNormalizer::End() {

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 #include "platform/audio/SampleSpillFile.h"
 
 namespace tonalbox::audio {
@@ -48,7 +48,7 @@ public:
 
     // Starts a piece of 1 or 2 channels; the samples go to a temporary
     // file in the folder of `nearPath`.
-    HResult Begin(const std::string& nearPath, int channels, int sampleRate);
+    platform::Result Begin(const std::string& nearPath, int channels, int sampleRate);
     // Interleaved samples of the piece, in order.
     void Add(const float* samples, size_t frames);
     // Whether some audio could not be kept or measured.
@@ -64,10 +64,10 @@ public:
     static double GainFor(const Measurement& measurement, double targetLufs);
 
     // Reads the piece back at `gain` as 16-bit samples, block by block, to
-    // `write` (which returns false to stop). kWriteFault when the audio
-    // cannot be read back whole or `write` fails.
+    // `write` (which returns false to stop); without a piece, nothing.
+    // kWriteFault when the audio cannot be read back whole or `write` fails.
     using BlockWriter = std::function<bool(int16_t* samples, size_t frames)>;
-    HResult Replay(double gain, const BlockWriter& write);
+    platform::Result Replay(double gain, const BlockWriter& write);
     // Drops the piece and its temporary file.
     void End();
 

@@ -46,6 +46,18 @@ bool ReadVarLen(const uint8_t* data, size_t size, size_t& pos, uint32_t& value) 
     return false;
 }
 
+platform::Result NotFound(const std::string& path) {
+    return platform::Result::Fail(kNotFound, "MIDI file: " + path + " can not be read as a regular file");
+}
+
+platform::Result NotMidi(const char* why) {
+    return platform::Result::Fail(kUnsupportedStream, std::string("MIDI file: ") + why);
+}
+
+platform::Result BadHeader(const char* why) {
+    return platform::Result::Fail(kInvalidFile, std::string("MIDI file: ") + why);
+}
+
 int DataBytesOf(uint8_t status) {
     const uint8_t kind = status & 0xF0;
     return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
@@ -53,20 +65,20 @@ int DataBytesOf(uint8_t status) {
 
 }  // namespace
 
-HResult MidiFileReader::ReadFile(const std::string& path, MidiSequence& out) {
+platform::Result MidiFileReader::ReadFile(const std::string& path, MidiSequence& out) {
     // Only a regular file is read. Opening without waiting keeps a FIFO
     // with no writer from blocking the open; it is then refused.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return kNotFound;
+    if (fd < 0) return NotFound(path);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return kNotFound;
+        return NotFound(path);
     }
     std::FILE* f = ::fdopen(fd, "rb");
     if (f == nullptr) {
         ::close(fd);
-        return kNotFound;
+        return NotFound(path);
     }
     std::vector<uint8_t> bytes;
     uint8_t buf[65536];
@@ -81,18 +93,18 @@ HResult MidiFileReader::ReadFile(const std::string& path, MidiSequence& out) {
     }
     const bool readError = std::ferror(f) != 0;
     std::fclose(f);
-    if (readError && bytes.empty()) return kNotFound;
-    if (tooBig) return kUnsupportedStream;
+    if (readError && bytes.empty()) return NotFound(path);
+    if (tooBig) return NotMidi("larger than any MIDI file");
     return Read(bytes.data(), bytes.size(), out);
 }
 
-HResult MidiFileReader::Read(const uint8_t* data, size_t size, MidiSequence& out) {
+platform::Result MidiFileReader::Read(const uint8_t* data, size_t size, MidiSequence& out) {
     out = MidiSequence();
-    if (data == nullptr || size == 0) return kUnsupportedStream;
+    if (data == nullptr || size == 0) return NotMidi("empty");
 
     // RIFF "RMID": the Standard MIDI File is the "data" chunk.
     if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0) {
-        if (std::memcmp(data + 8, "RMID", 4) != 0) return kUnsupportedStream;
+        if (std::memcmp(data + 8, "RMID", 4) != 0) return NotMidi("a RIFF file but no RMID");
         size_t pos = 12;
         while (pos + 8 <= size) {
             const uint32_t chunk = Le32(data + pos + 4);
@@ -104,12 +116,12 @@ HResult MidiFileReader::Read(const uint8_t* data, size_t size, MidiSequence& out
             if (next > size) break;
             pos = static_cast<size_t>(next);
         }
-        return kUnsupportedStream;
+        return NotMidi("an RMID file without a data chunk");
     }
     return ReadSmf(data, size, out);
 }
 
-HResult MidiFileReader::ReadSmf(const uint8_t* data, size_t size, MidiSequence& out) {
+platform::Result MidiFileReader::ReadSmf(const uint8_t* data, size_t size, MidiSequence& out) {
     size_t start = SIZE_MAX;
     const size_t span = std::min(size, kHeaderSearchSpan + 4);
     for (size_t i = 0; i + 4 <= span; ++i) {
@@ -118,16 +130,17 @@ HResult MidiFileReader::ReadSmf(const uint8_t* data, size_t size, MidiSequence& 
             break;
         }
     }
-    if (start == SIZE_MAX) return kUnsupportedStream;
+    if (start == SIZE_MAX) return NotMidi("no MThd header");
     data += start;
     size -= start;
-    if (size < 14) return kInvalidFile;
+    if (size < 14) return BadHeader("header cut short");
     const uint32_t headerSize = Be32(data + 4);
-    if (headerSize < 6 || headerSize > size - 8) return kInvalidFile;
+    if (headerSize < 6 || headerSize > size - 8) return BadHeader("header size out of range");
     const uint16_t format = Be16(data + 8);
     const uint16_t tracks = Be16(data + 10);
     const uint16_t division = Be16(data + 12);
-    if (format > 2 || !out.SetDivision(division)) return kInvalidFile;
+    if (format > 2) return BadHeader("unknown format");
+    if (!out.SetDivision(division)) return BadHeader("unusable division");
 
     size_t pos = 8 + static_cast<size_t>(headerSize);
     int tracksRead = 0;
@@ -147,7 +160,7 @@ HResult MidiFileReader::ReadSmf(const uint8_t* data, size_t size, MidiSequence& 
         pos += 8 + static_cast<size_t>(length);
     }
     out.Finish();
-    return kOk;
+    return platform::Result::Ok();
 }
 
 uint64_t MidiFileReader::ReadTrack(const uint8_t* data, size_t size, uint64_t start, MidiSequence& out) {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 #include "platform/audio/MidiSequence.h"
 
 namespace tonalbox::audio {
@@ -20,14 +20,14 @@ public:
     // 0 on success; kNotFound when the file cannot be opened,
     // kUnsupportedStream for an empty file or one that is not MIDI,
     // kInvalidFile for a header that cannot be read.
-    static HResult ReadFile(const std::string& path, MidiSequence& out);
-    static HResult Read(const uint8_t* data, size_t size, MidiSequence& out);
+    static platform::Result ReadFile(const std::string& path, MidiSequence& out);
+    static platform::Result Read(const uint8_t* data, size_t size, MidiSequence& out);
 
     // Largest file the reader accepts (bigger ones are not MIDI files).
     static constexpr size_t kMaxFileSize = 64u * 1024u * 1024u;
 
 private:
-    static HResult ReadSmf(const uint8_t* data, size_t size, MidiSequence& out);
+    static platform::Result ReadSmf(const uint8_t* data, size_t size, MidiSequence& out);
     // Reads one track chunk's events starting at tick `start`; returns the
     // tick where the track ends: its end-of-track event, or the last event
     // read whole when there is none.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/SoundFontCatalog.h"
@@ -23,6 +24,10 @@ constexpr int kSysExDeviceId = 0x10;
 // synthesizer) loads into it and dropping one frees from it. Parallel
 // engines crash the process after a few hundred files when they do that
 // at once, so those calls go one at a time, whichever engine makes them.
+platform::Result OutOfMemory(const char* what) {
+    return platform::Result::Fail(kOutOfMemory, std::string("synthesizer: no memory for the ") + what);
+}
+
 std::mutex& SynthLifeMutex() {
     static std::mutex mutex;
     return mutex;
@@ -30,15 +35,16 @@ std::mutex& SynthLifeMutex() {
 
 }  // namespace
 
-HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, int cores) {
+platform::Result Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, int cores) {
     out.reset();
-    if (sampleRate < 8000 || sampleRate > 96000) return kInvalidArg;
+    if (sampleRate < 8000 || sampleRate > 96000)
+        return platform::Result::Fail(kInvalidArg, "synthesizer: no rate of " + std::to_string(sampleRate) + " Hz");
     SynthLog::Install();
     std::unique_ptr<Performance> p(new Performance());
     p->m_sampleRate = sampleRate;
     p->m_settings = new_fluid_settings();
     p->m_holderSettings = new_fluid_settings();
-    if (p->m_settings == nullptr || p->m_holderSettings == nullptr) return kOutOfMemory;
+    if (p->m_settings == nullptr || p->m_holderSettings == nullptr) return OutOfMemory("settings");
     for (fluid_settings_t* s : {p->m_settings, p->m_holderSettings}) {
         fluid_settings_setnum(s, "synth.sample-rate", sampleRate);
         fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
@@ -61,9 +67,9 @@ HResult Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, i
     fluid_settings_setint(p->m_holderSettings, "synth.reverb.active", 0);
     fluid_settings_setint(p->m_holderSettings, "synth.chorus.active", 0);
     p->m_synth = new_fluid_synth(p->m_settings);
-    if (p->m_synth == nullptr) return kOutOfMemory;
+    if (p->m_synth == nullptr) return OutOfMemory("synthesizer");
     out = std::move(p);
-    return kOk;
+    return platform::Result::Ok();
 }
 
 Performance::~Performance() {
@@ -97,16 +103,17 @@ void Performance::UnloadSoundFontLocked() {
     m_loadedSoundFont.clear();
 }
 
-HResult Performance::RenewSynthLocked() {
+platform::Result Performance::RenewSynthLocked() {
     DropSynthLocked();
     std::lock_guard<std::mutex> life(SynthLifeMutex());
     m_synth = new_fluid_synth(m_settings);
-    if (m_synth == nullptr) return kOutOfMemory;
+    if (m_synth == nullptr) return OutOfMemory("synthesizer");
     if (m_sfont != nullptr) {
-        if (fluid_synth_add_sfont(m_synth, m_sfont) == FLUID_FAILED) return kNoSoundFont;
+        if (fluid_synth_add_sfont(m_synth, m_sfont) == FLUID_FAILED)
+            return platform::Result::Fail(kNoSoundFont, "synthesizer: can not take the SoundFont " + m_loadedSoundFont);
         m_synthHasSfont = true;
     }
-    return kOk;
+    return platform::Result::Ok();
 }
 
 void Performance::SelectSoundFont(const std::string& path) {
@@ -119,19 +126,19 @@ std::string Performance::SelectedSoundFont() const {
     return m_soundFont;
 }
 
-HResult Performance::EnsureSoundFont() {
+platform::Result Performance::EnsureSoundFont() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return kOk;
+    if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return platform::Result::Ok();
     UnloadSoundFontLocked();
-    if (m_soundFont.empty()) return kNoSoundFont;
+    if (m_soundFont.empty()) return platform::Result::Fail(kNoSoundFont, "synthesizer: no SoundFont chosen");
     std::unique_lock<std::mutex> life(SynthLifeMutex());
     m_holder = new_fluid_synth(m_holderSettings);
-    if (m_holder == nullptr) return kOutOfMemory;
+    if (m_holder == nullptr) return OutOfMemory("SoundFont holder");
     const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
     if (id == FLUID_FAILED) {
         delete_fluid_synth(m_holder);
         m_holder = nullptr;
-        return kNoSoundFont;
+        return platform::Result::Fail(kNoSoundFont, "synthesizer: can not load the SoundFont " + m_soundFont);
     }
     m_sfont = fluid_synth_get_sfont_by_id(m_holder, id);
     m_loadedSoundFont = m_soundFont;
@@ -173,16 +180,16 @@ bool Performance::HasSequence() const {
     return m_scheduler.Loaded();
 }
 
-HResult Performance::Play() {
-    const HResult hr = EnsureSoundFont();
-    if (Failed(hr)) return hr;
+platform::Result Performance::Play() {
+    platform::Result loaded = EnsureSoundFont();
+    if (!loaded.ok()) return loaded;
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_scheduler.Loaded()) return kPointer;
-    const HResult renewed = RenewSynthLocked();
-    if (Failed(renewed)) return renewed;
+    if (!m_scheduler.Loaded()) return platform::Result::Fail(kPointer, "synthesizer: no sequence to play");
+    platform::Result renewed = RenewSynthLocked();
+    if (!renewed.ok()) return renewed;
     m_scheduler.Start();
     ++m_playCount;
-    return kOk;
+    return platform::Result::Ok();
 }
 
 void Performance::Stop() {
@@ -241,7 +248,7 @@ void Performance::RenderLocked(float* left, float* right, size_t frames) {
     m_scheduler.DispatchDue(m_synth);
 }
 
-HResult Performance::OpenOutput() {
+platform::Result Performance::OpenOutput() {
     m_output.Close();
     m_outputLimiter = LookAheadLimiter(m_sampleRate);
     m_outputPlayCount = PlayCount();

@@ -14,7 +14,7 @@
 
 #include <fluidsynth.h>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 #include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/MidiScheduler.h"
 #include "platform/audio/MidiSequence.h"
@@ -38,7 +38,7 @@ class Performance {
 public:
     // Makes the synthesizer for `sampleRate` (8000..96000 Hz), mixing its
     // voices on `cores` threads (1..kMaxSynthCores; outside that, 1).
-    static HResult Create(int sampleRate, std::unique_ptr<Performance>& out, int cores = 1);
+    static platform::Result Create(int sampleRate, std::unique_ptr<Performance>& out, int cores = 1);
     ~Performance();
     Performance(const Performance&) = delete;
     Performance& operator=(const Performance&) = delete;
@@ -49,7 +49,7 @@ public:
     // (EnsureSoundFont), once; choosing another one unloads the old one.
     void SelectSoundFont(const std::string& path);
     std::string SelectedSoundFont() const;
-    HResult EnsureSoundFont();
+    platform::Result EnsureSoundFont();
     // True when `path` is a readable regular file that FluidSynth loads as
     // a SoundFont.
     static bool LoadsSoundFont(const std::string& path);
@@ -58,7 +58,7 @@ public:
     bool HasSequence() const;
 
     // Starts the sequence from its beginning on a freshly reset synthesizer.
-    HResult Play();
+    platform::Result Play();
     // Ends the music: pedals up and every sounding note released, so that
     // the notes die away naturally.
     void Stop();
@@ -72,7 +72,7 @@ public:
     void Render(float* left, float* right, size_t frames);
 
     // Real-time output (pre-listen mode).
-    HResult OpenOutput();
+    platform::Result OpenOutput();
     void CloseOutput();
 
 private:
@@ -82,7 +82,7 @@ private:
     // Replaces the playing synthesizer with a new one that plays the loaded
     // SoundFont, so that nothing of an earlier file (voices, reverb and
     // chorus state, controllers) reaches the next one.
-    HResult RenewSynthLocked();
+    platform::Result RenewSynthLocked();
     void DropSynthLocked();
     void UnloadSoundFontLocked();
 

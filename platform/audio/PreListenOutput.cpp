@@ -120,7 +120,7 @@ std::vector<std::string> PreListenOutput::DriverOrder() {
 
 PreListenOutput::~PreListenOutput() { Close(); }
 
-HResult PreListenOutput::Open(fluid_settings_t* settings, RenderFunc render) {
+platform::Result PreListenOutput::Open(fluid_settings_t* settings, RenderFunc render) {
     Close();
     m_render = std::move(render);
     double rate = 44100.0;
@@ -131,7 +131,7 @@ HResult PreListenOutput::Open(fluid_settings_t* settings, RenderFunc render) {
             m_stop = false;
             m_thread = std::thread(&PreListenOutput::RunNullOutput, this, static_cast<int>(rate));
             m_driverName = name;
-            return kOk;
+            return platform::Result::Ok();
         }
         if (name == "alsa") QuietAlsa();
         std::shared_ptr<Attempt> attempt = Attempt::Start(settings, name);
@@ -143,11 +143,11 @@ HResult PreListenOutput::Open(fluid_settings_t* settings, RenderFunc render) {
             attempt->owner = this;
             m_attempt = std::move(attempt);
             m_driverName = name;
-            return kOk;
+            return platform::Result::Ok();
         }
     }
     m_render = nullptr;
-    return kNoDriver;
+    return platform::Result::Fail(kNoDriver, "output: no audio driver opened");
 }
 
 void PreListenOutput::Close() {

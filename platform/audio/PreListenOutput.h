@@ -14,7 +14,7 @@
 
 #include <fluidsynth.h>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 
 namespace tonalbox::audio {
 
@@ -36,7 +36,7 @@ public:
     // Opens the first driver of DriverOrder() that works, at the settings'
     // sample rate. kNoDriver when none opens within OpenLimitMs(); a driver
     // still opening then is closed on its own thread once it returns.
-    HResult Open(fluid_settings_t* settings, RenderFunc render);
+    platform::Result Open(fluid_settings_t* settings, RenderFunc render);
     void Close();
     bool IsOpen() const { return m_attempt != nullptr || m_thread.joinable(); }
     const std::string& DriverName() const { return m_driverName; }

@@ -28,30 +28,24 @@ RenderBuffer::RenderBuffer(Performance& performance, int channels)
     m_pcm.resize(kBlockFrames * 2);
 }
 
-HResult RenderBuffer::GetFormat(WaveFormatEx* format, size_t size) const {
-    if (format == nullptr) return kPointer;
-    std::memcpy(format, &m_format, std::min(size, sizeof(WaveFormatEx)));
-    return kOk;
-}
-
-HResult RenderBuffer::SetFX(size_t count, const Guid* classes, int* results) {
-    if (count > 0 && classes == nullptr) return kInvalidArg;
+platform::Result RenderBuffer::SetFX(size_t count, const Guid* classes, int* results) {
+    if (count > 0 && classes == nullptr) return platform::Result::Fail(kInvalidArg, "effects: no classes given");
     std::vector<Slot> chain;
-    HResult failure = kOk;
+    platform::Result failure;
     for (size_t i = 0; i < count; ++i) {
         std::unique_ptr<IAudioEffect> effect;
-        HResult hr = EffectRegistry::Instance().Create(classes[i], effect);
-        if (Succeeded(hr)) hr = effect->SetFormat(m_format);
+        platform::Result made = EffectRegistry::Instance().Create(classes[i], effect);
+        if (made.ok()) made = effect->SetFormat(m_format);
         if (results != nullptr)
-            results[i] = Succeeded(hr) ? kFxrLocSoftware : (hr == kNoClass ? kFxrUnknown : kFxrFailed);
-        if (Failed(hr)) {
-            if (Succeeded(failure)) failure = hr;
+            results[i] = made.ok() ? kFxrLocSoftware : (made.code == kNoClass ? kFxrUnknown : kFxrFailed);
+        if (!made.ok()) {
+            if (failure.ok()) failure = std::move(made);
             continue;
         }
         chain.push_back(Slot{classes[i], std::move(effect)});
     }
     m_effects.clear();
-    if (Failed(failure)) {
+    if (!failure.ok()) {
         // Nothing is inserted when one of the effects cannot be.
         if (results != nullptr)
             for (size_t i = 0; i < count; ++i)
@@ -59,22 +53,21 @@ HResult RenderBuffer::SetFX(size_t count, const Guid* classes, int* results) {
         return failure;
     }
     m_effects = std::move(chain);
-    return kOk;
+    return platform::Result::Ok();
 }
 
-HResult RenderBuffer::GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid, void** object) const {
-    if (object == nullptr) return kPointer;
-    *object = nullptr;
+platform::Result RenderBuffer::GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid,
+                                               void*& object) const {
+    object = nullptr;
     size_t seen = 0;
     for (const Slot& slot : m_effects) {
         if (!(slot.clsid == clsid)) continue;
         if (seen++ != index) continue;
-        void* p = slot.effect->GetInterface(iid);
-        if (p == nullptr) return kNoInterface;
-        *object = p;
-        return kOk;
+        object = slot.effect->GetInterface(iid);
+        if (object == nullptr) return platform::Result::Fail(kNoInterface, "effects: the effect lacks the interface");
+        return platform::Result::Ok();
     }
-    return kNotFound;
+    return platform::Result::Fail(kNotFound, "effects: no such effect in the chain");
 }
 
 void RenderBuffer::Render(size_t frames) {

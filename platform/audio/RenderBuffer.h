@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/Result.h"
 #include "platform/audio/AudioTypes.h"
 #include "platform/audio/IAudioEffect.h"
 #include "platform/audio/LookAheadLimiter.h"
@@ -27,17 +28,16 @@ class RenderBuffer {
 public:
     RenderBuffer(Performance& performance, int channels);
 
-    // Copies the buffer's format: at most `size` bytes of the record.
-    HResult GetFormat(WaveFormatEx* format, size_t size) const;
     const WaveFormatEx& Format() const { return m_format; }
 
     // Replaces the effect chain with instances of the `count` classes (none
     // when 0). All or nothing: on failure the buffer keeps no effect, and
     // `results` (when given) holds one result per class (kFxr... values).
-    HResult SetFX(size_t count, const Guid* classes, int* results);
+    platform::Result SetFX(size_t count, const Guid* classes, int* results);
     size_t EffectCount() const { return m_effects.size(); }
-    // Interface `iid` of the `index`-th effect of class `clsid`.
-    HResult GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid, void** object) const;
+    // Interface `iid` of the `index`-th effect of class `clsid` (null on
+    // failure).
+    platform::Result GetObjectInPath(const Guid& clsid, size_t index, const Guid& iid, void*& object) const;
 
     // Whether rendered audio passes through the effects.
     void SetActive(bool active) { m_active = active; }

@@ -2,14 +2,25 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/audio/AudioErrors.h"
 
 namespace tonalbox::audio {
 
-HResult SampleSpillFile::Create(const std::string& nearPath) {
+namespace {
+
+platform::Result CannotCreate(const std::string& pattern) {
+    return platform::Result::Fail(kCannotOpen,
+                                  "can not create the sample file " + pattern + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+platform::Result SampleSpillFile::Create(const std::string& nearPath) {
     Close();
     const size_t slash = nearPath.find_last_of('/');
     std::string pattern = (slash == std::string::npos ? std::string() : nearPath.substr(0, slash + 1)) +
@@ -17,17 +28,18 @@ HResult SampleSpillFile::Create(const std::string& nearPath) {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
-    if (fd < 0) return kCannotOpen;
+    if (fd < 0) return CannotCreate(pattern);
     unlink(name.data());
     m_file = fdopen(fd, "w+b");
     if (m_file == nullptr) {
+        const platform::Result failed = CannotCreate(pattern);
         close(fd);
-        return kCannotOpen;
+        return failed;
     }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     m_failed = false;
     m_written = 0;
-    return kOk;
+    return platform::Result::Ok();
 }
 
 bool SampleSpillFile::Write(const float* samples, size_t count) {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/Result.h"
 
 namespace tonalbox::audio {
 
@@ -22,7 +22,7 @@ public:
 
     // Creates an empty file in the folder of `nearPath`; kCannotOpen when
     // none can be made there.
-    HResult Create(const std::string& nearPath);
+    platform::Result Create(const std::string& nearPath);
     // Appends `count` samples; false once a write has failed.
     bool Write(const float* samples, size_t count);
     // Back to the first sample for reading; false when that fails.

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace tonalbox::lameenc {
 
 namespace {
+
+platform::Result InvalidParameter(const std::string& what) {
+    return platform::Result::Fail(static_cast<int>(BE_ERR_INVALID_FORMAT_PARAMETERS), "lame_enc: unusable " + what);
+}
 
 constexpr int kMinKbps = 8;
 constexpr int kMaxKbps = 320;
@@ -84,13 +89,13 @@ void ApplyPreset(lame_global_flags* gfp, const BE_CONFIG& c) {
 
 }  // namespace
 
-BE_ERR ReadConfig(const BE_CONFIG& in, BE_CONFIG& lhv1) {
+platform::Result ReadConfig(const BE_CONFIG& in, BE_CONFIG& lhv1) {
     std::memset(&lhv1, 0, sizeof lhv1);
     if (in.dwConfig == BE_CONFIG_LAME) {
         const size_t size = std::min<size_t>(in.format.LHV1.dwStructSize, sizeof(BE_CONFIG));
         std::memcpy(&lhv1, &in, size);
         lhv1.format.LHV1.dwStructSize = sizeof(BE_CONFIG);
-        return BE_ERR_SUCCESSFUL;
+        return platform::Result::Ok();
     }
     if (in.dwConfig == BE_CONFIG_MP3) {
         const auto& mp3 = in.format.mp3;
@@ -114,15 +119,17 @@ BE_ERR ReadConfig(const BE_CONFIG& in, BE_CONFIG& lhv1) {
         l.bCopyright = bCopyright;
         l.bOriginal = bOriginal;
         l.nVbrMethod = VBR_METHOD_NONE;
-        return BE_ERR_SUCCESSFUL;
+        return platform::Result::Ok();
     }
-    return BE_ERR_INVALID_FORMAT;
+    return platform::Result::Fail(static_cast<int>(BE_ERR_INVALID_FORMAT),
+                                  "lame_enc: unknown configuration kind " + std::to_string(in.dwConfig));
 }
 
-BE_ERR ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& c, int& inChannels) {
+platform::Result ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& c, int& inChannels) {
     const auto& l = c.format.LHV1;
 
-    if (l.dwSampleRate == 0 || l.dwSampleRate > 1000000) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    if (l.dwSampleRate == 0 || l.dwSampleRate > 1000000)
+        return InvalidParameter("input rate " + std::to_string(l.dwSampleRate));
     lame_set_in_samplerate(gfp, static_cast<int>(l.dwSampleRate));
 
     switch (l.nMode) {
@@ -132,7 +139,7 @@ BE_ERR ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& c, int& inChannels) 
     // come closest.
     case BE_MP3_MODE_DUALCHANNEL: lame_set_mode(gfp, STEREO); inChannels = 2; break;
     case BE_MP3_MODE_MONO: lame_set_mode(gfp, MONO); inChannels = 1; break;
-    default: return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    default: return InvalidParameter("channel mode " + std::to_string(l.nMode));
     }
     lame_set_num_channels(gfp, inChannels);
 
@@ -180,7 +187,7 @@ BE_ERR ApplyConfig(lame_global_flags* gfp, const BE_CONFIG& c, int& inChannels) 
     const unsigned quality = l.nQuality;
     if ((quality & 0xFFu) == (~(quality >> 8) & 0xFFu)) lame_set_quality(gfp, static_cast<int>(quality & 0xFFu));
 
-    return BE_ERR_SUCCESSFUL;
+    return platform::Result::Ok();
 }
 
 DWORD OutputBufferSize(DWORD chunkSamples, int inChannels, int inRate, int outRate) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/lame_enc/LameConfig.h"
@@ -19,6 +20,7 @@ namespace {
 
 using tonalbox::lameenc::LameStream;
 using tonalbox::lameenc::LameStreamTable;
+using tonalbox::platform::Result;
 
 // Version of the interface this module implements.
 constexpr BYTE kInterfaceMajor = 1;
@@ -52,20 +54,22 @@ long FirstFrameOffset(FILE* file) {
 
 // Rewrites the stream's first frame, the Xing/Info frame LAME reserved,
 // with its final contents.
-BE_ERR WriteInfoFrame(lame_global_flags* gfp, const char* fileName) {
+Result WriteInfoFrame(lame_global_flags* gfp, const char* fileName) {
     const size_t size = lame_get_lametag_frame(gfp, nullptr, 0);
-    if (size == 0) return BE_ERR_SUCCESSFUL;
+    if (size == 0) return Result::Ok();
+    const std::string cannotWrite = std::string("lame_enc: can not write the Info frame into ") + fileName;
     FILE* file = std::fopen(fileName, "r+b");
-    if (!file) return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    BE_ERR result = BE_ERR_INVALID_FORMAT_PARAMETERS;
+    if (!file) return Result::Fail(static_cast<int>(BE_ERR_INVALID_FORMAT_PARAMETERS), cannotWrite);
+    bool written = false;
     std::vector<unsigned char> frame(size);
     const long offset = FirstFrameOffset(file);
     if (offset >= 0 && lame_get_lametag_frame(gfp, frame.data(), frame.size()) == size &&
         std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(frame.data(), 1, size, file) == size) {
-        result = BE_ERR_SUCCESSFUL;
+        written = true;
     }
-    if (std::fclose(file) != 0) result = BE_ERR_INVALID_FORMAT_PARAMETERS;
-    return result;
+    if (std::fclose(file) != 0) written = false;
+    if (!written) return Result::Fail(static_cast<int>(BE_ERR_INVALID_FORMAT_PARAMETERS), cannotWrite);
+    return Result::Ok();
 }
 
 // LAME's informational messages have no reader here.
@@ -78,8 +82,8 @@ LAME_ENC_EXPORT BE_ERR beInitStream(PBE_CONFIG pbeConfig, PDWORD dwSamples, PDWO
     if (!pbeConfig || !dwSamples || !dwBufferSize || !phbeStream) return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
     BE_CONFIG config;
-    const BE_ERR read = tonalbox::lameenc::ReadConfig(*pbeConfig, config);
-    if (read != BE_ERR_SUCCESSFUL) return read;
+    const Result read = tonalbox::lameenc::ReadConfig(*pbeConfig, config);
+    if (!read.ok()) return static_cast<BE_ERR>(read.code);
 
     auto stream = std::make_unique<LameStream>();
     stream->gfp = lame_init();
@@ -87,11 +91,12 @@ LAME_ENC_EXPORT BE_ERR beInitStream(PBE_CONFIG pbeConfig, PDWORD dwSamples, PDWO
     lame_set_msgf(stream->gfp, Quiet);
     lame_set_debugf(stream->gfp, Quiet);
 
-    BE_ERR result = tonalbox::lameenc::ApplyConfig(stream->gfp, config, stream->inChannels);
-    if (result == BE_ERR_SUCCESSFUL && lame_init_params(stream->gfp) < 0) result = BE_ERR_INVALID_FORMAT_PARAMETERS;
-    if (result != BE_ERR_SUCCESSFUL) {
+    Result applied = tonalbox::lameenc::ApplyConfig(stream->gfp, config, stream->inChannels);
+    if (applied.ok() && lame_init_params(stream->gfp) < 0)
+        applied = Result::Fail(static_cast<int>(BE_ERR_INVALID_FORMAT_PARAMETERS), "lame_enc: LAME refused the settings");
+    if (!applied.ok()) {
         lame_close(stream->gfp);
-        return result;
+        return static_cast<BE_ERR>(applied.code);
     }
 
     // One MPEG frame per chunk: 1152 samples per channel for MPEG-1, 576
@@ -184,7 +189,8 @@ LAME_ENC_EXPORT BE_ERR beWriteInfoTag(HBE_STREAM hbeStream, LPCSTR lpszFileName)
     if (!stream) return BE_ERR_INVALID_HANDLE;
     BE_ERR result = BE_ERR_SUCCESSFUL;
     if (lame_get_bWriteVbrTag(stream->gfp))
-        result = lpszFileName ? WriteInfoFrame(stream->gfp, lpszFileName) : BE_ERR_INVALID_FORMAT_PARAMETERS;
+        result = lpszFileName ? static_cast<BE_ERR>(WriteInfoFrame(stream->gfp, lpszFileName).code)
+                              : BE_ERR_INVALID_FORMAT_PARAMETERS;
     // The stream ends here, whether the frame could be written or not.
     Streams().Remove(hbeStream);
     return result;

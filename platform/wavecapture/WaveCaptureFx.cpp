@@ -57,11 +57,11 @@ void WaveCaptureFx::BuildHeader(const WaveFormatEx& format, uint32_t dataBytes, 
     PutLe32(out + 52, dataBytes);
 }
 
-HResult WaveCaptureFx::SetFormat(const WaveFormatEx& format) {
-    if (!IsPcm16(format)) return audio::kBadFormat;
+platform::Result WaveCaptureFx::SetFormat(const WaveFormatEx& format) {
+    if (!IsPcm16(format)) return platform::Result::Fail(audio::kBadFormat, "wave capture: the buffer is not 16-bit PCM");
     m_bufferFormat = format;
     m_haveBufferFormat = true;
-    return audio::kOk;
+    return platform::Result::Ok();
 }
 
 HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format) {
@@ -79,10 +79,11 @@ HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format
         return audio::kWriteFault;
     }
     if (m_normalize) {
-        const HResult hr = m_normalizer.Begin(path, m_format.nChannels, static_cast<int>(m_format.nSamplesPerSec));
-        if (audio::Failed(hr)) {
+        const platform::Result begun =
+            m_normalizer.Begin(path, m_format.nChannels, static_cast<int>(m_format.nSamplesPerSec));
+        if (!begun.ok()) {
             std::fclose(f);
-            return hr;
+            return begun.code;
         }
     }
     m_file = f;
@@ -104,10 +105,13 @@ HResult WaveCaptureFx::StopCapture() {
     bool ok = true;
     if (m_normalizer.Active()) {
         const double gain = audio::LoudnessNormalizer::GainFor(m_normalizer.Measure(m_targetLufs), m_targetLufs);
-        ok = audio::Succeeded(m_normalizer.Replay(gain, [this](int16_t* samples, size_t frames) {
-            WritePcm(samples, frames);
-            return !m_writeFailed;
-        }));
+        ok = m_normalizer
+                 .Replay(gain,
+                         [this](int16_t* samples, size_t frames) {
+                             WritePcm(samples, frames);
+                             return !m_writeFailed;
+                         })
+                 .ok();
         m_normalizer.End();
     }
     uint8_t header[kWaveHeaderSize];

@@ -39,7 +39,7 @@ public:
     HResult SetLoudness(bool normalize, double targetLufs) override;
 
     // IAudioEffect.
-    HResult SetFormat(const WaveFormatEx& format) override;
+    platform::Result SetFormat(const WaveFormatEx& format) override;
     void Process(int16_t* samples, size_t frames) override;
     void* GetInterface(const Guid& iid) override;
     bool TakesFloat() const override { return m_normalizer.Active(); }

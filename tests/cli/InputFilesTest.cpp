@@ -71,11 +71,10 @@ TEST(InputFiles, PathListsByLineOrByNul) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::rewind(file);
         std::vector<std::string> paths;
-        std::string message;
-        const bool ok = ReadPathList(file, nul, paths, message);
+        const platform::Result read = ReadPathList(file, nul, paths);
         std::fclose(file);
-        if (error != nullptr) *error = message;
-        if (!ok) paths.push_back("<failed>");
+        if (error != nullptr) *error = read.message;
+        if (!read.ok()) paths.push_back("<failed>");
         return paths;
     };
     EXPECT_EQ(read("a.mid\r\n\nsub/b c.mid\n/x.mid", false),

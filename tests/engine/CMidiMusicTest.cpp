@@ -17,6 +17,7 @@
 #include "platform/audio/PreListenOutput.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
+#include "tests/support/DiagnosticLogLines.h"
 #include "tests/support/EngineRender.h"
 #include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
@@ -563,13 +564,13 @@ TEST_F(CMidiMusicTest, CallsOutOfOrderFailWithoutHarm) {
     EXPECT_LT(engine.GetSeek(&value), 0);
     EXPECT_EQ(engine.ClearAudioFX(), 1);
     EXPECT_EQ(engine.SetAudioFX(CLSID_WaveCaptureFx, IID_IWaveCaptureFx, &object), 1);
-    EXPECT_EQ(engine.GetBufferFormat(&format), 1);
+    EXPECT_LT(engine.GetBufferFormat(&format), 0);
     EXPECT_EQ(engine.Stop(), 1);
 
     ASSERT_EQ(engine.Initialize(EngineMode::Render, 8, 22050), 0);
     EXPECT_LT(engine.Play(), 0);            // nothing loaded
     EXPECT_LT(engine.GetSeek(&value), 0);   // nothing playing
-    EXPECT_EQ(engine.GetBufferFormat(nullptr), 1);
+    EXPECT_LT(engine.GetBufferFormat(nullptr), 0);
     EXPECT_EQ(engine.Shutdown(), 0);
     EXPECT_EQ(engine.Shutdown(), 0);
     EXPECT_TRUE(sink.messages.empty());
@@ -584,7 +585,7 @@ TEST_F(CMidiMusicTest, InitializeFailuresLeaveNoBufferAndShutdownStillWorks) {
     EXPECT_EQ(engine.ClearAudioFX(), 1);
     EXPECT_EQ(engine.SetAudioFX(CLSID_WaveCaptureFx, IID_IWaveCaptureFx, &object), 1);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(engine.GetBufferFormat(&format), 1);
+    EXPECT_LT(engine.GetBufferFormat(&format), 0);
     EXPECT_EQ(engine.Shutdown(), 0);
 
     // No SoundFont anywhere.
@@ -627,9 +628,12 @@ TEST_F(CMidiMusicTest, ReportErrorFormatsTheTextCodeAndResult) {
     RecordingSink local;
     ReportError(&local, "midiMusic.Play", -2147467259, 4);
     EXPECT_THAT(local.messages, ::testing::ElementsAre("midiMusic.Play, return valud:-2147467259, result code:4"));
+    // Without a sink nobody sees it: it goes to the diagnostic log only.
+    const testsupport::DiagnosticLogLines logged;
     ::testing::internal::CaptureStderr();
     ReportError(nullptr, "x", 1, -1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "x, return valud:1, result code:-1\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_THAT(logged.lines, ::testing::ElementsAre("x, return valud:1, result code:-1"));
 }
 
 TEST_F(CMidiMusicTest, PortsListEachSoundFontOnceAndEnumEndsWithOne) {
@@ -695,7 +699,7 @@ TEST_F(CMidiMusicTest, PreListenModeHasNoRenderBufferAndPlaysInRealTime) {
     EXPECT_EQ(engine.ClearAudioFX(), 1);
     EXPECT_EQ(engine.SetAudioFX(CLSID_WaveCaptureFx, IID_IWaveCaptureFx, &object), 1);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(engine.GetBufferFormat(&format), 1);
+    EXPECT_LT(engine.GetBufferFormat(&format), 0);
     PortInfo info;
     ASSERT_EQ(engine.EnumPort(0, &info), 0);
     EXPECT_EQ(engine.CreatePort(info), 0);

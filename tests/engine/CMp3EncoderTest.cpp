@@ -17,6 +17,7 @@
 
 #include "engine/CMp3Encoder.h"
 #include "tests/lame_recorder/LameRecorderControl.h"
+#include "tests/support/DiagnosticLogLines.h"
 #include "tests/support/WavTestWriter.h"
 
 namespace tonalbox {
@@ -348,13 +349,15 @@ TEST_F(CMp3EncoderTest, MissingModuleOrEntryPoint) {
     EXPECT_FALSE(fs::exists(mp3));
     EXPECT_TRUE(EncoderReleasedModule());
 
-    // Without a front end the message goes to standard error.
+    // Without a front end the message goes to the diagnostic log only.
+    const testsupport::DiagnosticLogLines logged;
     ::testing::internal::CaptureStderr();
     std::atomic<int> flag{0};
     EXPECT_EQ(CMp3Encoder().EncodeFileWithModule((folder / "none.so").string(), wav, mp3, Mp3EncoderSettings{},
                                                  nullptr, 75, 100, flag),
               0);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "error loading lame_enc.DLL\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(logged.lines, (std::vector<std::string>{"error loading lame_enc.DLL"}));
 }
 
 TEST_F(CMp3EncoderTest, FailuresBeforeEncodingReportAndReleaseEverything) {
@@ -402,9 +405,11 @@ TEST_F(CMp3EncoderTest, FailuresWhileEncodingCloseTheStreamAndKeepTheOutputSoFar
     setup = RecorderSetup{};
     setup.deinitResult = BE_ERR_BUFFER_TOO_SMALL;
     OpenRecorder(kRecorder, setup);
-    ::testing::internal::CaptureStderr();
+    frontEnd.messages.clear();
+    const testsupport::DiagnosticLogLines logged;
     EXPECT_EQ(Encode(), -1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "beExitStream failed (5)\n");
+    EXPECT_EQ(logged.lines, (std::vector<std::string>{"beExitStream failed (5)"}));
+    EXPECT_TRUE(frontEnd.messages.empty());
     EXPECT_STREQ(log->calls, "version init encode encode encode encode encode deinit close");
     EXPECT_EQ(fs::file_size(mp3), 5u * 100);
     EXPECT_TRUE(EncoderReleasedModule());
@@ -428,9 +433,9 @@ TEST_F(CMp3EncoderTest, WriteErrorsOfAChunkAndOfTheFlush) {
     setup.bytesPerChunk = 0;
     setup.deinitBytes = 300;
     OpenRecorder(kRecorder, setup);
-    ::testing::internal::CaptureStderr();
+    const testsupport::DiagnosticLogLines logged;
     EXPECT_EQ(Encode(), -1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Output file write error\n");
+    EXPECT_EQ(logged.lines, (std::vector<std::string>{"Output file write error"}));
     EXPECT_TRUE(frontEnd.messages.empty());
     EXPECT_STREQ(log->calls, "version init encode encode encode encode encode deinit close");
     EXPECT_TRUE(EncoderReleasedModule());

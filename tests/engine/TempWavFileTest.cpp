@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "engine/FileCopy.h"
 #include "engine/TempWavFile.h"
 #include "platform/ProgramPaths.h"
+#include "tests/support/DiagnosticLogLines.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox {
@@ -21,8 +24,8 @@ TEST(TempWavFile, EachFileHasANameOfItsOwnAndGoesAwayAgain) {
     std::string firstPath;
     {
         TempWavFile first, second;
-        ASSERT_TRUE(first.Create(folder));
-        ASSERT_TRUE(second.Create(folder));
+        ASSERT_TRUE(first.Create(folder).ok());
+        ASSERT_TRUE(second.Create(folder).ok());
         firstPath = first.Path();
         EXPECT_NE(first.Path(), second.Path());
         for (const auto* f : {&first, &second}) {
@@ -45,9 +48,9 @@ TEST(TempWavFile, EachFileHasANameOfItsOwnAndGoesAwayAgain) {
 TEST(TempWavFile, TruncateEmptiesTheFileAndKeepsTheName) {
     TempDir dir;
     TempWavFile file;
-    ASSERT_TRUE(file.Create(dir.Path() + "/"));
+    ASSERT_TRUE(file.Create(dir.Path() + "/").ok());
     { std::ofstream(file.Path(), std::ios::binary) << "captured audio"; }
-    ASSERT_TRUE(file.Truncate());
+    ASSERT_TRUE(file.Truncate().ok());
     struct stat st {};
     ASSERT_EQ(::stat(file.Path().c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 0);
@@ -56,9 +59,9 @@ TEST(TempWavFile, TruncateEmptiesTheFileAndKeepsTheName) {
 TEST(TempWavFile, FolderThatDoesNotExistGivesNoFile) {
     TempDir dir;
     TempWavFile file;
-    EXPECT_FALSE(file.Create(dir.Path() + "/no/such/folder/"));
+    EXPECT_FALSE(file.Create(dir.Path() + "/no/such/folder/").ok());
     EXPECT_FALSE(file.IsCreated());
-    EXPECT_FALSE(file.Truncate());
+    EXPECT_FALSE(file.Truncate().ok());
     file.Remove();  // harmless
 }
 
@@ -66,14 +69,32 @@ TEST(FileCopy, CopiesReplacingAndReportsFailures) {
     TempDir dir;
     { std::ofstream(dir.File("from"), std::ios::binary) << "new content"; }
     { std::ofstream(dir.File("to"), std::ios::binary) << "old content that is longer"; }
-    ASSERT_TRUE(CopyFileReplacing(dir.File("from"), dir.File("to")));
+    ASSERT_TRUE(CopyFileReplacing(dir.File("from"), dir.File("to")).ok());
     std::ifstream in(dir.File("to"), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "new content");
 
-    EXPECT_FALSE(CopyFileReplacing(dir.File("missing"), dir.File("x")));
+    EXPECT_FALSE(CopyFileReplacing(dir.File("missing"), dir.File("x")).ok());
     EXPECT_FALSE(platform::FileExists(dir.File("x")));
-    EXPECT_FALSE(CopyFileReplacing(dir.File("from"), dir.Path()));  // a folder
+    EXPECT_FALSE(CopyFileReplacing(dir.File("from"), dir.Path()).ok());  // a folder
+}
+
+TEST(FileCopy, AFailureNamesItsFileInTheDiagnosticLog) {
+    TempDir dir;
+    { std::ofstream(dir.File("from"), std::ios::binary) << "content"; }
+    const struct {
+        std::string from, to, named;
+    } cases[] = {
+        {dir.File("missing"), dir.File("x"), dir.File("missing")},
+        {dir.File("from"), dir.Path(), dir.Path()},
+    };
+    for (const auto& c : cases) {
+        const testsupport::DiagnosticLogLines logged;
+        const platform::Result result = CopyFileReplacing(c.from, c.to);
+        EXPECT_NE(result.code, 0) << c.from;
+        EXPECT_NE(result.message.find(c.named), std::string::npos) << result.message;
+        EXPECT_EQ(logged.lines, std::vector<std::string>{result.message});
+    }
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ constexpr size_t kRenderFrames = 2000;  // a quarter of a second
 Performance* SharedPerformance() {
     static std::unique_ptr<Performance> performance = [] {
         std::unique_ptr<Performance> p;
-        if (Performance::Create(kRate, p) != 0) std::abort();
+        if (!Performance::Create(kRate, p).ok()) std::abort();
         p->SelectSoundFont("/usr/share/sounds/sf2/TimGM6mb.sf2");
-        if (p->EnsureSoundFont() != 0) std::abort();
+        if (!p->EnsureSoundFont().ok()) std::abort();
         return p;
     }();
     return performance.get();
@@ -45,7 +45,7 @@ Performance* SharedPerformance() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto sequence = std::make_shared<MidiSequence>();
-    if (MidiFileReader::Read(data, size, *sequence) != 0) return 0;
+    if (!MidiFileReader::Read(data, size, *sequence).ok()) return 0;
 
     // The timing must hold together for every event.
     uint64_t lastSample = 0;

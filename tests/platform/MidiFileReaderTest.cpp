@@ -22,8 +22,8 @@ namespace {
 
 using testsupport::MidiFileWriter;
 
-HResult ReadBytes(const std::vector<uint8_t>& bytes, MidiSequence& seq) {
-    return MidiFileReader::Read(bytes.data(), bytes.size(), seq);
+int ReadBytes(const std::vector<uint8_t>& bytes, MidiSequence& seq) {
+    return MidiFileReader::Read(bytes.data(), bytes.size(), seq).code;
 }
 
 struct Ev {
@@ -198,7 +198,7 @@ TEST(MidiFileReaderTest, RejectsWhatIsNotAMidiFile) {
     std::vector<uint8_t> smf = File(0, 96, {{0x00, 0xFF, 0x2F, 0x00}});
     farHeader.insert(farHeader.end(), smf.begin(), smf.end());
     EXPECT_EQ(ReadBytes(farHeader, seq), kUnsupportedStream);
-    EXPECT_EQ(MidiFileReader::ReadFile("/nonexistent/file.mid", seq), kNotFound);
+    EXPECT_EQ(MidiFileReader::ReadFile("/nonexistent/file.mid", seq).code, kNotFound);
 }
 
 TEST(MidiFileReaderTest, RejectsHeadersThatCannotBeRead) {
@@ -334,14 +334,14 @@ TEST(MidiFileReaderTest, OnlyRegularFilesAreRead) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     MidiSequence seq;
     // A FIFO with no writer would block an ordinary open for good.
-    auto reading = std::async(std::launch::async, [&] { return MidiFileReader::ReadFile(fifo, seq); });
+    auto reading = std::async(std::launch::async, [&] { return MidiFileReader::ReadFile(fifo, seq).code; });
     if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "reading a FIFO blocked";
         ::close(::open(fifo.c_str(), O_WRONLY));  // lets the reader go
     }
     EXPECT_EQ(reading.get(), kNotFound);
-    EXPECT_EQ(MidiFileReader::ReadFile("/dev/null", seq), kNotFound);
-    EXPECT_EQ(MidiFileReader::ReadFile(dir.Path(), seq), kNotFound);
+    EXPECT_EQ(MidiFileReader::ReadFile("/dev/null", seq).code, kNotFound);
+    EXPECT_EQ(MidiFileReader::ReadFile(dir.Path(), seq).code, kNotFound);
 }
 
 }  // namespace

@@ -26,10 +26,10 @@ TEST(PreListenOutput, ASoundServerThatNeverAnswersFailsTheOpenAtTheLimit) {
     // the server fails the test instead of holding it.
     auto output = std::make_shared<PreListenOutput>();
     fluid_settings_t* settings = new_fluid_settings();
-    std::promise<HResult> opened;
-    std::future<HResult> result = opened.get_future();
+    std::promise<int> opened;
+    std::future<int> result = opened.get_future();
     std::thread([output, settings, opened = std::move(opened)]() mutable {
-        opened.set_value(output->Open(settings, [](float*, float*, size_t) {}));
+        opened.set_value(output->Open(settings, [](float*, float*, size_t) {}).code);
     }).detach();
     const bool answered = result.wait_for(std::chrono::seconds(15)) == std::future_status::ready;
 

@@ -24,7 +24,9 @@ constexpr Guid kMissingFx{0x0B5E1C2C, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 struct CountingFx : IAudioEffect {
     static inline size_t framesSeen = 0;
-    HResult SetFormat(const WaveFormatEx& f) override { return f.nChannels ? kOk : kBadFormat; }
+    platform::Result SetFormat(const WaveFormatEx& f) override {
+        return f.nChannels ? platform::Result::Ok() : platform::Result::Fail(kBadFormat, "no channels");
+    }
     void Process(int16_t*, size_t frames) override { framesSeen += frames; }
     void* GetInterface(const Guid& iid) override { return iid == kCountingIid ? this : nullptr; }
 };
@@ -34,7 +36,7 @@ protected:
     void SetUp() override {
         EffectRegistry::Instance().Register(kCountingFx, [] { return std::make_unique<CountingFx>(); });
         CountingFx::framesSeen = 0;
-        ASSERT_EQ(Performance::Create(22050, performance), kOk);
+        ASSERT_TRUE(Performance::Create(22050, performance).ok());
     }
     void TearDown() override { EffectRegistry::Instance().Unregister(kCountingFx); }
     std::unique_ptr<Performance> performance;
@@ -42,36 +44,30 @@ protected:
 
 TEST_F(RenderBufferTest, FormatFollowsThePathType) {
     std::unique_ptr<AudioPath> mono, stereo, bad;
-    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, mono), kOk);
-    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, stereo), kOk);
-    EXPECT_EQ(AudioPath::CreateStandard(*performance, 2, false, bad), kInvalidArg);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, mono).code, kOk);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, stereo).code, kOk);
+    EXPECT_EQ(AudioPath::CreateStandard(*performance, 2, false, bad).code, kInvalidArg);
     EXPECT_EQ(bad, nullptr);
-    RenderBuffer* buffer = nullptr;
-    ASSERT_EQ(mono->GetBuffer(&buffer), kOk);
+    RenderBuffer* buffer = &mono->Buffer();
     EXPECT_EQ(+buffer->Format().nChannels, 1);
     EXPECT_EQ(+buffer->Format().nBlockAlign, 2);
     EXPECT_EQ(+buffer->Format().nAvgBytesPerSec, 44100u);
-    ASSERT_EQ(stereo->GetBuffer(&buffer), kOk);
-    WaveFormatEx f;
-    f.cbSize = 99;
-    ASSERT_EQ(buffer->GetFormat(&f, sizeof f), kOk);
+    const WaveFormatEx& f = stereo->Buffer().Format();
     EXPECT_EQ(+f.nChannels, 2);
     EXPECT_EQ(+f.nSamplesPerSec, 22050u);
     EXPECT_EQ(+f.cbSize, 0);
-    EXPECT_EQ(buffer->GetFormat(nullptr, sizeof f), kPointer);
 }
 
 TEST_F(RenderBufferTest, EffectsSeeTheAudioOnlyOnceThePathIsActive) {
     std::unique_ptr<AudioPath> path;
-    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, path), kOk);
-    RenderBuffer* buffer = nullptr;
-    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, false, path).code, kOk);
+    RenderBuffer* buffer = &path->Buffer();
     int result = -1;
-    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, &result), kOk);
+    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, &result).code, kOk);
     EXPECT_EQ(result, kFxrLocSoftware);
     buffer->Render(1000);
     EXPECT_EQ(CountingFx::framesSeen, 0u);
-    ASSERT_EQ(path->Activate(true), kOk);
+    path->Activate(true);
     buffer->Render(3000);
     EXPECT_EQ(CountingFx::framesSeen, 3000u);
     EXPECT_EQ(buffer->FramesRendered(), 4000u);
@@ -79,41 +75,38 @@ TEST_F(RenderBufferTest, EffectsSeeTheAudioOnlyOnceThePathIsActive) {
 
 TEST_F(RenderBufferTest, SetFxIsAllOrNothing) {
     std::unique_ptr<AudioPath> path;
-    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, true, path), kOk);
-    RenderBuffer* buffer = nullptr;
-    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
-    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, nullptr), kOk);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicStereo, true, path).code, kOk);
+    RenderBuffer* buffer = &path->Buffer();
+    ASSERT_EQ(buffer->SetFX(1, &kCountingFx, nullptr).code, kOk);
     const Guid both[2] = {kCountingFx, kMissingFx};
     int results[2] = {-1, -1};
-    EXPECT_EQ(buffer->SetFX(2, both, results), kNoClass);
+    EXPECT_EQ(buffer->SetFX(2, both, results).code, kNoClass);
     EXPECT_EQ(results[0], kFxrUnallocated);
     EXPECT_EQ(results[1], kFxrUnknown);
     EXPECT_EQ(buffer->EffectCount(), 0u);
-    ASSERT_EQ(buffer->SetFX(0, nullptr, nullptr), kOk);
-    EXPECT_EQ(buffer->SetFX(1, nullptr, nullptr), kInvalidArg);
+    ASSERT_EQ(buffer->SetFX(0, nullptr, nullptr).code, kOk);
+    EXPECT_EQ(buffer->SetFX(1, nullptr, nullptr).code, kInvalidArg);
 }
 
 TEST_F(RenderBufferTest, GetObjectInPathFindsTheEffectAndItsInterface) {
     std::unique_ptr<AudioPath> path;
-    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, path), kOk);
-    RenderBuffer* buffer = nullptr;
-    ASSERT_EQ(path->GetBuffer(&buffer), kOk);
+    ASSERT_EQ(AudioPath::CreateStandard(*performance, kPathDynamicMono, false, path).code, kOk);
+    RenderBuffer* buffer = &path->Buffer();
     const Guid chain[3] = {kCountingFx, wavecapture::CLSID_WaveCaptureFx, kCountingFx};
-    ASSERT_EQ(buffer->SetFX(3, chain, nullptr), kOk);
+    ASSERT_EQ(buffer->SetFX(3, chain, nullptr).code, kOk);
     void* first = nullptr;
     void* second = nullptr;
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, kCountingIid, &first), kOk);
-    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 1, kCountingIid, &second), kOk);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, kCountingIid, first).code, kOk);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 1, kCountingIid, second).code, kOk);
     EXPECT_NE(first, nullptr);
     EXPECT_NE(first, second);
-    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 2, kCountingIid, &object), kNotFound);
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 2, kCountingIid, object).code, kNotFound);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, wavecapture::IID_IWaveCaptureFx, &object), kNoInterface);
-    EXPECT_EQ(buffer->GetObjectInPath(wavecapture::CLSID_WaveCaptureFx, 0, wavecapture::IID_IWaveCaptureFx, &object),
+    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, wavecapture::IID_IWaveCaptureFx, object).code, kNoInterface);
+    EXPECT_EQ(buffer->GetObjectInPath(wavecapture::CLSID_WaveCaptureFx, 0, wavecapture::IID_IWaveCaptureFx, object).code,
               kOk);
     EXPECT_NE(object, nullptr);
-    EXPECT_EQ(buffer->GetObjectInPath(kCountingFx, 0, kCountingIid, nullptr), kPointer);
 }
 
 TEST(RenderBufferConversionTest, RoundsAndClipsTo16Bits) {

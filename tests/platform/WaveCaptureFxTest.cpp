@@ -36,7 +36,7 @@ TEST(WaveCaptureFxTest, WritesTheSamplesAfterA56ByteHeaderWithTheSizesSetAtStop)
     TempDir dir;
     WaveCaptureFx fx;
     const WaveFormatEx format = Pcm16(2, 22050);
-    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
     ASSERT_EQ(fx.StartCapture(dir.File("a.wav").c_str(), &format), audio::kOk);
     EXPECT_TRUE(fx.Capturing());
     std::vector<int16_t> block{1, -1, 32767, -32768, 256, -256};
@@ -71,7 +71,7 @@ TEST(WaveCaptureFxTest, OrdinaryReadersAcceptTheFile) {
     TempDir dir;
     WaveCaptureFx fx;
     const WaveFormatEx format = Pcm16(1, 11025);
-    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
     ASSERT_EQ(fx.StartCapture(dir.File("m.wav").c_str(), &format), audio::kOk);
     std::vector<int16_t> tone(11025);
     for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<int16_t>((i % 50) * 400 - 10000);
@@ -91,7 +91,7 @@ TEST(WaveCaptureFxTest, AFileThatCannotBeOpenedFailsAndAudioKeepsFlowing) {
     TempDir dir;
     WaveCaptureFx fx;
     const WaveFormatEx format = Pcm16(2, 44100);
-    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
     EXPECT_EQ(fx.StartCapture(dir.File("missing/x.wav").c_str(), &format), audio::kCannotOpen);
     std::vector<int16_t> block(64, 7);
     fx.Process(block.data(), 32);  // passes through, nothing written
@@ -109,7 +109,7 @@ TEST(WaveCaptureFxTest, WriteErrorsAreReportedAtStop) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
     WaveCaptureFx fx;
     const WaveFormatEx format = Pcm16(2, 44100);
-    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
     ASSERT_EQ(fx.StartCapture("/dev/full", &format), audio::kOk);
     std::vector<int16_t> block(2 * 44100, 1);
     fx.Process(block.data(), 44100);
@@ -121,7 +121,7 @@ TEST(WaveCaptureFxTest, AudioBeyondWhatAWavFileCanHoldFailsTheCapture) {
     // could not describe them.
     WaveCaptureFx fx;
     const WaveFormatEx format = Pcm16(2, 44100);
-    ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
     ASSERT_EQ(fx.StartCapture("/dev/null", &format), audio::kOk);
     std::vector<int16_t> block(2 * 256 * 1024, 1);  // 1 MiB
     for (int i = 0; i < 4096; ++i) fx.Process(block.data(), 256 * 1024);
@@ -134,7 +134,7 @@ TEST(WaveCaptureFxTest, ANewCaptureFinishesTheOneBeforeAndDestructionFinishesThe
     std::vector<int16_t> block(100, -3);
     {
         WaveCaptureFx fx;
-        ASSERT_EQ(fx.SetFormat(format), audio::kOk);
+        ASSERT_EQ(fx.SetFormat(format).code, audio::kOk);
         ASSERT_EQ(fx.StartCapture(dir.File("1.wav").c_str(), &format), audio::kOk);
         fx.Process(block.data(), 100);
         ASSERT_EQ(fx.StartCapture(dir.File("2.wav").c_str(), &format), audio::kOk);
@@ -154,9 +154,9 @@ TEST(WaveCaptureFxTest, RefusesFormatsItCannotWrite) {
     WaveFormatEx floats = Pcm16(2, 44100);
     floats.wFormatTag = 3;
     floats.wBitsPerSample = 32;
-    EXPECT_EQ(fx.SetFormat(floats), audio::kBadFormat);
+    EXPECT_EQ(fx.SetFormat(floats).code, audio::kBadFormat);
     const WaveFormatEx stereo = Pcm16(2, 22050);
-    ASSERT_EQ(fx.SetFormat(stereo), audio::kOk);
+    ASSERT_EQ(fx.SetFormat(stereo).code, audio::kOk);
     const WaveFormatEx mono = Pcm16(1, 22050);
     EXPECT_EQ(fx.StartCapture(dir.File("x.wav").c_str(), &mono), audio::kBadFormat);
     EXPECT_EQ(fx.StartCapture(dir.File("x.wav").c_str(), nullptr), audio::kPointer);
