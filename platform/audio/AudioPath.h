@@ -21,7 +21,6 @@ public:
     static HResult CreateStandard(Performance& performance, int pathType, bool activate,
                                   std::unique_ptr<AudioPath>& out);
 
-    int PathType() const { return m_type; }
     // The path's sound buffer.
     HResult GetBuffer(RenderBuffer** buffer);
     HResult Activate(bool active);
@@ -29,7 +28,6 @@ public:
 
 private:
     AudioPath(Performance& performance, int pathType);
-    int m_type;
     RenderBuffer m_buffer;
 };
 
