@@ -299,7 +299,7 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial
             m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
-    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path())) {
+    } else if (!CopyFileContents(m_tempWav.Path(), partial.Path())) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }

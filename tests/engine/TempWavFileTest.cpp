@@ -62,18 +62,18 @@ TEST(TempWavFile, FolderThatDoesNotExistGivesNoFile) {
     file.Remove();  // harmless
 }
 
-TEST(FileCopy, CopiesReplacingAndReportsFailures) {
+TEST(FileCopy, CopiesContentsOverOldAndReportsFailures) {
     TempDir dir;
     { std::ofstream(dir.File("from"), std::ios::binary) << "new content"; }
     { std::ofstream(dir.File("to"), std::ios::binary) << "old content that is longer"; }
-    ASSERT_TRUE(CopyFileReplacing(dir.File("from"), dir.File("to")));
+    ASSERT_TRUE(CopyFileContents(dir.File("from"), dir.File("to")));
     std::ifstream in(dir.File("to"), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "new content");
 
-    EXPECT_FALSE(CopyFileReplacing(dir.File("missing"), dir.File("x")));
+    EXPECT_FALSE(CopyFileContents(dir.File("missing"), dir.File("x")));
     EXPECT_FALSE(platform::FileExists(dir.File("x")));
-    EXPECT_FALSE(CopyFileReplacing(dir.File("from"), dir.Path()));  // a folder
+    EXPECT_FALSE(CopyFileContents(dir.File("from"), dir.Path()));  // a folder
 }
 
 }  // namespace
