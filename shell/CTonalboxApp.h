@@ -33,8 +33,6 @@ public:
     static int RunMainWindow(ConversionSettings& settings, const shell::StartupArguments& start,
                              const std::string& settingsPath = {});
 
-    ConversionSettings& Settings() { return m_settings; }
-
 private:
     ConversionSettings m_settings;
 };
