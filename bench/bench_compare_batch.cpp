@@ -10,11 +10,11 @@
 #include <string>
 #include <system_error>
 
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
 namespace {
 
-using tonalbox::testsupport::MidiFileWriter;
+using tonalbox::midigen::MidiFileWriter;
 
 constexpr int kTicks = 480;
 

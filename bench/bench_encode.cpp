@@ -19,16 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/Mp3Probe.h"
+#include "audioprobe/WavTestWriter.h"
 #include "engine/CMp3Encoder.h"
-#include "tests/support/Mp3Probe.h"
-#include "tests/support/WavTestWriter.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using tonalbox::testsupport::Mp3Facts;
-using tonalbox::testsupport::Mp3Probe;
-using tonalbox::testsupport::WavTestWriter;
+using tonalbox::audioprobe::Mp3Facts;
+using tonalbox::audioprobe::Mp3Probe;
+using tonalbox::audioprobe::WavTestWriter;
 
 // What the converting page does with each chunk's figures, minus drawing.
 class SilentFrontEnd : public tonalbox::IConvertFrontEnd {

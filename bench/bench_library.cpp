@@ -14,11 +14,11 @@
 #include <system_error>
 #include <vector>
 
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
 namespace {
 
-using tonalbox::testsupport::MidiFileWriter;
+using tonalbox::midigen::MidiFileWriter;
 
 constexpr int kPieces = 4;
 constexpr int kFilesPerFolder = 100;

@@ -11,12 +11,13 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/LevelTestPieces.h"
-#include "tests/support/LoudnessProbe.h"
-#include "tests/support/WavFile.h"
+#include "audioprobe/LoudnessProbe.h"
+#include "audioprobe/WavFile.h"
+#include "midigen/LevelTestPieces.h"
 
 int main(int argc, char** argv) {
-    using namespace tonalbox::testsupport;
+    using namespace tonalbox::audioprobe;
+    using tonalbox::midigen::LevelTestPieces;
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s FILE.wav... | --write-pieces FOLDER\n", argv[0]);
         return 2;

@@ -9,21 +9,46 @@
 // Without --midi it renders a dense General MIDI piece of N seconds
 // (default 180) made on the spot. --write-midi only writes that piece.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "audioprobe/WavFile.h"
 #include "engine/CMidiMusic.h"
+#include "midigen/GmTestPiece.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
-#include "tests/support/GmTestPiece.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
 
 namespace {
 
 using namespace tonalbox;
+namespace fs = std::filesystem;
+
+// A folder of this run's own for the files it makes up, removed with them
+// at the end.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::error_code ec;
+        m_path = fs::temp_directory_path(ec) / ("tonalbox-bench-render-" + std::to_string(::getpid()));
+        fs::create_directories(m_path, ec);
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string File(const char* name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
 
 int Usage() {
     std::fprintf(stderr,
@@ -56,17 +81,17 @@ int main(int argc, char** argv) {
     }
     if (seconds <= 0 || rate <= 0) return Usage();
 
-    testsupport::TempDir dir("tonalbox-bench");
     if (!writeMidi.empty()) {
-        if (!testsupport::GmTestPiece::Build(seconds).Write(writeMidi)) {
+        if (!midigen::GmTestPiece::Build(seconds).Write(writeMidi)) {
             std::fprintf(stderr, "cannot write %s\n", writeMidi.c_str());
             return 1;
         }
         return 0;
     }
+    const ScratchFolder dir;
     if (midi.empty()) {
         midi = dir.File("dense.mid");
-        if (!testsupport::GmTestPiece::Build(seconds).Write(midi)) return 1;
+        if (!midigen::GmTestPiece::Build(seconds).Write(midi)) return 1;
     }
     if (out.empty()) out = dir.File("out.wav");
     audio::SoundFontCatalog::SetPreferredSoundFont(soundFont);
@@ -104,7 +129,7 @@ int main(int argc, char** argv) {
     engine.Shutdown();
     const auto end = std::chrono::steady_clock::now();
 
-    testsupport::WavFile wav;
+    audioprobe::WavFile wav;
     if (!wav.Read(out)) {
         std::fprintf(stderr, "cannot read back %s: %s\n", out.c_str(), wav.Error().c_str());
         return 1;

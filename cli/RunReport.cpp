@@ -65,15 +65,6 @@ bool RunReport::Recorded(int position) const {
            m_recorded[static_cast<size_t>(position)];
 }
 
-int RunReport::Count(const std::string& status) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (status == kStatusConverted) return m_converted;
-    if (status == kStatusSkipped) return m_skipped;
-    if (status == kStatusFailed) return m_failed;
-    if (status == kStatusCancelled) return m_cancelled;
-    return 0;
-}
-
 void RunReport::WriteTotals(double wallSeconds) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd < 0) return;

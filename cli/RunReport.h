@@ -49,7 +49,6 @@ public:
     // The record of the file at position (each position once).
     void Add(int position, const FileRecord& record);
     bool Recorded(int position) const;
-    int Count(const std::string& status) const;
 
     // The closing record with the counts and sums.
     void WriteTotals(double wallSeconds);

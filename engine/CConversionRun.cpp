@@ -322,7 +322,7 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial
             m_frontEnd.ShowMessage(canNotWrite);
             return Outcome::Next;
         }
-    } else if (!CopyFileReplacing(m_tempWav.Path(), partial.Path()).ok()) {
+    } else if (!CopyFileContents(m_tempWav.Path(), partial.Path()).ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
         return Outcome::Next;
     }

@@ -31,11 +31,6 @@ using audio::SoundFontCatalog;
 using audio::SoundFontPort;
 using platform::Result;
 
-constexpr uint32_t kPortFeatureAudioPath = 1;  // DMUS_PORT_FEATURE_AUDIOPATH
-constexpr uint32_t kPortParamsChannelGroups = 0x10;
-constexpr uint32_t kPortParamsSize = 36;
-constexpr uint32_t kFxDescSize = 32;
-
 // Without a sink nobody is there to see the message: it goes to the log.
 void Show(IMessageSink* messages, const std::string& text) {
     if (messages != nullptr)
@@ -44,29 +39,11 @@ void Show(IMessageSink* messages, const std::string& text) {
         platform::DiagnosticLog::Write(text);
 }
 
-// What CreatePort asks of the port.
-struct PortParams {
-    uint32_t dwSize = 0;
-    uint32_t dwValidParams = 0;
-    uint32_t dwChannelGroups = 0;
-    uint32_t dwFeatures = 0;
-};
-
-// The description of the inserted effect.
-struct FxDesc {
-    uint32_t dwSize = 0;
-    uint32_t dwFlags = 0;
-    audio::Guid guidDSFXClass;
-    uint32_t dwReserved1 = 0;
-    uint32_t dwReserved2 = 0;
-};
-
 }  // namespace
 
 struct CMidiMusic::Impl {
     IMessageSink* messages = nullptr;
 
-    int mode = EngineMode::Render;
     int renderCores = 1;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
@@ -74,15 +51,10 @@ struct CMidiMusic::Impl {
     std::unique_ptr<Performance> performance;
     bool loader = false;
     std::shared_ptr<const MidiSequence> segment;
-    bool segmentIsStandardMidi = false;
-    std::optional<SoundFontPort> port;
-    PortParams portParams;
     bool segmentState8 = false;
     std::unique_ptr<AudioPath> preListen3dPath;
-    RenderBuffer* preListen3dBuffer = nullptr;
     std::unique_ptr<AudioPath> m_pAudioPath;
     RenderBuffer* m_lpDSB8 = nullptr;
-    FxDesc m_rgFxDesc;
     // Milliseconds asked of the render clock since the render path was made.
     uint64_t clockMs = 0;
 
@@ -92,18 +64,13 @@ struct CMidiMusic::Impl {
         directMusic8.reset();
         // Paths before the performance they pull audio from; their effects
         // finish any capture still running.
-        preListen3dBuffer = nullptr;
         preListen3dPath.reset();
         m_lpDSB8 = nullptr;
         m_pAudioPath.reset();
         if (performance) performance->CloseOutput();
-        port.reset();
         performance.reset();
         loader = false;
-        portParams = PortParams();
-        m_rgFxDesc = FxDesc();
         clockMs = 0;
-        mode = EngineMode::Render;
     }
 };
 
@@ -139,11 +106,9 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
         if (!made.ok()) return made.code;
         made = AudioPath::CreateStandard(*d.performance, DMUS_APATH_DYNAMIC_3D, true, d.preListen3dPath);
         if (!made.ok()) return made.code;
-        d.preListen3dBuffer = &d.preListen3dPath->Buffer();
     }
 
     d.directMusic8 = std::move(ports);
-    d.mode = mode;
     return 0;
 }
 
@@ -176,18 +141,10 @@ int CMidiMusic::CreatePort(const PortInfo& info) {
     Impl& d = *m_impl;
     if (!d.directMusic8 || !d.performance) return audio::kNotInitialized;
 
-    PortParams params;
-    params.dwSize = kPortParamsSize;
-    params.dwValidParams = kPortParamsChannelGroups;
-    params.dwChannelGroups = 1;
-    if (info.dwFlags & DMUS_PC_AUDIOPATH) params.dwFeatures = kPortFeatureAudioPath;
-
     const SoundFontPort* found = nullptr;
     for (const SoundFontPort& p : *d.directMusic8)
         if (p.guid == info.guidPort) found = &p;
     if (found == nullptr) return audio::kPortNotFound;
-    d.port = *found;
-    d.portParams = params;
 
     // Activating the port gives the performance its SoundFont; it is loaded
     // when a file is downloaded to it.
@@ -195,7 +152,7 @@ int CMidiMusic::CreatePort(const PortInfo& info) {
     return 0;
 }
 
-int CMidiMusic::LoadMidiFile(const std::string& path, bool standardMidiFile) {
+int CMidiMusic::LoadMidiFile(const std::string& path, bool /*standardMidiFile*/) {
     Impl& d = *m_impl;
     d.segment.reset();
     if (!d.loader || !d.performance) return audio::kNotInitialized;
@@ -204,7 +161,6 @@ int CMidiMusic::LoadMidiFile(const std::string& path, bool standardMidiFile) {
     const Result read = MidiFileReader::ReadFile(path, *sequence);
     if (!read.ok()) return read.code;
     d.segment = std::move(sequence);
-    d.segmentIsStandardMidi = standardMidiFile;
 
     // Download: the instruments come with the port's SoundFont, loaded once.
     d.performance->EnsureSoundFont();
@@ -267,13 +223,9 @@ int CMidiMusic::ClearAudioFX() {
 int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
     Impl& d = *m_impl;
     if (d.m_lpDSB8 == nullptr) return 1;
-    d.m_rgFxDesc = FxDesc();
-    d.m_rgFxDesc.dwSize = kFxDescSize;
-    d.m_rgFxDesc.dwFlags = 0;
-    d.m_rgFxDesc.guidDSFXClass = clsid;
 
     int result = 0;
-    const Result set = d.m_lpDSB8->SetFX(1, &d.m_rgFxDesc.guidDSFXClass, &result);
+    const Result set = d.m_lpDSB8->SetFX(1, &clsid, &result);
     if (!set.ok()) {
         const std::string text = "m_lpDSB8->SetFX error!";
         Show(d.messages, text);
@@ -281,7 +233,7 @@ int CMidiMusic::SetAudioFX(const Guid& clsid, const Guid& iid, void** object) {
         return set.code;
     }
     const Result found = object != nullptr
-                             ? d.m_lpDSB8->GetObjectInPath(d.m_rgFxDesc.guidDSFXClass, 0, iid, *object)
+                             ? d.m_lpDSB8->GetObjectInPath(clsid, 0, iid, *object)
                              : Result::Fail(audio::kPointer, "effects: nowhere to put the interface");
     if (!found.ok()) {
         Show(d.messages, "m_lpDSB8->GetObjectInPath( m_rgFxDesc.guidDSFXClass..) error!");

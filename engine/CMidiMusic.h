@@ -57,6 +57,7 @@ public:
     void SetRenderCores(int cores);
     int EnumPort(int index, PortInfo* info);
     int CreatePort(const PortInfo& info);
+    // Every file is read as a Standard MIDI File, whatever standardMidiFile says.
     int LoadMidiFile(const std::string& path, bool standardMidiFile);
     int Play();
     int Stop();

@@ -25,7 +25,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-platform::Result CopyFileReplacing(const std::string& from, const std::string& to) {
+platform::Result CopyFileContents(const std::string& from, const std::string& to) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return platform::SystemFailure("copy: can not open " + from);
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);

@@ -5,8 +5,10 @@
 
 namespace tonalbox {
 
-// Copies the file at from to to, replacing what is there. Succeeds when
-// every byte was written and the copy closed cleanly.
-platform::Result CopyFileReplacing(const std::string& from, const std::string& to);
+// Writes the contents of the file at from into the file at to, which is
+// created or emptied first (the run fills its fresh partial output file
+// this way). Succeeds when every byte was written and the file closed
+// cleanly.
+platform::Result CopyFileContents(const std::string& from, const std::string& to);
 
 }  // namespace tonalbox

@@ -26,9 +26,6 @@ public:
     SettingsArchive& operator=(const SettingsArchive&) = delete;
 
     bool IsStoring() const { return m_mode == Mode::Store; }
-    // False once a read ran past the end, a prefix was damaged or a write
-    // failed; every later call fails too.
-    bool Good() const { return m_good; }
 
     bool WriteInt(int32_t value);
     bool WriteString(const std::string& text);
@@ -54,6 +51,8 @@ private:
     unsigned char m_buffer[kBufferSize];
     size_t m_bufferUsed = 0;  // storing: bytes waiting; loading: bytes in buffer
     size_t m_bufferPos = 0;   // loading: next byte to hand out
+    // False once a read ran past the end, a prefix was damaged or a write
+    // failed; every later call fails too.
     bool m_good = true;
 };
 

@@ -7,7 +7,7 @@ namespace tonalbox::examples {
 
 namespace {
 
-using testsupport::MidiFileWriter;
+using midigen::MidiFileWriter;
 
 constexpr int kTicks = 480;  // per quarter note
 constexpr uint32_t kBar = 4 * kTicks;

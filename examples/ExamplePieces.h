@@ -1,16 +1,16 @@
 #pragma once
 // The example pieces the project writes itself.
 
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
 namespace tonalbox::examples {
 
 // A short piano piece: a melody over a broken-chord left hand, 16 bars in
 // C major at 96 beats per minute (about 40 seconds).
-testsupport::MidiFileWriter PianoPiece();
+midigen::MidiFileWriter PianoPiece();
 
 // A band arrangement: drums, bass, electric piano, strings and a saxophone
 // lead, 16 bars in A minor at 120 beats per minute (about 32 seconds).
-testsupport::MidiFileWriter BandPiece();
+midigen::MidiFileWriter BandPiece();
 
 }  // namespace tonalbox::examples

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     int status = 0;
     const struct {
         const char* name;
-        tonalbox::testsupport::MidiFileWriter piece;
+        tonalbox::midigen::MidiFileWriter piece;
     } pieces[] = {
         {"piano.mid", tonalbox::examples::PianoPiece()},
         {"band.mid", tonalbox::examples::BandPiece()},

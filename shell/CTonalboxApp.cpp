@@ -18,8 +18,6 @@ CTonalboxApp::CTonalboxApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 CTonalboxApp::~CTonalboxApp() = default;
 
-CTonalboxApp* CTonalboxApp::Instance() { return qobject_cast<CTonalboxApp*>(QCoreApplication::instance()); }
-
 int CTonalboxApp::AnswerWithoutWindow(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);

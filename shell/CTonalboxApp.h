@@ -19,9 +19,6 @@ public:
     CTonalboxApp(int& argc, char** argv);
     ~CTonalboxApp() override;
 
-    // The one application object (null before it exists).
-    static CTonalboxApp* Instance();
-
     // --help and --version, answered before any window system is reached:
     // the exit code, or -1 when the window is to start.
     static int AnswerWithoutWindow(int argc, char** argv);
@@ -35,8 +32,6 @@ public:
     // file list as Add would, and runs it modally. Returns 0.
     static int RunMainWindow(ConversionSettings& settings, const shell::StartupArguments& start,
                              const std::string& settingsPath = {});
-
-    ConversionSettings& Settings() { return m_settings; }
 
 private:
     ConversionSettings m_settings;

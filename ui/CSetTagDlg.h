@@ -21,8 +21,6 @@ public:
     explicit CSetTagDlg(TagRecord& tag, QWidget* parent = nullptr);
     ~CSetTagDlg() override;
 
-    // The working copy, as the controls last gave it.
-    const TagRecord& WorkingCopy() const { return m_tagWork; }
     // The hidden "Set for all files in the filelist." flag: starts at 0,
     // read by nothing; the tag always applies to every file.
     int SetForAllFlag() const { return m_bSetForAll; }

@@ -37,9 +37,7 @@ CTonalboxDlg::CTonalboxDlg(ConversionSettings& settings, QWidget* parent,
 
     // The skin next to the program (or in the installed data folder);
     // without it the standard look stays.
-    skin::SkinManager& skins = skin::SkinManager::Instance();
-    skins.SetOptions(skins.GetOptions() | 1u);
-    skins.LoadSkinFile(platform::DataFilePath("Standard.skin"), "NormalBlue.ini");
+    skin::SkinManager::Instance().LoadSkinFile(platform::DataFilePath("Standard.skin"), "NormalBlue.ini");
 
     // A fixed-size top-level window with a caption, a window menu and a
     // minimise box, and its own taskbar entry.

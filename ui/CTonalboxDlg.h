@@ -58,7 +58,6 @@ public:
     CConvertingPage* ConvertingPage() const;
     CResultPage* ResultPage() const;
     const std::string& ProgramFolder() const { return m_strProgramFolder; }
-    QIcon WindowIcon() const { return m_hIcon; }
 
 public slots:
     // Every way of ending (Close, Escape, the title bar, OK) first stops a

@@ -7,7 +7,7 @@
 namespace tonalbox::audio {
 
 AudioPath::AudioPath(Performance& performance, int pathType)
-    : m_type(pathType), m_buffer(performance, pathType == kPathDynamicStereo ? 2 : 1) {}
+    : m_buffer(performance, pathType == kPathDynamicStereo ? 2 : 1) {}
 
 platform::Result AudioPath::CreateStandard(Performance& performance, int pathType, bool activate,
                                            std::unique_ptr<AudioPath>& out) {

@@ -21,7 +21,6 @@ public:
     static platform::Result CreateStandard(Performance& performance, int pathType, bool activate,
                                            std::unique_ptr<AudioPath>& out);
 
-    int PathType() const { return m_type; }
     // The path's sound buffer.
     RenderBuffer& Buffer() { return m_buffer; }
     void Activate(bool active) { m_buffer.SetActive(active); }
@@ -29,7 +28,6 @@ public:
 
 private:
     AudioPath(Performance& performance, int pathType);
-    int m_type;
     RenderBuffer m_buffer;
 };
 

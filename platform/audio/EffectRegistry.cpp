@@ -32,11 +32,6 @@ void EffectRegistry::Unregister(const Guid& clsid) {
                     m_entries.end());
 }
 
-bool EffectRegistry::IsRegistered(const Guid& clsid) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.clsid == clsid; });
-}
-
 platform::Result EffectRegistry::Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const {
     out.reset();
     Factory factory;

@@ -23,7 +23,6 @@ public:
     // Registers (or replaces) the class `clsid`.
     void Register(const Guid& clsid, Factory factory);
     void Unregister(const Guid& clsid);
-    bool IsRegistered(const Guid& clsid) const;
     // A new instance of `clsid`; kNoClass when it is not registered,
     // kOutOfMemory when the factory gives nothing.
     platform::Result Create(const Guid& clsid, std::unique_ptr<IAudioEffect>& out) const;

@@ -63,8 +63,6 @@ void MidiScheduler::Advance(size_t frames) {
     if (m_playing) m_sample += frames;
 }
 
-bool MidiScheduler::Finished() const { return m_started && m_sample >= m_lengthSample; }
-
 int64_t MidiScheduler::LengthTicks() const {
     return m_sequence ? static_cast<int64_t>(std::min<uint64_t>(m_sequence->LengthTicks(), INT64_MAX)) : 0;
 }

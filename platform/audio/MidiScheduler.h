@@ -39,7 +39,6 @@ public:
     // the length and reaches it once the last event has sounded.
     int64_t PositionTicks() const;
     int64_t LengthTicks() const;
-    bool Finished() const;
 
 private:
     void Dispatch(fluid_synth_t* synth, const MidiEvent& e);

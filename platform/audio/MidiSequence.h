@@ -29,7 +29,6 @@ public:
     // frames per second and ticks per frame. Returns false for a division
     // that gives no timing (zero ticks).
     bool SetDivision(uint16_t division);
-    uint16_t Division() const { return m_division; }
     bool IsSmpte() const { return (m_division & 0x8000u) != 0; }
 
     void AddChannelEvent(uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2);

@@ -121,11 +121,6 @@ void Performance::SelectSoundFont(const std::string& path) {
     m_soundFont = path;
 }
 
-std::string Performance::SelectedSoundFont() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_soundFont;
-}
-
 platform::Result Performance::EnsureSoundFont() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return platform::Result::Ok();
@@ -173,11 +168,6 @@ bool Performance::LoadsSoundFont(const std::string& path) {
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_scheduler.Load(std::move(sequence), m_sampleRate);
-}
-
-bool Performance::HasSequence() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_scheduler.Loaded();
 }
 
 platform::Result Performance::Play() {

@@ -48,14 +48,12 @@ public:
     // Chooses the SoundFont to play with. It is loaded when first needed
     // (EnsureSoundFont), once; choosing another one unloads the old one.
     void SelectSoundFont(const std::string& path);
-    std::string SelectedSoundFont() const;
     platform::Result EnsureSoundFont();
     // True when `path` is a readable regular file that FluidSynth loads as
     // a SoundFont.
     static bool LoadsSoundFont(const std::string& path);
 
     void SetSequence(std::shared_ptr<const MidiSequence> sequence);
-    bool HasSequence() const;
 
     // Starts the sequence from its beginning on a freshly reset synthesizer.
     platform::Result Play();

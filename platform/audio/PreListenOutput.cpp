@@ -130,7 +130,6 @@ platform::Result PreListenOutput::Open(fluid_settings_t* settings, RenderFunc re
         if (name == "null") {
             m_stop = false;
             m_thread = std::thread(&PreListenOutput::RunNullOutput, this, static_cast<int>(rate));
-            m_driverName = name;
             return platform::Result::Ok();
         }
         if (name == "alsa") QuietAlsa();
@@ -142,7 +141,6 @@ platform::Result PreListenOutput::Open(fluid_settings_t* settings, RenderFunc re
         if (attempt->driver != nullptr) {
             attempt->owner = this;
             m_attempt = std::move(attempt);
-            m_driverName = name;
             return platform::Result::Ok();
         }
     }
@@ -163,7 +161,6 @@ void PreListenOutput::Close() {
         m_stop = true;
         m_thread.join();
     }
-    m_driverName.clear();
 }
 
 int PreListenOutput::Callback(void* data, int len, int /*nfx*/, float* /*fx*/[], int nout, float* out[]) {

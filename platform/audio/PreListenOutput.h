@@ -39,7 +39,6 @@ public:
     platform::Result Open(fluid_settings_t* settings, RenderFunc render);
     void Close();
     bool IsOpen() const { return m_attempt != nullptr || m_thread.joinable(); }
-    const std::string& DriverName() const { return m_driverName; }
 
     // The drivers tried, process-wide; by default {"pulseaudio", "alsa"}.
     static void SetDriverOrder(const std::vector<std::string>& drivers);
@@ -58,7 +57,6 @@ private:
     std::shared_ptr<Attempt> m_attempt;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
-    std::string m_driverName;
 };
 
 }  // namespace tonalbox::audio

@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "RunProgram.h"
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TmpfsMount.h"
 
@@ -52,7 +52,7 @@ protected:
     std::string Out(const std::string& name) const { return m_dir.File("out/" + name); }
 
     std::string Piece(const std::string& name, int seconds) {
-        testsupport::MidiFileWriter writer(1, 480);
+        midigen::MidiFileWriter writer(1, 480);
         writer.TempoBpm(0, 0, 120.0);
         for (int i = 0; i < seconds * 2; ++i) writer.Note(1, static_cast<uint32_t>(i * 480), 400, 0, 60 + i % 5, 100);
         EXPECT_TRUE(writer.Write(Src(name)));

@@ -21,12 +21,12 @@
 #include <thread>
 
 #include "RunProgram.h"
+#include "audioprobe/LoudnessProbe.h"
+#include "audioprobe/WavFile.h"
 #include "engine/SettingsFile.h"
-#include "tests/support/LevelTestPieces.h"
-#include "tests/support/LoudnessProbe.h"
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/LevelTestPieces.h"
+#include "midigen/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
 
 namespace tonalbox {
 namespace {
@@ -59,7 +59,7 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 }
 
 bool WritePiece(const std::string& path, int seconds) {
-    testsupport::MidiFileWriter writer(1, 480);
+    midigen::MidiFileWriter writer(1, 480);
     writer.TempoBpm(0, 0, 120.0);
     for (int i = 0; i < seconds * 2; ++i) {
         writer.Note(1, static_cast<uint32_t>(i * 480), 400, 0, 60 + (i % 5) * 2, 100);
@@ -144,7 +144,7 @@ TEST_F(ConvertCommand, FileNotConvertedGivesExitOneAndTheMessage) {
     EXPECT_NE(result.err.find("Can not find file: " + missing + ".\n"), std::string::npos)
         << result.err;
     EXPECT_EQ(result.err.find("1/2"), std::string::npos) << "quiet shows no progress";
-    testsupport::WavFile wav;
+    audioprobe::WavFile wav;
     EXPECT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
 }
 
@@ -240,7 +240,7 @@ TEST_F(ConvertCommand, SaveSettingsWritesAnOptionFileThatLoadsBack) {
     // The next start begins from the saved settings: WAV into the saved folder.
     result = Convert({Piece("next.mid")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    testsupport::WavFile wav;
+    audioprobe::WavFile wav;
     ASSERT_TRUE(wav.Read(Out("next.wav"))) << wav.Error();
     EXPECT_EQ(wav.sampleRate, 11025u);
     EXPECT_EQ(wav.channels, 1u);
@@ -274,7 +274,7 @@ TEST_F(ConvertCommand, ParallelJobsConvertAFolderInFull) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Total files: 5, converted: 5\n");
     for (int i = 0; i < 5; ++i) {
-        testsupport::WavFile wav;
+        audioprobe::WavFile wav;
         ASSERT_TRUE(wav.Read(Out(numbered("p", i, ".wav")))) << i << wav.Error();
         EXPECT_NEAR(wav.Seconds(), 1 + i % 2 + 1.0, 0.3) << i;
     }
@@ -298,7 +298,7 @@ TEST_F(ConvertCommand, ParallelJobsNeverWriteOneOutputSpelledTwoWaysAtOnce) {
     EXPECT_NE(result.err.find("Output already written in this run: " + m_dir.File("src/./d/s.wav") + "."),
               std::string::npos)
         << result.err;
-    testsupport::WavFile wav;
+    audioprobe::WavFile wav;
     ASSERT_TRUE(wav.Read(Src("d/s.wav"))) << wav.Error();
     EXPECT_EQ(wav.dataSize, wav.fileSize - wav.dataOffset);
     EXPECT_NEAR(wav.Seconds(), 3.0, 0.3) << "the first file's audio, whole";
@@ -403,7 +403,7 @@ TEST_F(ConvertCommand, RecursiveRunMirrorsTheTreeAndTakesRepeatsOnce) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Total files: 3, converted: 3\n");
     for (const auto& [name, seconds] : {std::pair{"a/x.wav", 2.0}, {"b/x.wav", 3.0}, {"b/c/y.wav", 2.0}}) {
-        testsupport::WavFile wav;
+        audioprobe::WavFile wav;
         ASSERT_TRUE(wav.Read(Out(name))) << name << wav.Error();
         EXPECT_NEAR(wav.Seconds(), seconds, 0.3) << name;
     }
@@ -509,7 +509,7 @@ TEST_F(ConvertCommand, SkipExistingFinishesAKilledRun) {
     for (const char* name : {"a.wav", "b.wav"})
         EXPECT_EQ(ReadText(Out(name)), std::string("finished ") + name) << "kept as it was";
     for (const char* name : {"c.wav", "sub/d.wav"}) {
-        testsupport::WavFile wav;
+        audioprobe::WavFile wav;
         ASSERT_TRUE(wav.Read(Out(name))) << name << wav.Error();
         EXPECT_EQ(wav.dataSize, wav.fileSize - wav.dataOffset) << name;
         EXPECT_NEAR(wav.Seconds(), 2.0, 0.3) << name;
@@ -612,19 +612,19 @@ TEST_F(ConvertCommand, ListPortsNamesTheChosenSoundFont) {
 // own, or the synthesizer's fixed level (held under -1 dBFS) without
 // normalisation.
 TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
-    ASSERT_TRUE(testsupport::LevelTestPieces::DenseArrangement(3).Write(Src("dense.mid")));
+    ASSERT_TRUE(midigen::LevelTestPieces::DenseArrangement(3).Write(Src("dense.mid")));
     auto result = Convert({"-q", "-f", "wav", "-o", Out(""), "--loudness", "-20", Src("dense.mid")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    testsupport::WavFile wav;
+    audioprobe::WavFile wav;
     ASSERT_TRUE(wav.Read(Out("dense.wav")));
-    const testsupport::Loudness normalised = testsupport::MeasureLoudness(wav);
+    const audioprobe::Loudness normalised = audioprobe::MeasureLoudness(wav);
     EXPECT_NEAR(normalised.lufs, -20.0, 1.0);
 
     result = Convert({"-q", "-f", "wav", "-o", Out(""), "--overwrite", "--loudness", "-20", "--no-normalize",
                       Src("dense.mid")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     ASSERT_TRUE(wav.Read(Out("dense.wav")));
-    const testsupport::Loudness raw = testsupport::MeasureLoudness(wav);
+    const audioprobe::Loudness raw = audioprobe::MeasureLoudness(wav);
     // The same run left at the synthesizer's level: a dense piece is far
     // louder there than at the quiet target.
     EXPECT_GT(raw.lufs, normalised.lufs + 3.0);

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "cli/ConvertCommand.h"
+#include "midigen/MidiFileWriter.h"
 #include "platform/audio/SoundFontCatalog.h"
-#include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox::cli {
@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(NoSoundFont, ConversionIsRefusedBeforeAnyWorkWithTheInstallHint) {
-    testsupport::MidiFileWriter writer;
+    midigen::MidiFileWriter writer;
     writer.Note(0, 0, 480, 0, 60);
     ASSERT_TRUE(writer.Write(m_dir.File("a.mid")));
     const int code = RunConvertCommand({"-q", "-o", m_dir.File("out"), m_dir.File("a.mid")},

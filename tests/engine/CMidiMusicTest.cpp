@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/WavFile.h"
+#include "midigen/MidiFileWriter.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/PreListenOutput.h"
@@ -19,9 +21,7 @@
 #include "platform/wavecapture/IWaveCaptureFx.h"
 #include "tests/support/DiagnosticLogLines.h"
 #include "tests/support/EngineRender.h"
-#include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
 
 namespace tonalbox {
 namespace {
@@ -29,10 +29,10 @@ namespace {
 using audio::SoundFontCatalog;
 using testsupport::EngineRender;
 using testsupport::EngineRenderResult;
-using testsupport::MidiFileWriter;
-using testsupport::ReadFileBytes;
+using midigen::MidiFileWriter;
+using audioprobe::ReadFileBytes;
 using testsupport::TempDir;
-using testsupport::WavFile;
+using audioprobe::WavFile;
 using wavecapture::CLSID_WaveCaptureFx;
 using wavecapture::IID_IWaveCaptureFx;
 using wavecapture::IWaveCaptureFx;

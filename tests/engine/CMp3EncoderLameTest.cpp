@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/Mp3Probe.h"
+#include "audioprobe/WavTestWriter.h"
 #include "engine/CMp3Encoder.h"
-#include "tests/support/Mp3Probe.h"
-#include "tests/support/WavTestWriter.h"
 
 namespace tonalbox {
 namespace {
 
-using testsupport::Mp3Facts;
-using testsupport::Mp3Probe;
-using testsupport::WavTestWriter;
+using audioprobe::Mp3Facts;
+using audioprobe::Mp3Probe;
+using audioprobe::WavTestWriter;
 namespace fs = std::filesystem;
 
 class RecordingFrontEnd : public IConvertFrontEnd {

@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/WavTestWriter.h"
 #include "engine/CMp3Encoder.h"
 #include "tests/lame_recorder/LameRecorderControl.h"
 #include "tests/support/DiagnosticLogLines.h"
-#include "tests/support/WavTestWriter.h"
 
 namespace tonalbox {
 namespace {
 
-using testsupport::WavTestWriter;
+using audioprobe::WavTestWriter;
 namespace fs = std::filesystem;
 
 const std::string kBin = TONALBOX_BIN_DIR;

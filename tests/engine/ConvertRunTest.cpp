@@ -12,15 +12,15 @@
 
 #include "RecordingFrontEnd.h"
 #include "RunTestSupport.h"
+#include "audioprobe/WavFile.h"
 #include "engine/CConversionRun.h"
 #include "engine/ConvertThreadProc.h"
+#include "midigen/MidiFileWriter.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/SoundFontCatalog.h"
-#include "tests/support/MidiFileWriter.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TmpfsMount.h"
-#include "tests/support/WavFile.h"
 
 namespace tonalbox {
 namespace {
@@ -31,7 +31,7 @@ using testsupport::ScopedTempFolder;
 using testsupport::TempDir;
 using testsupport::TmpfsMount;
 using testsupport::VectorPathList;
-using testsupport::WavFile;
+using audioprobe::WavFile;
 using Kind = RecordingFrontEnd::Kind;
 
 constexpr int kWav = 0;
@@ -98,7 +98,7 @@ protected:
 
     // Writes the piece as Src(name + ".mid"), converts it alone to a small
     // WAV and returns that WAV's length in seconds (-1 when unreadable).
-    double RenderedSeconds(const testsupport::MidiFileWriter& writer, const std::string& name) {
+    double RenderedSeconds(const midigen::MidiFileWriter& writer, const std::string& name) {
         EXPECT_TRUE(writer.Write(Src(name + ".mid")));
         VectorPathList paths({Src(name + ".mid")});
         auto settings = SmallWavSettings(Out(""), kWav);
@@ -370,7 +370,7 @@ TEST_F(ConvertRun, WavProgressReaches100FromRenderingAlone) {
 TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
     // One tick per quarter at the slowest tempo a file can hold: the play
     // position moves once every 16.8 s, and the piece is two ticks long.
-    testsupport::MidiFileWriter writer(1, 1);
+    midigen::MidiFileWriter writer(1, 1);
     writer.Tempo(0, 0, 0xFFFFFF);
     writer.Note(0, 0, 2, 0, 60, 100);
     const double seconds = RenderedSeconds(writer, "slow");
@@ -572,9 +572,9 @@ TEST_F(ConvertRun, WavOutputFolderThatFillsUpLeavesWhatWasThere) {
 TEST_F(ConvertRun, PieceTooLongForAWavFileIsRefusedWithoutRendering) {
     // A damaged file: one note held for 0x0FFFFFFF ticks, about 16 days;
     // and 60 hours at 32.8 million ticks a second, past 2^42 ticks.
-    testsupport::MidiFileWriter held(0, 96);
+    midigen::MidiFileWriter held(0, 96);
     held.Note(0, 0, 0x0FFFFFFF, 0, 60, 100);
-    testsupport::MidiFileWriter fine(0, 0x7FFF);
+    midigen::MidiFileWriter fine(0, 0x7FFF);
     fine.Tempo(0, 0, 1000);
     fine.Note(0, 0, 1000, 0, 60, 100);
     fine.EndOfTrack(0, 60ull * 3600 * 0x7FFF * 1000);
@@ -601,7 +601,7 @@ TEST_F(ConvertRun, ThePieceIsRenderedToItsEndOfTrack) {
     struct Case {
         const char* name;
         double seconds;
-        std::function<void(testsupport::MidiFileWriter&)> write;
+        std::function<void(midigen::MidiFileWriter&)> write;
     };
     const std::vector<Case> cases = {
         {"rests", 4.0, [](auto& w) { w.Note(1, 0, 480, 0, 60, 100); w.EndOfTrack(1, 8 * 480); }},
@@ -619,7 +619,7 @@ TEST_F(ConvertRun, ThePieceIsRenderedToItsEndOfTrack) {
     };
     const double kTail = 1.0;  // for the releases and the reverb
     for (const auto& c : cases) {
-        testsupport::MidiFileWriter writer(1, 480);
+        midigen::MidiFileWriter writer(1, 480);
         writer.TempoBpm(0, 0, 120);
         c.write(writer);
         // The whole tail after the end (to a sample); the end itself is

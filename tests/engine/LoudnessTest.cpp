@@ -8,23 +8,23 @@
 #include <cmath>
 #include <string>
 
+#include "audioprobe/LoudnessProbe.h"
 #include "engine/LoudnessOptions.h"
+#include "midigen/LevelTestPieces.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/Performance.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "tests/support/EngineRender.h"
-#include "tests/support/LevelTestPieces.h"
-#include "tests/support/LoudnessProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox {
 namespace {
 
 using audio::SoundFontCatalog;
-using testsupport::LevelTestPieces;
-using testsupport::Loudness;
-using testsupport::MidiFileWriter;
-using testsupport::WavFile;
+using midigen::LevelTestPieces;
+using audioprobe::Loudness;
+using midigen::MidiFileWriter;
+using audioprobe::WavFile;
 
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // -1 dBFS in 16-bit steps, with half a step for the rounding.
@@ -51,7 +51,7 @@ protected:
         WavFile wav;
         EXPECT_TRUE(wav.Read(path)) << wav.Error();
         if (keep != nullptr) *keep = wav;
-        return testsupport::MeasureLoudness(wav);
+        return audioprobe::MeasureLoudness(wav);
     }
 
     testsupport::TempDir dir{"tonalbox-loudness"};
@@ -87,7 +87,7 @@ TEST_F(LoudnessTest, AnotherTargetIsReachedAndTwoRendersAreIdentical) {
     EXPECT_NEAR(Measure(first, &a).lufs, -23.0, 1.0);
     Measure(second, &b);
     ASSERT_GT(a.samples.size(), 22050u * 2 * 4);
-    EXPECT_EQ(testsupport::ReadFileBytes(first), testsupport::ReadFileBytes(second));
+    EXPECT_EQ(audioprobe::ReadFileBytes(first), audioprobe::ReadFileBytes(second));
 }
 
 // A note too quiet to reach the target is raised by 40 dB and no more,

@@ -7,16 +7,16 @@
 
 #include "RecordingFrontEnd.h"
 #include "RunTestSupport.h"
+#include "audioprobe/Mp3Probe.h"
 #include "engine/ConvertThreadProc.h"
 #include "engine/Mp3RenderRate.h"
-#include "tests/support/MidiFileWriter.h"
-#include "tests/support/Mp3Probe.h"
+#include "midigen/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox {
 namespace {
 
-using testsupport::Mp3Probe;
+using audioprobe::Mp3Probe;
 
 Mp3EncoderSettings Mp3(int mode, int bitrate, int outRate) {
     Mp3EncoderSettings s;
@@ -42,7 +42,7 @@ TEST(Mp3RenderRate, FollowsTheMp3RateAndTheHighestBitrateTheModeAllows) {
 
 // Three seconds of crash, ride and open hi-hat on the drum channel.
 bool WriteCymbals(const std::string& path) {
-    testsupport::MidiFileWriter writer(0, 480);
+    midigen::MidiFileWriter writer(0, 480);
     writer.TempoBpm(0, 0, 120.0);
     for (uint32_t beat = 0; beat < 6; ++beat)
         for (int key : {49, 51, 46}) writer.Note(0, beat * 480, 400, 9, key, 120);
@@ -56,7 +56,7 @@ protected:
 
     // Converts the cymbal piece with the MP3 settings `mp3`; returns what
     // the file holds and, through `rendered`, the rate the run reports.
-    testsupport::Mp3Facts Convert(const Mp3EncoderSettings& mp3, int* rendered) {
+    audioprobe::Mp3Facts Convert(const Mp3EncoderSettings& mp3, int* rendered) {
         const std::string source = m_dir.File("cymbals.mid");
         EXPECT_TRUE(WriteCymbals(source));
         testsupport::VectorPathList paths({source});

@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "midigen/MidiFileWriter.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/SoundFontCatalog.h"
-#include "tests/support/MidiFileWriter.h"
 
 namespace tonalbox::testsupport {
+
+using midigen::MidiFileWriter;
 
 int VectorPathList::GetCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -65,18 +65,18 @@ TEST(TempWavFile, FolderThatDoesNotExistGivesNoFile) {
     file.Remove();  // harmless
 }
 
-TEST(FileCopy, CopiesReplacingAndReportsFailures) {
+TEST(FileCopy, CopiesContentsOverOldAndReportsFailures) {
     TempDir dir;
     { std::ofstream(dir.File("from"), std::ios::binary) << "new content"; }
     { std::ofstream(dir.File("to"), std::ios::binary) << "old content that is longer"; }
-    ASSERT_TRUE(CopyFileReplacing(dir.File("from"), dir.File("to")).ok());
+    ASSERT_TRUE(CopyFileContents(dir.File("from"), dir.File("to")).ok());
     std::ifstream in(dir.File("to"), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "new content");
 
-    EXPECT_FALSE(CopyFileReplacing(dir.File("missing"), dir.File("x")).ok());
+    EXPECT_FALSE(CopyFileContents(dir.File("missing"), dir.File("x")).ok());
     EXPECT_FALSE(platform::FileExists(dir.File("x")));
-    EXPECT_FALSE(CopyFileReplacing(dir.File("from"), dir.Path()).ok());  // a folder
+    EXPECT_FALSE(CopyFileContents(dir.File("from"), dir.Path()).ok());  // a folder
 }
 
 TEST(FileCopy, AFailureNamesItsFileInTheDiagnosticLog) {
@@ -90,7 +90,7 @@ TEST(FileCopy, AFailureNamesItsFileInTheDiagnosticLog) {
     };
     for (const auto& c : cases) {
         const testsupport::DiagnosticLogLines logged;
-        const platform::Result result = CopyFileReplacing(c.from, c.to);
+        const platform::Result result = CopyFileContents(c.from, c.to);
         EXPECT_NE(result.code, 0) << c.from;
         EXPECT_NE(result.message.find(c.named), std::string::npos) << result.message;
         EXPECT_EQ(logged.lines, std::vector<std::string>{result.message});

@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/Mp3Probe.h"
+#include "audioprobe/WavTestWriter.h"
 #include "platform/lame_enc/LameEncEntryPoints.h"
-#include "tests/support/Mp3Probe.h"
-#include "tests/support/WavTestWriter.h"
 
 namespace {
 
-using tonalbox::testsupport::Mp3Facts;
-using tonalbox::testsupport::Mp3Probe;
-using tonalbox::testsupport::WavTestWriter;
+using tonalbox::audioprobe::Mp3Facts;
+using tonalbox::audioprobe::Mp3Probe;
+using tonalbox::audioprobe::WavTestWriter;
 namespace fs = std::filesystem;
 
 BE_CONFIG Lhv1(DWORD rate, LONG mode, DWORD kbps) {

@@ -12,15 +12,15 @@
 #include <future>
 #include <vector>
 
+#include "midigen/MidiFileWriter.h"
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/MidiSequence.h"
-#include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox::audio {
 namespace {
 
-using testsupport::MidiFileWriter;
+using midigen::MidiFileWriter;
 
 int ReadBytes(const std::vector<uint8_t>& bytes, MidiSequence& seq) {
     return MidiFileReader::Read(bytes.data(), bytes.size(), seq).code;

@@ -7,18 +7,18 @@
 #include <cmath>
 #include <vector>
 
+#include "audioprobe/WavFile.h"
 #include "platform/audio/AudioErrors.h"
 #include "platform/audio/RenderBuffer.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 #include "tests/support/ScopedFileSizeLimit.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
 
 namespace tonalbox::wavecapture {
 namespace {
 
 using testsupport::TempDir;
-using testsupport::WavFile;
+using audioprobe::WavFile;
 
 constexpr int kRate = 22050;
 

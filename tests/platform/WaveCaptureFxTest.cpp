@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "audioprobe/WavFile.h"
 #include "platform/audio/AudioErrors.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavFile.h"
 
 namespace tonalbox::wavecapture {
 namespace {
 
-using testsupport::ReadFileBytes;
+using audioprobe::ReadFileBytes;
 using testsupport::TempDir;
-using testsupport::WavFile;
+using audioprobe::WavFile;
 
 WaveFormatEx Pcm16(int channels, int rate) {
     WaveFormatEx f;

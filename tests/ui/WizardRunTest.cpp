@@ -8,8 +8,8 @@
 #include <fstream>
 #include <thread>
 
+#include "audioprobe/Mp3Probe.h"
 #include "engine/SettingsFile.h"
-#include "tests/support/Mp3Probe.h"
 #include "ui/WizardMessages.h"
 #include "ui/controls/CHyperlinkLabel.h"
 #include "tests/ui/WizardTestSupport.h"
@@ -219,7 +219,7 @@ TEST_F(WizardRun, OptionsAndTagChangedDuringARunApplyToTheNextRun) {
     ASSERT_TRUE(WaitForResult(w));
     page->WaitForRun();
 
-    const testsupport::Mp3Facts facts = testsupport::Mp3Probe::Read(Out("second.mp3"));
+    const audioprobe::Mp3Facts facts = audioprobe::Mp3Probe::Read(Out("second.mp3"));
     ASSERT_TRUE(facts.decoded);
     EXPECT_EQ(facts.channels, 2);
     EXPECT_NEAR(static_cast<double>(facts.samples) / facts.sampleRate, 3.0, 1.0);  // 4 notes + tail

@@ -19,10 +19,10 @@
 #include <string>
 
 #include "engine/ConversionSettings.h"
+#include "midigen/MidiFileWriter.h"
 #include "platform/audio/PreListenOutput.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "tests/controls/QtTestSupport.h"
-#include "tests/support/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
 #include "ui/CFileListPage.h"
 #include "ui/COutputPage.h"
@@ -68,7 +68,7 @@ inline void WizardTestSetUp() {
 
 // A MIDI file of `notes` quarter notes at 120 bpm (0.5 s each).
 inline bool WriteMidi(const std::string& path, int notes, int key = 60) {
-    testsupport::MidiFileWriter w(1, 480);
+    midigen::MidiFileWriter w(1, 480);
     w.TempoBpm(0, 0, 120);
     w.ProgramChange(0, 0, 0, 0);
     for (int i = 0; i < notes; ++i) w.Note(0, static_cast<uint32_t>(i * 480), 400, 0, key + (i % 12), 100);

@@ -52,7 +52,6 @@ public:
     bool IsAttached() const { return m_bAttached; }
     bool IsHover() const { return m_bHover; }
     bool IsVisited() const { return m_bVisited; }
-    int UnderlineMode() const { return m_nUnderlineMode; }
     // The colour the text is drawn in for the current state.
     QColor TextColour() const;
     // The area over which the tooltip shows (fixed when attached).

@@ -1,4 +1,4 @@
-#include "tests/support/WavFile.h"
+#include "audioprobe/WavFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -111,4 +111,4 @@ size_t WavFile::LastFrameAbove(int threshold) const {
     return SIZE_MAX;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

@@ -1,10 +1,10 @@
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 namespace {
 
@@ -229,4 +229,4 @@ bool MidiFileWriter::Write(const std::string& path) const { return WriteBytes(pa
 
 bool MidiFileWriter::WriteRmi(const std::string& path) const { return WriteBytes(path, BuildRmi()); }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen

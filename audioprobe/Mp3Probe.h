@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 struct Mp3Facts {
     bool decoded = false;        // libmpg123 found and decoded MPEG audio
@@ -32,4 +32,4 @@ public:
     static Mp3Facts Read(const std::string& path, double splitHz = 0.0);
 };
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

@@ -1,9 +1,9 @@
-#include "tests/support/GmTestPiece.h"
+#include "midigen/GmTestPiece.h"
 
 #include <array>
 #include <cstdint>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 namespace {
 constexpr int kPpq = 480;
@@ -89,4 +89,4 @@ MidiFileWriter GmTestPiece::Build(int seconds, bool dense) {
     return w;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen

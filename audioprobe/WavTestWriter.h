@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 class WavTestWriter {
 public:
@@ -28,4 +28,4 @@ public:
     static std::vector<int16_t> TestSignal(int sampleRate, int channels, double seconds);
 };
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

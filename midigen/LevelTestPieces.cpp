@@ -1,8 +1,8 @@
-#include "tests/support/LevelTestPieces.h"
+#include "midigen/LevelTestPieces.h"
 
 #include <array>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 namespace {
 constexpr int kPpq = 480;
@@ -57,4 +57,4 @@ MidiFileWriter LevelTestPieces::DenseArrangement(int seconds) {
     return w;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen

@@ -1,4 +1,4 @@
-#include "tests/support/Mp3Probe.h"
+#include "audioprobe/Mp3Probe.h"
 
 #include <mpg123.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 namespace {
 
@@ -134,4 +134,4 @@ Mp3Facts Mp3Probe::Read(const std::string& path, double splitHz) {
     return facts;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

@@ -1,11 +1,11 @@
-#include "tests/support/WavTestWriter.h"
+#include "audioprobe/WavTestWriter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::vector<int16_t> WavTestWriter::TestSignal(int sampleRate, int channels, dou
     return out;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

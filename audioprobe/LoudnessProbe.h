@@ -3,9 +3,9 @@
 // integrated loudness (a mono file counted as played on both speakers),
 // true peak and the largest sample.
 
-#include "tests/support/WavFile.h"
+#include "audioprobe/WavFile.h"
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 struct Loudness {
     double lufs = 0.0;        // -infinity for silence
@@ -15,4 +15,4 @@ struct Loudness {
 
 Loudness MeasureLoudness(const WavFile& wav);
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

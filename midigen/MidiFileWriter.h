@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 class MidiFileWriter {
 public:
@@ -106,4 +106,4 @@ private:
     std::vector<Track> m_tracks;
 };
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen

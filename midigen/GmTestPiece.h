@@ -3,9 +3,9 @@
 // piano chords, string pads, a brass and a lead melody, arpeggios and
 // sustain pedal, at 120 beats per minute, written as a format 1 file.
 
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 class GmTestPiece {
 public:
@@ -16,4 +16,4 @@ public:
     static MidiFileWriter Build(int seconds, bool dense = true);
 };
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 class WavFile {
 public:
@@ -60,4 +60,4 @@ private:
 // The raw bytes of a file (empty when it cannot be read).
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

@@ -1,11 +1,11 @@
-#include "tests/support/LoudnessProbe.h"
+#include "audioprobe/LoudnessProbe.h"
 
 #include <ebur128.h>
 
 #include <algorithm>
 #include <cmath>
 
-namespace tonalbox::testsupport {
+namespace tonalbox::audioprobe {
 
 Loudness MeasureLoudness(const WavFile& wav) {
     Loudness result;
@@ -26,4 +26,4 @@ Loudness MeasureLoudness(const WavFile& wav) {
     return result;
 }
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::audioprobe

@@ -3,9 +3,9 @@
 // the loudness measurements of bench/: one soft note, a solo piano line,
 // and a loud arrangement on all sixteen channels.
 
-#include "tests/support/MidiFileWriter.h"
+#include "midigen/MidiFileWriter.h"
 
-namespace tonalbox::testsupport {
+namespace tonalbox::midigen {
 
 class LevelTestPieces {
 public:
@@ -17,4 +17,4 @@ public:
     static MidiFileWriter DenseArrangement(int seconds);
 };
 
-}  // namespace tonalbox::testsupport
+}  // namespace tonalbox::midigen
