@@ -14,15 +14,13 @@
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 #include "platform/lame_enc/LameEncEntryPoints.h"
+#include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox {
 
 namespace {
 
 constexpr const char* kModuleName = "lame_enc.so";
-
-// The samples of the rendered WAV start here.
-constexpr long kSampleDataOffset = 56;
 
 // A preset position outside the list (a hand-edited settings file) falls
 // back to "Normal", which leaves the encoder's settings alone.
@@ -198,7 +196,7 @@ int Encode(const std::vector<std::string>& modulePaths, const std::string& wavPa
     // 8: the input's length, then the first chunk of whole samples.
     std::fseek(s.wav, 0, SEEK_END);
     const long long fileLength = ::ftello(s.wav);
-    std::fseek(s.wav, kSampleDataOffset, SEEK_SET);
+    std::fseek(s.wav, wavecapture::kWaveHeaderSize, SEEK_SET);
     size_t samplesRead = std::fread(s.samples.get(), sizeof(SHORT), chunkSamples, s.wav);
     unsigned long long bytesRead = 0;
 
