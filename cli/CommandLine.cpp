@@ -43,10 +43,6 @@ bool Apply(const KnownOption& option, const std::string& value, ConversionSettin
            CommandLine& cl, std::string& error) {
     if (option.command) return option.command->apply(value, cl, error);
     const UserOption& setting = *option.setting;
-    if (setting.kind == OptionKind::Set) {
-        FindStoredField(setting.field)->set(s, setting.setValue);
-        return true;
-    }
     if (setting.kind == OptionKind::Folder && !value.empty()) cl.outputDirGiven = true;
     return ApplySetting(setting, value, s, error);
 }

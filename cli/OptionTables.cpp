@@ -119,6 +119,10 @@ std::optional<int> NumberFor(const UserOption& option, const std::string& value)
 bool ApplySetting(const UserOption& option, const std::string& value, ConversionSettings& s,
                   std::string& error) {
     const StoredField* field = FindStoredField(option.field);
+    if (option.kind == OptionKind::Set) {
+        field->set(s, option.setValue);
+        return true;
+    }
     if (option.kind == OptionKind::Text) {
         field->text(s) = value;
         return true;

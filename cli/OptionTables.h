@@ -23,8 +23,8 @@ std::string ValidValues(const UserOption& option);
 // The help text of a stored setting: its own, or its list's labels.
 std::string HelpText(const UserOption& option);
 
-// Sets what option (one taking a value) stands for in settings; false with
-// a message in error for a bad value.
+// Sets what option stands for in settings (value is ignored for a flag
+// without one); false with a message in error for a bad value.
 bool ApplySetting(const UserOption& option, const std::string& value, ConversionSettings& settings,
                   std::string& error);
 

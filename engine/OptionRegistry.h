@@ -61,23 +61,25 @@ enum class OptionKind {
 // The groups of the command line's help, in their order.
 enum class UsageSection { Input, Output, Mp3, Wav, Tag, Synthesizer, Other };
 
+// One option as the user sees it. Its value goes to `field`; a list's
+// position, where the file keeps it too, to `positionField`.
 struct UserOption {
     std::string_view flag = {};  // "--bitrate"
-    char shortFlag = 0;     // 'f' for -f; 0 for none
+    char shortFlag = 0;          // 'f' for -f; 0 for none
     OptionKind kind = OptionKind::Set;
-    std::string_view field = {};          // the stored field it sets
-    std::string_view positionField = {};  // Choice: the field keeping the list position
-    const ChoiceTable* choices = nullptr;
-    const IntRange* range = nullptr;
+    std::string_view field = {};
+    std::string_view positionField = {};
+    const ChoiceTable* choices = nullptr;  // Choice
+    const IntRange* range = nullptr;       // Number
     bool numbersAllowed = false;  // Choice: the plain value is taken too ("192")
     bool keptOnLoad = false;      // a stored value outside the list loads as the default
     int setValue = 0;             // Set
     UsageSection section = UsageSection::Other;
-    std::string_view valueName = {};  // "RATE" in the help
-    std::string_view synopsis = {};   // replaces flag and value name in the help
-    std::string_view help = {};       // empty for a Choice: the list's labels
+    std::string_view valueName = {};    // "RATE" in the help
+    std::string_view synopsis = {};     // replaces flag and value name in the help
+    std::string_view help = {};         // empty for a Choice: the list's labels
     std::string_view validValues = {};  // replaces the list's labels in a usage error
-    bool listed = true;          // false: the help names it on another option's line
+    bool listed = true;  // false: the help names it on another option's line
 };
 
 // The options in the order the help lists them.
