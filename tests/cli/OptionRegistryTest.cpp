@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandOptions.h"
 #include "cli/OptionTables.h"
 #include "engine/ConversionSettings.h"
@@ -80,6 +81,20 @@ TEST(OptionRegistry, EveryOptionMatchesItsFieldsDefaultAndCommandLineValues) {
     for (int i = 0; i < options::OutputFormats().Count(); ++i) {
         EXPECT_EQ(options::OutputFormats().ValueAt(i), i);
     }
+}
+
+// The help names every flag the parser takes, on its own line or on the
+// line of the options it is listed with.
+TEST(OptionRegistry, HelpNamesEveryFlag) {
+    const std::string usage = UsageText("tonalbox-convert");
+    const auto named = [&](std::string_view flag) {
+        for (const char* after : {" ", ",", "\n"}) {
+            if (usage.find(" " + std::string(flag) + after) != std::string::npos) return true;
+        }
+        return false;
+    };
+    for (const UserOption& o : UserOptions()) EXPECT_TRUE(named(o.flag)) << o.flag;
+    for (const CommandOption& o : CommandOptions()) EXPECT_TRUE(named(o.flag)) << o.flag;
 }
 
 }  // namespace
