@@ -3,26 +3,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 
 #include "engine/GenreNames.h"
-#include "engine/OptionValues.h"
+#include "platform/ProgramPaths.h"
 
 namespace tonalbox::cli {
-
-namespace {
-
-// The list entries for the values from position `first` on, labelled as the
-// dialog shows them ("22050 Hz", "128k").
-template <std::size_t N>
-std::vector<Choice> LabelledValues(const std::array<int, N>& values, std::size_t first,
-                                   const char* unit) {
-    std::vector<Choice> choices;
-    for (std::size_t i = first; i < N; ++i)
-        choices.push_back({std::to_string(values[i]) + unit, values[i], {}});
-    return choices;
-}
-
-}  // namespace
 
 std::string NormalizeChoice(const std::string& text) {
     std::string out;
@@ -47,108 +35,122 @@ bool ParseInt(const std::string& text, int min, int max, int* out) {
     return true;
 }
 
-int ChoiceList::Find(const std::string& text) const {
+int FindChoice(const ChoiceTable& table, bool numbersAllowed, const std::string& text) {
     const std::string key = NormalizeChoice(text);
     if (key.empty()) return -1;
-    for (size_t i = 0; i < choices.size(); ++i) {
-        if (NormalizeChoice(choices[i].label) == key) return static_cast<int>(i);
-        for (const auto& alias : choices[i].aliases) {
-            if (NormalizeChoice(alias) == key) return static_cast<int>(i);
-        }
+    for (int i = 0; i < table.Count(); ++i) {
+        const OptionChoice& choice = table.choices[static_cast<size_t>(i)];
+        if (NormalizeChoice(std::string(choice.label)) == key) return i;
+        if (!choice.alias.empty() && NormalizeChoice(std::string(choice.alias)) == key) return i;
     }
-    if (numbersAllowed) {
-        int number = 0;
-        if (ParseInt(key, 0, 1000000, &number)) {
-            for (size_t i = 0; i < choices.size(); ++i) {
-                if (choices[i].value == number) return static_cast<int>(i);
-            }
-        }
-    }
+    int number = 0;
+    if (numbersAllowed && ParseInt(key, 0, 1000000, &number)) return table.PositionOf(number);
     return -1;
 }
 
-std::string ChoiceList::ValidValues() const {
+std::string ValidValues(const ChoiceTable& table, bool numbersAllowed) {
     std::string text;
-    for (const auto& c : choices) {
+    for (const OptionChoice& choice : table.choices) {
         if (!text.empty()) text += ", ";
         text += '"';
-        text += c.label;
+        text += choice.label;
         text += '"';
     }
     if (numbersAllowed) text += " (or the plain number)";
     return text;
 }
 
-const ChoiceList& WavSampleRates() {
-    static const ChoiceList list{"WAV sample rate", LabelledValues(kWavSampleRates, 0, " Hz"),
-                                 true};
-    return list;
+std::string IntegerFrom(int min, int max) {
+    return "an integer from " + std::to_string(min) + " to " + std::to_string(max);
 }
 
-const ChoiceList& WavChannelChoices() {
-    static const ChoiceList list{"WAV channels", {{"Mono", 1, {}}, {"Stereo", 2, {}}}, true};
-    return list;
+std::string ValidValues(const UserOption& option) {
+    if (!option.validValues.empty()) return std::string(option.validValues);
+    if (option.choices) return ValidValues(*option.choices, option.numbersAllowed);
+    if (option.range) return IntegerFrom(option.range->min, option.range->max);
+    if (option.kind == OptionKind::Genre)
+        return "a genre name such as \"Rock\" or \"Classical\", or a number from 0 to " +
+               std::to_string(kGenreCount - 1) + " (see --help)";
+    return {};
 }
 
-const ChoiceList& Mp3SampleRates() {
-    static const ChoiceList list{"MP3 sample rate", [] {
-                                     std::vector<Choice> c{{"Same as input", 0, {"same"}}};
-                                     auto rates = LabelledValues(kMp3SampleRates, 1, " Hz");
-                                     c.insert(c.end(), rates.begin(), rates.end());
-                                     return c;
-                                 }(),
-                                 true};
-    return list;
+std::string HelpText(const UserOption& option) {
+    if (option.help.empty() && option.choices)
+        return ValidValues(*option.choices, option.numbersAllowed);
+    return std::string(option.help);
 }
 
-const ChoiceList& Mp3ChannelModes() {
-    static const ChoiceList list{"MP3 channel mode",
-                                 {{"Stereo", 0, {}},
-                                  {"Joint stereo", 1, {"joint"}},
-                                  {"Dual Channel", 2, {"dual"}},
-                                  {"Mono", 3, {}}},
-                                 false};
-    return list;
+std::string InvalidValue(std::string_view option, const std::string& value,
+                         const std::string& valid) {
+    return "invalid value '" + value + "' for " + std::string(option) + "; valid values: " + valid;
 }
 
-const ChoiceList& EncodeModes() {
-    static const ChoiceList list{
-        "encode mode", {{"CBR", 0, {}}, {"ABR", 1, {}}, {"VBR", 2, {}}, {"PRESET", 3, {}}}, false};
-    return list;
+namespace {
+
+std::string AbsoluteFolder(const std::string& folder) {
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(folder, ec);
+    std::string text = ec ? folder : absolute.lexically_normal().string();
+    return platform::WithTrailingSeparator(text);
 }
 
-const ChoiceList& Presets() {
-    static const ChoiceList list{"preset",
-                                 {{"Normal", 0, {}},
-                                  {"Low", 1, {}},
-                                  {"High", 2, {}},
-                                  {"Voice", 3, {}},
-                                  {"R3mix", 4, {}},
-                                  {"Very high", 5, {}},
-                                  {"Standard", 6, {}},
-                                  {"Fast standard", 7, {}},
-                                  {"Extreme", 8, {}},
-                                  {"Fast extreme", 9, {}},
-                                  {"Insane", 10, {}},
-                                  {"ABR", 11, {}},
-                                  {"CBR", 12, {}},
-                                  {"Phone", 13, {}},
-                                  {"SW", 14, {}},
-                                  {"AM", 15, {}},
-                                  {"FM", 16, {}},
-                                  {"Voice (new)", 17, {}},
-                                  {"Radio", 18, {}},
-                                  {"Tape", 19, {}},
-                                  {"HiFi", 20, {}},
-                                  {"CD", 21, {}},
-                                  {"Studio", 22, {}}},
-                                 false};
-    return list;
+// The number option stands for in value (a list position for a Choice);
+// nullopt when value is not valid.
+std::optional<int> NumberFor(const UserOption& option, const std::string& value) {
+    int number = -1;
+    switch (option.kind) {
+        case OptionKind::Choice:
+            number = FindChoice(*option.choices, option.numbersAllowed, value);
+            break;
+        case OptionKind::Genre:
+            number = FindGenre(value);
+            break;
+        case OptionKind::Number:
+            if (ParseInt(value, option.range->min, option.range->max, &number)) return number;
+            return std::nullopt;
+        default:
+            break;
+    }
+    return number >= 0 ? std::optional<int>(number) : std::nullopt;
 }
 
-const ChoiceList& Bitrates() {
-    static const ChoiceList list{"bitrate", LabelledValues(kBitrates, 0, "k"), true};
-    return list;
+}  // namespace
+
+bool ApplySetting(const UserOption& option, const std::string& value, ConversionSettings& s,
+                  std::string& error) {
+    const StoredField* field = FindStoredField(option.field);
+    if (option.kind == OptionKind::Set) {
+        field->set(s, option.setValue);
+        return true;
+    }
+    if (option.kind == OptionKind::Text) {
+        field->text(s) = value;
+        return true;
+    }
+    if (option.kind == OptionKind::Folder) {
+        if (value.empty()) {
+            error = std::string(option.flag) + " needs a folder";
+            return false;
+        }
+        // An output folder of its own replaces the other two places.
+        field->text(s) = AbsoluteFolder(value);
+        s.m_bSameAsSource = 0;
+        s.m_bUseTempFolder = 0;
+        return true;
+    }
+    const std::optional<int> number = NumberFor(option, value);
+    if (!number) {
+        error = InvalidValue(option.flag, value, ValidValues(option));
+        return false;
+    }
+    if (option.kind != OptionKind::Choice) {
+        field->set(s, *number);
+        return true;
+    }
+    if (field) field->set(s, option.choices->ValueAt(*number));
+    if (const StoredField* position = FindStoredField(option.positionField))
+        position->set(s, *number);
+    return true;
 }
 
 int FindGenre(const std::string& text) {

@@ -1,38 +1,39 @@
 #pragma once
-// The choices of the Options dialog's lists, as the command line accepts
-// them: by label (case-insensitive; blanks, '-' and '_' ignored) or by the
-// number a label stands for.
+// The command line's reading of the option registry: a list's choices by
+// label (case-insensitive; blanks, '-' and '_' ignored), by alias or by the
+// number a label stands for, and a stored setting applied from its text.
 
 #include <string>
-#include <vector>
+
+#include "engine/ConversionSettings.h"
+#include "engine/OptionRegistry.h"
 
 namespace tonalbox::cli {
 
-struct Choice {
-    std::string label;  // as the Options dialog shows it
-    int value;          // the stored value for the list position
-    std::vector<std::string> aliases;  // further accepted spellings
-};
+// The list position of text, or -1. With numbersAllowed the plain value
+// ("192", "44100") is taken too.
+int FindChoice(const ChoiceTable& table, bool numbersAllowed, const std::string& text);
 
-// One of the dialog's lists; the position in `choices` is the list index.
-struct ChoiceList {
-    const char* what;  // for messages, e.g. "bitrate"
-    std::vector<Choice> choices;
-    bool numbersAllowed;  // the plain value is accepted ("192", "44100")
+// "\"32k\", \"40k\", ..." for usage errors and the help.
+std::string ValidValues(const ChoiceTable& table, bool numbersAllowed);
 
-    // The list index of text, or -1.
-    int Find(const std::string& text) const;
-    // "valid values: 32k, 40k, ..." for usage errors.
-    std::string ValidValues() const;
-};
+// The valid values a usage error names for an option that takes a value.
+std::string ValidValues(const UserOption& option);
 
-const ChoiceList& WavSampleRates();
-const ChoiceList& WavChannelChoices();
-const ChoiceList& Mp3SampleRates();
-const ChoiceList& Mp3ChannelModes();
-const ChoiceList& EncodeModes();
-const ChoiceList& Presets();
-const ChoiceList& Bitrates();
+// The help text of a stored setting: its own, or its list's labels.
+std::string HelpText(const UserOption& option);
+
+// Sets what option stands for in settings (value is ignored for a flag
+// without one); false with a message in error for a bad value.
+bool ApplySetting(const UserOption& option, const std::string& value, ConversionSettings& settings,
+                  std::string& error);
+
+// "invalid value 'x' for --option; valid values: ..."
+std::string InvalidValue(std::string_view option, const std::string& value,
+                         const std::string& valid);
+
+// "an integer from min to max"
+std::string IntegerFrom(int min, int max);
 
 // Lower case without blanks, '-', '_', '(' and ')'.
 std::string NormalizeChoice(const std::string& text);

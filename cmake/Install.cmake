@@ -12,9 +12,9 @@ set(TONALBOX_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tonalbox)
 set(TONALBOX_LINUX_DIR ${PROJECT_SOURCE_DIR}/resources/linux)
 
 # The product's version and web address, as the programs show them.
-file(STRINGS ${PROJECT_SOURCE_DIR}/engine/ProductInfo.h product_info REGEX "kProduct(WebAddress|Version) =")
+file(STRINGS ${PROJECT_SOURCE_DIR}/engine/ProductInfo.h.in product_info REGEX "kProductWebAddress =")
 string(REGEX REPLACE ".*kProductWebAddress = \"([^\"]*)\".*" "\\1" TONALBOX_WEB_ADDRESS "${product_info}")
-string(REGEX REPLACE ".*kProductVersion = \"([^\"]*)\".*" "\\1" TONALBOX_PACKAGE_VERSION "${product_info}")
+set(TONALBOX_PACKAGE_VERSION ${TONALBOX_VERSION})
 
 file(RELATIVE_PATH module_from_bin ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_PREFIX}/${TONALBOX_INSTALL_MODULEDIR})

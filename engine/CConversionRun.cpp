@@ -38,7 +38,7 @@ std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
 bool CConversionRun::Cancelled() { return m_frontEnd.CancelFlag().load() != 0; }
 
 int CConversionRun::RenderEnd() const {
-    return m_settings.m_nOutputFormat == 1 ? kMp3RenderEnd : kFullBar;
+    return m_settings.m_nOutputFormat == OutputFormat::Mp3 ? kMp3RenderEnd : kFullBar;
 }
 
 void CConversionRun::ShowProgress(int percent) { m_frontEnd.Progress(percent); }
@@ -101,10 +101,10 @@ bool CConversionRun::Start() {
     int sampleRate = Mp3RenderSampleRate(m_settings.m_mp3);
     // Anything but MP3 is produced as WAV (as the output step and the
     // output name do), so it is rendered by the WAV settings.
-    if (m_settings.m_nOutputFormat != 1) {
+    if (m_settings.m_nOutputFormat != OutputFormat::Mp3) {
         if (m_settings.m_nWavChannels == 1) pathType = DMUS_APATH_DYNAMIC_MONO;
         sampleRate = m_settings.m_nWavSampleRate;
-    } else if (m_settings.m_mp3.m_nChannelMode == 3) {
+    } else if (m_settings.m_mp3.m_nChannelMode == static_cast<int>(Mp3ChannelMode::Mono)) {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
     // A failed initialisation shows up below: no capture interface.
@@ -302,7 +302,7 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
 CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial,
                                                       const std::string& outputPath) {
     const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
-    if (m_settings.m_nOutputFormat == 1) {
+    if (m_settings.m_nOutputFormat == OutputFormat::Mp3) {
         CMp3Encoder encoder;
         const int encoded = encoder.EncodeFile(m_tempWav.Path(), partial.Path(), m_settings.m_mp3,
                                                &m_frontEnd, kMp3RenderEnd, kFullBar,

@@ -20,10 +20,10 @@ using audio::WaveFormatEx;
 
 enum EngineMode : int { Render = 0, PreListen = 1 };
 
-// Standard audio path types.
-inline constexpr int DMUS_APATH_DYNAMIC_3D = 6;
-inline constexpr int DMUS_APATH_DYNAMIC_MONO = 7;
-inline constexpr int DMUS_APATH_DYNAMIC_STEREO = 8;
+// Standard audio path types, by the names the engine's callers use.
+inline constexpr int DMUS_APATH_DYNAMIC_3D = audio::kPathDynamic3d;
+inline constexpr int DMUS_APATH_DYNAMIC_MONO = audio::kPathDynamicMono;
+inline constexpr int DMUS_APATH_DYNAMIC_STEREO = audio::kPathDynamicStereo;
 
 inline constexpr uint32_t DMUS_PC_OUTPUTCLASS = 1;
 inline constexpr uint32_t DMUS_PC_AUDIOPATH = 0x400;

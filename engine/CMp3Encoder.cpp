@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/OptionRegistry.h"
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 #include "platform/Result.h"
 #include "platform/lame_enc/LameEncEntryPoints.h"
+#include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox {
 
@@ -24,25 +26,11 @@ using platform::Result;
 
 constexpr const char* kModuleName = "lame_enc.so";
 
-// The samples of the rendered WAV start here.
-constexpr long kSampleDataOffset = 56;
-
-// Preset codes of the interface by position in the preset list, "Normal"
-// to "Studio".
-constexpr LONG kPresetCodes[] = {
-    LQP_NORMAL_QUALITY, LQP_LOW_QUALITY, LQP_HIGH_QUALITY, LQP_VOICE_QUALITY, LQP_R3MIX,
-    LQP_VERYHIGH_QUALITY, LQP_STANDARD, LQP_FAST_STANDARD, LQP_EXTREME, LQP_FAST_EXTREME,
-    LQP_INSANE, LQP_ABR, LQP_CBR, LQP_PHONE, LQP_SW, LQP_AM, LQP_FM, LQP_VOICE, LQP_RADIO,
-    LQP_TAPE, LQP_HIFI, LQP_CD, LQP_STUDIO,
-};
-
-enum EncodeMode { kCbr = 0, kAbr = 1, kVbr = 2, kPreset = 3 };
-
 // A preset position outside the list (a hand-edited settings file) falls
 // back to "Normal", which leaves the encoder's settings alone.
 LONG PresetCode(int position) {
-    constexpr int count = static_cast<int>(sizeof kPresetCodes / sizeof kPresetCodes[0]);
-    return (position >= 0 && position < count) ? kPresetCodes[position] : LQP_NORMAL_QUALITY;
+    const ChoiceTable& presets = options::Presets();
+    return presets.HasPosition(position) ? presets.ValueAt(position) : LQP_NORMAL_QUALITY;
 }
 
 void FillConfig(const Mp3EncoderSettings& s, BE_CONFIG& config) {
@@ -63,25 +51,25 @@ void FillConfig(const Mp3EncoderSettings& s, BE_CONFIG& config) {
     l.bCopyright = s.m_bCopyright;
     l.bOriginal = s.m_bOriginal;
     l.bWriteVBRHeader = 1;
-    switch (s.m_nEncodeMode) {
-    case kCbr:
+    switch (static_cast<EncodeMode>(s.m_nEncodeMode)) {
+    case EncodeMode::Cbr:
         l.dwBitrate = static_cast<DWORD>(s.m_nBitrate);
         l.nPreset = LQP_NOPRESET;
         l.nVbrMethod = VBR_METHOD_NONE;
         break;
-    case kAbr:
+    case EncodeMode::Abr:
         l.nPreset = LQP_NOPRESET;
         l.dwVbrAbr_bps = static_cast<DWORD>(s.m_nBitrate) * 1000u;
         l.nVbrMethod = VBR_METHOD_ABR;
         break;
-    case kVbr:
+    case EncodeMode::Vbr:
         l.nPreset = LQP_NOPRESET;
         l.bEnableVBR = 1;
         l.nVBRQuality = s.m_nVbrQuality;
         l.dwVbrAbr_bps = static_cast<DWORD>(s.m_nBitrate) * 1000u;
         l.nVbrMethod = VBR_METHOD_DEFAULT;
         break;
-    case kPreset:
+    case EncodeMode::Preset:
         l.nPreset = PresetCode(s.m_nPreset);
         l.nVbrMethod = VBR_METHOD_DEFAULT;
         break;
@@ -195,7 +183,7 @@ public:
     Result EncodeChunks(const ProgressRange& progress, const std::atomic<int>& cancelFlag) {
         std::fseek(m_wav, 0, SEEK_END);
         const long long fileLength = ::ftello(m_wav);
-        std::fseek(m_wav, kSampleDataOffset, SEEK_SET);
+        std::fseek(m_wav, wavecapture::kWaveHeaderSize, SEEK_SET);
         unsigned long long bytesRead = 0;
         for (size_t samplesRead = ReadChunk(); samplesRead > 0 && cancelFlag.load() == 0;
              samplesRead = ReadChunk()) {

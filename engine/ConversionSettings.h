@@ -13,12 +13,13 @@ struct ConversionSettings {
     std::string m_strOutputFolder;   // always ends with a separator
     int m_bSameAsSource = 0;
     int m_bUseTempFolder = 1;
-    int m_nOutputFormat = 1;         // 0 WAV, 1 MP3
+    // Stored as its number; anything but Mp3 is written as WAV.
+    OutputFormat m_nOutputFormat = static_cast<OutputFormat>(options::OutputFormats().DefaultValue());
     int m_bOverwrite = 1;
     Mp3EncoderSettings m_mp3;
-    int m_nWavChannels = 2;          // 1 mono, 2 stereo
-    int m_nWavSampleRate = 22050;
-    int m_nWavSampleRateIndex = 1;
+    int m_nWavChannels = options::WavChannels().DefaultValue();
+    int m_nWavSampleRate = options::WavSampleRates().DefaultValue();
+    int m_nWavSampleRateIndex = options::WavSampleRates().defaultPosition;
     std::string m_strProgramFolder;  // not stored; ends with a separator
     int m_nPortIndex = 0;
     int m_bBurnToCD = 0;             // stored, without effect

@@ -4,10 +4,12 @@
 // synthesizer's fixed level. Not part of the stored settings: the window
 // always uses the defaults.
 
+#include "platform/audio/LoudnessNormalizer.h"
+
 namespace tonalbox {
 
 struct LoudnessOptions {
-    static constexpr double kDefaultTargetLufs = -16.0;
+    static constexpr double kDefaultTargetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
     static constexpr double kMinTargetLufs = -30.0;
     static constexpr double kMaxTargetLufs = -10.0;
 

@@ -1,6 +1,6 @@
 #include "engine/Mp3RenderRate.h"
 
-#include "engine/OptionValues.h"
+#include "engine/OptionRegistry.h"
 
 namespace tonalbox {
 
@@ -8,13 +8,13 @@ namespace {
 
 constexpr int kLowRenderRate = 22050;
 constexpr int kHighRenderRate = 44100;
-constexpr int kVbrMode = 2;
-constexpr int kPresetMode = 3;
 
 }  // namespace
 
 int HighestMp3Bitrate(const Mp3EncoderSettings& mp3) {
-    if (mp3.m_nEncodeMode == kVbrMode || mp3.m_nEncodeMode == kPresetMode) return kBitrates.back();
+    const auto mode = static_cast<EncodeMode>(mp3.m_nEncodeMode);
+    if (mode == EncodeMode::Vbr || mode == EncodeMode::Preset)
+        return options::Bitrates().choices.back().value;
     return mp3.m_nBitrate;
 }
 

@@ -4,36 +4,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "engine/OptionValues.h"
+#include "engine/OptionRegistry.h"
 #include "platform/InstallLayout.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
 
 bool SerializeSettings(SettingsArchive& ar, ConversionSettings& s) {
-    TagRecord& tag = s.m_tag;
-    Mp3EncoderSettings& mp3 = s.m_mp3;
-    return ar.Serialize(s.m_bSameAsSource) && ar.Serialize(s.m_bUseTempFolder) &&
-           ar.Serialize(s.m_bOverwrite) && ar.Serialize(tag.m_nGenre) &&
-           ar.Serialize(tag.m_strAlbum) && ar.Serialize(tag.m_strArtist) &&
-           ar.Serialize(tag.m_strComment) && ar.Serialize(tag.m_strTitle) &&
-           ar.Serialize(tag.m_nTrack) && ar.Serialize(tag.m_strYear) &&
-           ar.Serialize(s.m_nOutputFormat) && ar.Serialize(s.m_strOutputFolder) &&
-           ar.Serialize(mp3.m_nBitrate) && ar.Serialize(mp3.m_nChannelMode) &&
-           ar.Serialize(mp3.m_nInSampleRate) && ar.Serialize(mp3.m_nInChannels) &&
-           ar.Serialize(mp3.m_nPreset) && ar.Serialize(mp3.m_nOutSampleRate) &&
-           ar.Serialize(mp3.m_nSampleRateIndex) && ar.Serialize(mp3.m_nBitrateIndex) &&
-           ar.Serialize(s.m_nWavChannels) && ar.Serialize(s.m_nWavSampleRate) &&
-           ar.Serialize(s.m_nWavSampleRateIndex) && ar.Serialize(mp3.m_bCopyright) &&
-           ar.Serialize(mp3.m_bPrivate) && ar.Serialize(mp3.m_bOriginal) &&
-           ar.Serialize(mp3.m_nEncodeMode) && ar.Serialize(mp3.m_nVbrQuality) &&
-           ar.Serialize(s.m_nPortIndex) && ar.Serialize(s.m_bBurnToCD);
+    for (const StoredField& field : StoredFields()) {
+        if (field.text) {
+            if (!ar.Serialize(field.text(s))) return false;
+            continue;
+        }
+        int32_t value = field.get(s);
+        if (!ar.Serialize(value)) return false;
+        if (!ar.IsStoring()) field.set(s, value);
+    }
+    return true;
 }
 
 std::string SettingsFilePathFor(const std::string& programFolder, const std::string& configFolder,
@@ -52,37 +44,26 @@ std::string SettingsFilePath(const std::string& fileName) {
 
 namespace {
 
-template <std::size_t N>
-bool InTable(const std::array<int, N>& table, int value) {
-    return std::find(table.begin(), table.end(), value) != table.end();
-}
-
-bool InRange(int value, int first, int last) { return value >= first && value <= last; }
-
-void KeepIf(bool valid, int& field, int fallback) {
-    if (!valid) field = fallback;
+// A stored value outside its list or range goes back to the default.
+void KeepWithin(const UserOption& option, ConversionSettings& s) {
+    const StoredField* field = FindStoredField(option.field);
+    const StoredField* position = FindStoredField(option.positionField);
+    if (option.range && field && !option.range->Holds(field->get(s)))
+        field->set(s, option.range->defaultValue);
+    if (!option.choices) return;
+    if (field && option.choices->PositionOf(field->get(s)) < 0)
+        field->set(s, option.choices->DefaultValue());
+    if (position && !option.choices->HasPosition(position->get(s)))
+        position->set(s, option.choices->defaultPosition);
 }
 
 // A value no list of the Options dialog holds (a hand-edited or foreign
 // file) would fail the run's set-up or the encoder: it goes back to its
 // field's default, and the other fields stay as stored.
 void KeepWithinOptionTables(ConversionSettings& s) {
-    const ConversionSettings d;
-    Mp3EncoderSettings& m = s.m_mp3;
-    const Mp3EncoderSettings& dm = d.m_mp3;
-    KeepIf(InTable(kWavSampleRates, s.m_nWavSampleRate), s.m_nWavSampleRate, d.m_nWavSampleRate);
-    KeepIf(InRange(s.m_nWavSampleRateIndex, 0, static_cast<int>(kWavSampleRates.size()) - 1),
-           s.m_nWavSampleRateIndex, d.m_nWavSampleRateIndex);
-    KeepIf(InRange(s.m_nWavChannels, 1, 2), s.m_nWavChannels, d.m_nWavChannels);
-    KeepIf(InTable(kMp3SampleRates, m.m_nOutSampleRate), m.m_nOutSampleRate, dm.m_nOutSampleRate);
-    KeepIf(InRange(m.m_nSampleRateIndex, 0, static_cast<int>(kMp3SampleRates.size()) - 1),
-           m.m_nSampleRateIndex, dm.m_nSampleRateIndex);
-    KeepIf(InRange(m.m_nChannelMode, 0, kMp3ChannelModeCount - 1), m.m_nChannelMode, dm.m_nChannelMode);
-    KeepIf(InTable(kBitrates, m.m_nBitrate), m.m_nBitrate, dm.m_nBitrate);
-    KeepIf(InRange(m.m_nBitrateIndex, 0, static_cast<int>(kBitrates.size()) - 1), m.m_nBitrateIndex,
-           dm.m_nBitrateIndex);
-    KeepIf(InRange(m.m_nEncodeMode, 0, kEncodeModeCount - 1), m.m_nEncodeMode, dm.m_nEncodeMode);
-    KeepIf(InRange(m.m_nVbrQuality, kVbrQualityMin, kVbrQualityMax), m.m_nVbrQuality, dm.m_nVbrQuality);
+    for (const UserOption& option : UserOptions()) {
+        if (option.keptOnLoad) KeepWithin(option, s);
+    }
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "ui/CUpDownCtrl.h"
-#include "engine/OptionValues.h"
+#include "engine/OptionRegistry.h"
 #include "ui/DialogDataExchange.h"
 #include "ui/DialogUnits.h"
 #include "ui/controls/AppMessageBox.h"
@@ -15,19 +15,16 @@
 
 namespace tonalbox::ui {
 
-int COptionDlg::WavSampleRateAt(int position) { return ValueAt(kWavSampleRates, position); }
-int COptionDlg::Mp3SampleRateAt(int position) { return ValueAt(kMp3SampleRates, position); }
-int COptionDlg::BitrateAt(int position) { return ValueAt(kBitrates, position); }
-
 COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::Template145>()), m_settings(settings) {
     LoadFromSettings();
-    m_ui->setupUi(this);  // the lists get their items here, in template order
+    m_ui->setupUi(this);
+    FillLists();
     ApplyDialogTemplate(this);
     DataToControls();
 
     m_ui->idc_1075->SetBuddy(m_ui->idc_1076);
-    m_ui->idc_1075->SetRange(kVbrQualityMin, kVbrQualityMax);
+    m_ui->idc_1075->SetRange(options::VbrQualities().min, options::VbrQualities().max);
     m_ui->idc_1075->SetPos(m_nQuality);
 
     ApplyEncodeModeRule();
@@ -37,13 +34,23 @@ COptionDlg::COptionDlg(ConversionSettings& settings, QWidget* parent)
 
 COptionDlg::~COptionDlg() = default;
 
+void COptionDlg::FillLists() {
+    FillList(m_ui->idc_1073, options::WavSampleRates());
+    FillList(m_ui->idc_1069, options::WavChannels());
+    FillList(m_ui->idc_1072, options::Mp3SampleRates());
+    FillList(m_ui->idc_1068, options::Mp3ChannelModes());
+    FillList(m_ui->idc_1070, options::EncodeModes());
+    FillList(m_ui->idc_1066, options::Presets());
+    FillList(m_ui->idc_1067, options::Bitrates());
+}
+
 void COptionDlg::LoadFromSettings() {
     const Mp3EncoderSettings& mp3 = m_settings.m_mp3;
     m_nWavSample = m_settings.m_nWavSampleRateIndex;
-    m_nWavChannels = m_settings.m_nWavChannels - 1;
+    m_nWavChannels = options::WavChannels().PositionOf(m_settings.m_nWavChannels);
     m_nMp3Sample = mp3.m_nSampleRateIndex;
-    m_nMp3Channels = mp3.m_nChannelMode;
-    m_nEncodeMode = mp3.m_nEncodeMode;
+    m_nMp3Channels = options::Mp3ChannelModes().PositionOf(mp3.m_nChannelMode);
+    m_nEncodeMode = options::EncodeModes().PositionOf(mp3.m_nEncodeMode);
     m_nPreset = mp3.m_nPreset;
     m_nBitrate = mp3.m_nBitrateIndex;
     m_nQuality = mp3.m_nVbrQuality;
@@ -82,10 +89,10 @@ bool COptionDlg::ControlsToData() {
     QString message;
     if (!quality) {
         message = QStringLiteral("Please enter an integer.");
-    } else if (*quality < kVbrQualityMin || *quality > kVbrQualityMax) {
+    } else if (!options::VbrQualities().Holds(*quality)) {
         message = QStringLiteral("Please enter an integer between %1 and %2.")
-                      .arg(kVbrQualityMin)
-                      .arg(kVbrQualityMax);
+                      .arg(options::VbrQualities().min)
+                      .arg(options::VbrQualities().max);
     }
     if (!message.isEmpty()) {
         controls::AppMessageBox(message.toStdString(), this);
@@ -109,19 +116,19 @@ void COptionDlg::StoreToSettings() const {
     Mp3EncoderSettings& mp3 = m_settings.m_mp3;
     if (m_nWavSample >= 0) {
         m_settings.m_nWavSampleRateIndex = m_nWavSample;
-        m_settings.m_nWavSampleRate = WavSampleRateAt(m_nWavSample);
+        m_settings.m_nWavSampleRate = options::WavSampleRates().ValueAt(m_nWavSample);
     }
-    if (m_nWavChannels >= 0) m_settings.m_nWavChannels = m_nWavChannels + 1;
+    if (m_nWavChannels >= 0) m_settings.m_nWavChannels = options::WavChannels().ValueAt(m_nWavChannels);
     if (m_nMp3Sample >= 0) {
         mp3.m_nSampleRateIndex = m_nMp3Sample;
-        mp3.m_nOutSampleRate = Mp3SampleRateAt(m_nMp3Sample);
+        mp3.m_nOutSampleRate = options::Mp3SampleRates().ValueAt(m_nMp3Sample);
     }
-    if (m_nMp3Channels >= 0) mp3.m_nChannelMode = m_nMp3Channels;
-    if (m_nEncodeMode >= 0) mp3.m_nEncodeMode = m_nEncodeMode;
+    if (m_nMp3Channels >= 0) mp3.m_nChannelMode = options::Mp3ChannelModes().ValueAt(m_nMp3Channels);
+    if (m_nEncodeMode >= 0) mp3.m_nEncodeMode = options::EncodeModes().ValueAt(m_nEncodeMode);
     if (m_nPreset >= 0) mp3.m_nPreset = m_nPreset;
     if (m_nBitrate >= 0) {
         mp3.m_nBitrateIndex = m_nBitrate;
-        mp3.m_nBitrate = BitrateAt(m_nBitrate);
+        mp3.m_nBitrate = options::Bitrates().ValueAt(m_nBitrate);
     }
     mp3.m_nVbrQuality = m_nQuality;
     mp3.m_bCopyright = m_bCopyright;
@@ -133,19 +140,19 @@ void COptionDlg::ApplyEncodeModeRule() {
     bool bitrate = false;
     bool preset = false;
     bool quality = false;
-    switch (m_ui->idc_1070->currentIndex()) {
-        case kModeCbr:
-        case kModeAbr:
+    const int position = m_ui->idc_1070->currentIndex();
+    if (!options::EncodeModes().HasPosition(position)) return;  // no selection: nothing changes
+    switch (static_cast<EncodeMode>(options::EncodeModes().ValueAt(position))) {
+        case EncodeMode::Cbr:
+        case EncodeMode::Abr:
             bitrate = true;
             break;
-        case kModeVbr:
+        case EncodeMode::Vbr:
             quality = true;
             break;
-        case kModePreset:
+        case EncodeMode::Preset:
             preset = true;
             break;
-        default:
-            return;  // no selection: nothing changes
     }
     m_ui->idc_1067->setEnabled(bitrate);
     m_ui->idc_1066->setEnabled(preset);

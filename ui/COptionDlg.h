@@ -20,14 +20,6 @@ class CUpDownCtrl;
 class COptionDlg : public QDialog {
     Q_OBJECT
 public:
-    // Encode-mode list positions.
-    enum EncodeMode { kModeCbr = 0, kModeAbr = 1, kModeVbr = 2, kModePreset = 3 };
-
-    // Position → stored value tables.
-    static int WavSampleRateAt(int position);   // 11025, 22050, 44100; 0 outside
-    static int Mp3SampleRateAt(int position);   // 0 (same as input), 11025, 22050, 44100
-    static int BitrateAt(int position);         // 32 .. 320 kbit/s; 0 outside
-
     explicit COptionDlg(ConversionSettings& settings, QWidget* parent = nullptr);
     ~COptionDlg() override;
 
@@ -36,6 +28,7 @@ public:
     void accept() override;
 
 private:
+    void FillLists();
     void LoadFromSettings();
     void StoreToSettings() const;
     void DataToControls();

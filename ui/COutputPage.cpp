@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "engine/OptionRegistry.h"
 #include "platform/ProgramPaths.h"
 #include "ui/controls/AppMessageBox.h"
 #include "ui/controls/UiThread.h"
 #include "ui/CWaitDialog.h"
+#include "ui/DialogDataExchange.h"
 #include "ui/Resources.h"
 #include "ui/WizardMessages.h"
 #include "ui_output_140.h"
@@ -41,7 +43,11 @@ COutputPage::~COutputPage() {
     m_engine.Shutdown();
 }
 
-void COutputPage::SetupTemplate() { m_ui->setupUi(this); }
+void COutputPage::SetupTemplate() {
+    m_ui->setupUi(this);
+    // The format list's positions are the stored values.
+    FillList(m_ui->idc_1049, options::OutputFormats());
+}
 
 CWaitDialog* COutputPage::WaitDialog() const { return m_pWaitDlg.data(); }
 
@@ -161,7 +167,7 @@ void COutputPage::OnPageLeave() {
     m_settings.m_bOverwrite = m_bOverwrite;
     m_settings.m_bSameAsSource = m_bSameAsSource;
     m_settings.m_bUseTempFolder = m_bUseTempFolder;
-    m_settings.m_nOutputFormat = m_nFormatIndex;
+    m_settings.m_nOutputFormat = static_cast<OutputFormat>(m_nFormatIndex);
     m_settings.m_nPortIndex = m_nPortIndex;
     StopPreListen(true);
     hide();

@@ -91,7 +91,7 @@ bool CTonalboxDlg::OnInitDialog() {
     output->m_bSameAsSource = m_settings.m_bSameAsSource;
     output->m_bUseTempFolder = m_settings.m_bUseTempFolder;
     output->m_bOverwrite = m_settings.m_bOverwrite;
-    output->m_nFormatIndex = m_settings.m_nOutputFormat;
+    output->m_nFormatIndex = static_cast<int>(m_settings.m_nOutputFormat);
     output->m_nPortIndex = m_settings.m_nPortIndex;
     AddPage(output);
     // 9.

@@ -5,6 +5,8 @@
 
 #include <limits>
 
+#include "engine/ChoiceTable.h"
+
 namespace tonalbox::ui {
 
 std::optional<int> ParseDialogInteger(const QString& text) {
@@ -32,6 +34,11 @@ std::optional<int> ParseDialogInteger(const QString& text) {
     if (negative) value = -value;
     if (value > std::numeric_limits<int>::max()) return std::nullopt;
     return static_cast<int>(value);
+}
+
+void FillList(QComboBox* list, const ChoiceTable& table) {
+    for (const OptionChoice& choice : table.choices)
+        list->addItem(QString::fromUtf8(choice.label.data(), static_cast<qsizetype>(choice.label.size())));
 }
 
 void SelectListPosition(QComboBox* list, int position) {

@@ -11,10 +11,6 @@
 
 namespace tonalbox::audio {
 
-inline constexpr int kPathDynamic3d = 6;
-inline constexpr int kPathDynamicMono = 7;
-inline constexpr int kPathDynamicStereo = 8;
-
 class AudioPath {
 public:
     // Path types 6 (3D, one channel), 7 (mono) and 8 (stereo).

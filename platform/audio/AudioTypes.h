@@ -55,4 +55,9 @@ static_assert(sizeof(WaveFormatEx) == 18);
 
 inline constexpr uint16_t kWaveFormatPcm = 1;
 
+// Standard audio path types: 3D (one channel), mono and stereo.
+inline constexpr int kPathDynamic3d = 6;
+inline constexpr int kPathDynamicMono = 7;
+inline constexpr int kPathDynamicStereo = 8;
+
 }  // namespace tonalbox::audio

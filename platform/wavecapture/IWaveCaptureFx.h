@@ -3,9 +3,17 @@
 // buffer that writes the audio passing through it into a WAV file whose
 // 16-bit PCM samples start at byte 56.
 
+#include <cstdint>
+
 #include "platform/audio/AudioTypes.h"
 
 namespace tonalbox::wavecapture {
+
+// The header of the captured WAV file: the samples start after it.
+inline constexpr uint32_t kWaveHeaderSize = 56;
+// Most sample bytes the file can hold: its RIFF size field, which counts
+// them with the rest of the header, is 32 bits.
+inline constexpr uint64_t kMaxWaveDataBytes = 0xFFFFFFFFull - (kWaveHeaderSize - 8);
 
 using audio::Guid;
 using audio::HResult;

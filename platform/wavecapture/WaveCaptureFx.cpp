@@ -11,9 +11,6 @@ namespace tonalbox::wavecapture {
 
 namespace {
 
-// Largest data chunk that keeps the RIFF size within 32 bits.
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - (kWaveHeaderSize - 8);
-
 void PutLe16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
@@ -143,9 +140,9 @@ void WaveCaptureFx::WritePcm(const int16_t* samples, size_t frames) {
     if (m_file == nullptr || m_writeFailed || frames == 0) return;
     const size_t channels = m_format.nChannels;
     uint64_t bytes = static_cast<uint64_t>(frames) * channels * 2;
-    if (m_dataBytes + bytes > kMaxDataBytes) {
+    if (m_dataBytes + bytes > kMaxWaveDataBytes) {
         m_writeFailed = true;  // the file cannot hold the rest
-        const uint64_t room = (kMaxDataBytes - m_dataBytes) / (channels * 2) * (channels * 2);
+        const uint64_t room = (kMaxWaveDataBytes - m_dataBytes) / (channels * 2) * (channels * 2);
         bytes = room;
         frames = static_cast<size_t>(room / (channels * 2));
         if (frames == 0) return;

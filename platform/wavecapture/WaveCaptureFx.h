@@ -18,8 +18,6 @@
 
 namespace tonalbox::wavecapture {
 
-inline constexpr uint32_t kWaveHeaderSize = 56;
-
 class WaveCaptureFx final : public audio::IAudioEffect, public IWaveCaptureFx {
 public:
     WaveCaptureFx() = default;

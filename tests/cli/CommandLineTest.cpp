@@ -93,7 +93,7 @@ TEST(CommandLine, FilesFlagsAndShortForms) {
                     "--original", "--private", "--", "-odd.mid"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.commandLine.inputs, (std::vector<std::string>{"a.mid", "-odd.mid"}));
-    EXPECT_EQ(p.settings.m_nOutputFormat, 0);
+    EXPECT_EQ(p.settings.m_nOutputFormat, tonalbox::OutputFormat::Wav);
     EXPECT_EQ(p.commandLine.jobs, 2);
     EXPECT_TRUE(p.commandLine.quiet);
     EXPECT_EQ(p.settings.m_bOverwrite, 0);

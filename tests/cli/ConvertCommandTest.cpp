@@ -220,7 +220,7 @@ TEST_F(ConvertCommand, SaveSettingsWritesAnOptionFileThatLoadsBack) {
 
     ConversionSettings loaded = ConversionSettings::Defaults();
     ASSERT_EQ(LoadSettings(SettingsPath(), loaded), 1);
-    EXPECT_EQ(loaded.m_nOutputFormat, 0);
+    EXPECT_EQ(loaded.m_nOutputFormat, tonalbox::OutputFormat::Wav);
     EXPECT_EQ(loaded.m_nWavSampleRate, 11025);
     EXPECT_EQ(loaded.m_nWavSampleRateIndex, 0);
     EXPECT_EQ(loaded.m_nWavChannels, 1);

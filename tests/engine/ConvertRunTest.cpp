@@ -34,8 +34,8 @@ using testsupport::VectorPathList;
 using audioprobe::WavFile;
 using Kind = RecordingFrontEnd::Kind;
 
-constexpr int kWav = 0;
-constexpr int kMp3 = 1;
+constexpr OutputFormat kWav = OutputFormat::Wav;
+constexpr OutputFormat kMp3 = OutputFormat::Mp3;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -62,7 +62,7 @@ ConvertJob JobFor(const ConversionSettings& settings, IPathList& paths,
 }
 
 // Settings for small, quick WAV outputs (11025 Hz mono) into folder.
-ConversionSettings SmallWavSettings(const std::string& folder, int format) {
+ConversionSettings SmallWavSettings(const std::string& folder, OutputFormat format) {
     auto settings = testsupport::TestSettings(folder, format);
     settings.m_nWavSampleRate = 11025;
     settings.m_nWavChannels = 1;
@@ -383,9 +383,10 @@ TEST_F(ConvertRun, SlowestTickStillPlaysToTheEnd) {
 TEST_F(ConvertRun, WavOutputFollowsTheWavSettings) {
     // Format 7 stands for a number a hand-edited settings file may hold:
     // anything but MP3 is rendered and written as WAV.
-    for (int format : {kWav, 7}) {
-        SCOPED_TRACE(format);
-        const std::string folder = Out(std::to_string(format) + "/");
+    for (OutputFormat format : {kWav, static_cast<OutputFormat>(7)}) {
+        const int stored = static_cast<int>(format);
+        SCOPED_TRACE(stored);
+        const std::string folder = Out(std::to_string(stored) + "/");
         std::filesystem::create_directories(folder);
         RecordingFrontEnd frontEnd;
         VectorPathList paths({Piece("a.mid", 2)});

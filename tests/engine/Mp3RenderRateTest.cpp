@@ -61,7 +61,7 @@ protected:
         EXPECT_TRUE(WriteCymbals(source));
         testsupport::VectorPathList paths({source});
         testsupport::RecordingFrontEnd frontEnd;
-        ConvertJob job{testsupport::TestSettings(m_dir.Path(), 1),
+        ConvertJob job{testsupport::TestSettings(m_dir.Path(), OutputFormat::Mp3),
                        std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
                        &frontEnd, LoudnessOptions{}};
         job.settings.m_mp3 = mp3;

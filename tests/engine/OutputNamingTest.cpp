@@ -23,14 +23,14 @@ TEST(OutputNaming, NameWithoutExtensionGetsOneAppended) {
 TEST(OutputNaming, OutputFolderOrSameAsSource) {
     ConversionSettings s;
     s.m_strOutputFolder = "/out/";
-    s.m_nOutputFormat = 1;
+    s.m_nOutputFormat = tonalbox::OutputFormat::Mp3;
     s.m_bSameAsSource = 0;
     EXPECT_EQ(OutputPathFor("/x/tune.mid", s), "/out/tune.mp3");
-    s.m_nOutputFormat = 0;
+    s.m_nOutputFormat = tonalbox::OutputFormat::Wav;
     EXPECT_EQ(OutputPathFor("/x/tune.mid", s), "/out/tune.wav");
     s.m_bSameAsSource = 1;
     EXPECT_EQ(OutputPathFor("/x/tune.mid", s), "/x/tune.wav");
-    s.m_nOutputFormat = 1;
+    s.m_nOutputFormat = tonalbox::OutputFormat::Mp3;
     EXPECT_EQ(OutputPathFor("/x/tune.mid", s), "/x/tune.mp3");
 }
 

@@ -73,7 +73,7 @@ std::vector<std::string> ScopedTempFolder::CaptureFiles() const {
     return names;
 }
 
-ConversionSettings TestSettings(const std::string& outputFolder, int outputFormat) {
+ConversionSettings TestSettings(const std::string& outputFolder, OutputFormat outputFormat) {
     ConversionSettings settings = ConversionSettings::Defaults();
     settings.m_strOutputFolder = platform::WithTrailingSeparator(outputFolder);
     settings.m_bUseTempFolder = 0;

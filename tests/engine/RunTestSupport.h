@@ -54,7 +54,7 @@ private:
 
 // Settings for a test run: WAV output (or MP3) into outputFolder, the
 // small test SoundFont's port, overwrite on.
-ConversionSettings TestSettings(const std::string& outputFolder, int outputFormat);
+ConversionSettings TestSettings(const std::string& outputFolder, OutputFormat outputFormat);
 
 // Makes the small General MIDI SoundFont the first port of the process.
 void UseTestSoundFont();

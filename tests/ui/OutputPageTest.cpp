@@ -207,7 +207,7 @@ TEST_F(OutputPage, AFolderGoneSinceItWasChosenStaysTheOutputFolder) {
     EXPECT_EQ(m_settings.m_strOutputFolder, m_dir.File("gone/"));
     EXPECT_EQ(Ctl<QLineEdit>(page.get(), 1035)->text().toStdString(), m_dir.File("gone/"));
     EXPECT_EQ(m_settings.m_bOverwrite, 0);
-    EXPECT_EQ(m_settings.m_nOutputFormat, 0);
+    EXPECT_EQ(m_settings.m_nOutputFormat, tonalbox::OutputFormat::Wav);
     EXPECT_TRUE(answerer.Texts().empty());
 }
 

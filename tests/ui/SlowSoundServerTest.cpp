@@ -26,7 +26,7 @@ TEST(SlowSoundServer, TheWindowAnswersThenTheStartFailsAsDesignedAndConversionWo
     ConversionSettings settings = ConversionSettings::Defaults();
     settings.m_bUseTempFolder = 0;
     settings.m_strOutputFolder = dir.File("out/");
-    settings.m_nOutputFormat = 0;
+    settings.m_nOutputFormat = tonalbox::OutputFormat::Wav;
 
     ModalAnswerer answerer;
     auto dlg = std::make_unique<ui::CTonalboxDlg>(settings, nullptr, dir.File("Option.dat"));

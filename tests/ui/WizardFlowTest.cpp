@@ -119,7 +119,7 @@ TEST_F(WizardFlow, SideButtonsOpenTheirDialogsAndTargetsOnEveryPage) {
 TEST_F(WizardFlow, SettingsAreSavedOnCloseButPage1ChangesOnlyWhenLeft) {
     ModalAnswerer answerer;
     m_settings.m_bOverwrite = 1;
-    m_settings.m_nOutputFormat = 1;
+    m_settings.m_nOutputFormat = tonalbox::OutputFormat::Mp3;
     {
         Wizard w(m_settings, SettingsPath());
         w.Files()->AppendFiles({QString::fromStdString(m_dir.File("song.mid"))});
@@ -133,7 +133,7 @@ TEST_F(WizardFlow, SettingsAreSavedOnCloseButPage1ChangesOnlyWhenLeft) {
     saved.m_bOverwrite = -5;
     ASSERT_EQ(LoadSettings(SettingsPath(), saved), 1);
     EXPECT_EQ(saved.m_bOverwrite, 1);
-    EXPECT_EQ(saved.m_nOutputFormat, 1);
+    EXPECT_EQ(saved.m_nOutputFormat, tonalbox::OutputFormat::Mp3);
     EXPECT_EQ(saved.m_tag.m_strAlbum, "Kept");
 
     {
@@ -144,13 +144,13 @@ TEST_F(WizardFlow, SettingsAreSavedOnCloseButPage1ChangesOnlyWhenLeft) {
         Ctl<QComboBox>(w.Output(), 1049)->setCurrentIndex(0);
         Press(w.Prev());
         EXPECT_EQ(m_settings.m_bOverwrite, 0);
-        EXPECT_EQ(m_settings.m_nOutputFormat, 0);
+        EXPECT_EQ(m_settings.m_nOutputFormat, tonalbox::OutputFormat::Wav);
         // Escape ends the window as Close does.
         w.dlg->reject();
     }
     ASSERT_EQ(LoadSettings(SettingsPath(), saved), 1);
     EXPECT_EQ(saved.m_bOverwrite, 0);
-    EXPECT_EQ(saved.m_nOutputFormat, 0);
+    EXPECT_EQ(saved.m_nOutputFormat, tonalbox::OutputFormat::Wav);
     EXPECT_TRUE(answerer.Texts().empty());
 }
 
@@ -173,7 +173,7 @@ TEST_F(WizardFlow, OkSavesTooAndDestroyingSavesAgain) {
 TEST_F(WizardFlow, SavedSettingsAreRestoredWhenTheWindowOpens) {
     ConversionSettings stored = ConversionSettings::Defaults();
     stored.m_bOverwrite = 0;
-    stored.m_nOutputFormat = 0;
+    stored.m_nOutputFormat = tonalbox::OutputFormat::Wav;
     stored.m_bUseTempFolder = 0;
     stored.m_bSameAsSource = 1;
     stored.m_strOutputFolder = m_dir.Path() + "/";

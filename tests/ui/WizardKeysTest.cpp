@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(WriteMidi(m_dir.File("song.mid"), 2));
         m_settings.m_bUseTempFolder = 0;
         m_settings.m_strOutputFolder = m_dir.File("out/");
-        m_settings.m_nOutputFormat = 0;
+        m_settings.m_nOutputFormat = tonalbox::OutputFormat::Wav;
     }
 
     testsupport::TempDir m_dir;

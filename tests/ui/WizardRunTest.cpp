@@ -32,7 +32,7 @@ protected:
         ASSERT_TRUE(WriteMidi(m_dir.File("in/first.mid"), 3, 60));
         ASSERT_TRUE(WriteMidi(m_dir.File("in/second.mid"), 4, 67));
         m_settings.m_bUseTempFolder = 0;
-        m_settings.m_nOutputFormat = 1;
+        m_settings.m_nOutputFormat = tonalbox::OutputFormat::Mp3;
         m_settings.m_bOverwrite = 1;
     }
 
@@ -113,7 +113,7 @@ TEST_F(WizardRun, ConvertsTwoFilesAndShowsTheCountsAndTheFolder) {
     EXPECT_EQ(w.Files()->PathCount(), 0);
     EXPECT_EQ(w.Files()->NameList()->count(), 0);
     EXPECT_EQ(m_settings.m_tag.m_strTitle, tag.m_strTitle);
-    EXPECT_EQ(m_settings.m_nOutputFormat, 0);
+    EXPECT_EQ(m_settings.m_nOutputFormat, tonalbox::OutputFormat::Wav);
     EXPECT_EQ(Ctl<QLineEdit>(out, 1035)->text().toStdString(), m_dir.File("out/"));
     EXPECT_TRUE(answerer.Texts().empty()) << answerer.Texts().front();
 }
@@ -121,7 +121,7 @@ TEST_F(WizardRun, ConvertsTwoFilesAndShowsTheCountsAndTheFolder) {
 TEST_F(WizardRun, SameAsSourceShowsTheFirstFilesFolderWithoutSeparator) {
     ModalAnswerer answerer;
     m_settings.m_bSameAsSource = 1;
-    m_settings.m_nOutputFormat = 0;
+    m_settings.m_nOutputFormat = tonalbox::OutputFormat::Wav;
     fs::create_directories(m_dir.File("other"));
     ASSERT_TRUE(WriteMidi(m_dir.File("other/third.mid"), 2));
     Wizard w(m_settings, m_dir.File("Option.dat"));
@@ -183,7 +183,7 @@ TEST_F(WizardRun, ClosingDuringARunStopsItAndWaitsForTheWorker) {
 
 TEST_F(WizardRun, TheRunAsksBeforeReplacingAndReportsMissingFiles) {
     m_settings.m_bOverwrite = 0;
-    m_settings.m_nOutputFormat = 0;
+    m_settings.m_nOutputFormat = tonalbox::OutputFormat::Wav;
     m_settings.m_strOutputFolder = m_dir.File("out/");
     ASSERT_TRUE(WriteMidi(Out("first.wav"), 1));  // something already there
     const auto before = fs::file_size(Out("first.wav"));
