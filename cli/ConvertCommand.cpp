@@ -27,6 +27,7 @@
 #include "engine/SettingsFile.h"
 #include "engine/TempWavFile.h"
 #include "platform/ProgramPaths.h"
+#include "platform/ScopedDiagnosticSink.h"
 #include "platform/audio/Performance.h"
 #include "platform/audio/SoundFontCatalog.h"
 #include "platform/audio/SynthLog.h"
@@ -371,6 +372,12 @@ int RunConvertCommand(const std::vector<std::string>& args, const std::string& p
     ConversionSettings settings;
     CommandLine cl;
     if (const auto status = ReadCommandLine(args, programName, io, settings, cl)) return *status;
+    // With --verbose the lines on where and why something failed reach the
+    // terminal too, beside the messages every user is shown.
+    std::FILE* err = io.err;
+    platform::DiagnosticLog::Sink toTerminal;
+    if (cl.verbose) toTerminal = [err](const std::string& line) { std::fprintf(err, "%s\n", line.c_str()); };
+    const platform::ScopedDiagnosticSink diagnostics(std::move(toTerminal));
     std::vector<InputEntry> entries;
     std::vector<std::string> emptyFolders;
     RunReport report;

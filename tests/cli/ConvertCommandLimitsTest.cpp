@@ -6,10 +6,13 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <nlohmann/json.hpp>
 
 #include "RunProgram.h"
@@ -161,6 +164,34 @@ TEST_F(ConvertCommandLimits, WhatCountsAsDoneAndWhatEachFileIsTold) {
     EXPECT_EQ(records[Src("set/a.mid")].value("status", ""), "failed");
     EXPECT_GT(records[Src("set/a.mid")].value("music_seconds", 0.0), 1.0);
     EXPECT_EQ(totals.value("music_seconds", -1.0), 0.0);
+}
+
+TEST_F(ConvertCommandLimits, VerboseAlsoSaysWhereAndWhyAFileFailed) {
+    // The output's folder is a file: the entry fails before rendering.
+    { std::ofstream(Out("sub")) << "a file where the folder would be"; }
+    const std::string message = Src("sub/d.mid") + ": Can not write file: " + Out("sub/d.wav") + ".\n";
+    fs::create_directories(Src("sub"));
+    Piece("sub/d.mid", 1);
+    for (const bool verbose : {false, true}) {
+        std::vector<std::string> args = {"--soundfont", kTestSoundFont, "-q", "-r", "-f", "wav", "-o", Out(""), Src("")};
+        if (verbose) args.insert(args.begin(), "--verbose");
+        const auto result = Convert(args);
+        EXPECT_EQ(result.exitCode, 1) << verbose;
+        if (!verbose) {
+            EXPECT_EQ(result.err, message);
+            continue;
+        }
+        // Besides FluidSynth's own lines: where the failed call was made,
+        // with its path and the system's reason, then the message.
+        std::vector<std::string> lines;
+        std::istringstream err(result.err);
+        for (std::string line; std::getline(err, line);)
+            if (line.rfind("fluidsynth:", 0) != 0) lines.push_back(line + "\n");
+        ASSERT_EQ(lines.size(), 2u) << result.err;
+        EXPECT_NE(lines[0].find(Out("sub/")), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find(std::strerror(ENOTDIR)), std::string::npos) << lines[0];
+        EXPECT_EQ(lines[1], message);
+    }
 }
 
 }  // namespace
