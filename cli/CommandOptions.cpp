@@ -109,7 +109,7 @@ const std::vector<CommandOption> kCommandOptions = {
      }},
     {"--quiet", 'q', "", U::Other, "no progress output",
      Raise<&CommandLine::quiet>},
-    {"--verbose", 0, "", U::Other, "show the synthesizer's own log lines and why things failed",
+    {"--verbose", 0, "", U::Other, "show synthesizer log lines and failure details",
      Raise<&CommandLine::verbose>},
     {"--help", 'h', "", U::Other, "this text",
      Raise<&CommandLine::help>},
