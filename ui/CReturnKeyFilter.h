@@ -1,6 +1,6 @@
 #pragma once
-// Return or Enter on a focused push button presses it, as in the dialogs
-// of the platform the design comes from. Qt does so only for "auto
+// Return or Enter on a focused push button presses it, as in Windows
+// dialogs, which the program's windows follow. Qt does so only for "auto
 // default" buttons, which the templates turn off: such a button would stay
 // the dialog's default after it lost the focus, and Return in a list would
 // press it.
