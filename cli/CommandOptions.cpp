@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "cli/OptionTables.h"
@@ -53,6 +54,37 @@ bool ApplyLoudness(const std::string& v, CommandLine& cl, std::string& e) {
     return true;
 }
 
+// The rates FLAC, Opus and Ogg Vorbis can be rendered at.
+constexpr int kSndFileRates[] = {22050, 44100, SndFileOptions::kOpusRate};
+constexpr int kSndFileBits[] = {16, 24};
+
+// "22050|44100|48000": the value name the help shows and the completion
+// offers.
+template <size_t N>
+std::string Alternatives(const int (&values)[N]) {
+    std::string text;
+    for (int v : values) text += (text.empty() ? "" : "|") + std::to_string(v);
+    return text;
+}
+
+const std::string kRateNames = Alternatives(kSndFileRates);
+const std::string kBitNames = Alternatives(kSndFileBits);
+
+// One of values, written as its number.
+template <size_t N>
+bool ApplyOneOf(const int (&values)[N], std::string_view flag, const std::string& v, int* target,
+                std::string& e) {
+    int number = 0;
+    if (ParseInt(v, 0, 1000000, &number) && std::find(values, values + N, number) != values + N) {
+        *target = number;
+        return true;
+    }
+    std::string valid;
+    for (int value : values) valid += (valid.empty() ? "\"" : ", \"") + std::to_string(value) + "\"";
+    e = InvalidValue(flag, v, valid);
+    return false;
+}
+
 const std::vector<CommandOption> kCommandOptions = {
     {"--recursive", 'r', "", U::Input,
      "walk folders' sub-folders too; with -o each output\n"
@@ -86,6 +118,27 @@ const std::vector<CommandOption> kCommandOptions = {
      [](const std::string& v, CommandLine& cl, std::string& e) {
          return TakePath(v, cl.soundFont, "--soundfont needs a file", e);
      }},
+    {"--rate", 0, kRateNames, U::SndFile,
+     "the rate rendered and written (default " + std::to_string(SndFileOptions::kDefaultRate) +
+         ";\nOpus is written at " + std::to_string(SndFileOptions::kOpusRate) + " only)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         return ApplyOneOf(kSndFileRates, "--rate", v, &cl.sndFile.sampleRate, e);
+     }},
+    {"--bits", 0, kBitNames, U::SndFile,
+     "FLAC sample size (default " + std::to_string(SndFileOptions::kDefaultBits) +
+         "; 24 holds the 16-bit\nrender's samples exactly)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         return ApplyOneOf(kSndFileBits, "--bits", v, &cl.sndFile.bits, e);
+     }},
+    {"--quality", 0, "N", U::SndFile,
+     "Opus and Ogg Vorbis, 0 (smallest) to " + std::to_string(SndFileOptions::kMaxQuality) +
+         " (best):\nOgg as oggenc -q N (default " + std::to_string(SndFileOptions::kDefaultOggQuality) +
+         "), Opus\n6 + 25 x N kbit/s a channel (default: the\nencoder's own choice)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         if (ParseInt(v, 0, SndFileOptions::kMaxQuality, &cl.sndFile.quality)) return true;
+         e = InvalidValue("--quality", v, IntegerFrom(0, SndFileOptions::kMaxQuality));
+         return false;
+     }},
     {"--loudness", 0, "LUFS", U::Synthesizer,
      "bring every file to this loudness, " + LoudnessRange() + "\n(default " +
          LufsText(LoudnessOptions::kDefaultTargetLufs) + "; peaks stay at or below -1 dBTP)",
@@ -118,6 +171,16 @@ const std::vector<CommandOption> kCommandOptions = {
 };
 
 }  // namespace
+
+bool CheckCommandOptions(const ConversionSettings& settings, const CommandLine& cl, std::string& error) {
+    const int rate = cl.sndFile.sampleRate;
+    if (settings.m_nOutputFormat == OutputFormat::Opus && rate != 0 && rate != SndFileOptions::kOpusRate) {
+        error = "Opus is written at " + std::to_string(SndFileOptions::kOpusRate) + " Hz only; --rate " +
+                std::to_string(rate) + " can not be used with it";
+        return false;
+    }
+    return true;
+}
 
 std::string LufsText(double lufs) { return std::to_string(static_cast<int>(lufs)); }
 

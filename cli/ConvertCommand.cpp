@@ -257,7 +257,15 @@ std::optional<int> ApplyPortAndSettingsOptions(const CommandLine& cl, Conversion
                                                const ConsoleIo& io) {
     if (cl.saveSettings) {
         const std::string settingsPath = SettingsFilePath();
-        if (SaveSettings(settingsPath, settings) != 1) {
+        // FLAC, Opus and Ogg Vorbis are the command's only: the file keeps
+        // the format it had.
+        ConversionSettings stored = settings;
+        if (options::OutputFormats().PositionOf(static_cast<int>(stored.m_nOutputFormat)) < 0) {
+            ConversionSettings before = ConversionSettings::Defaults();
+            LoadSettings(settingsPath, before);
+            stored.m_nOutputFormat = before.m_nOutputFormat;
+        }
+        if (SaveSettings(settingsPath, stored) != 1) {
             std::fprintf(io.err, "Can not write the settings file: %s.\n", settingsPath.c_str());
             return kExitSomeNotConverted;
         }
@@ -334,6 +342,7 @@ RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings
         job.convert.paths = job.list;
         job.convert.frontEnd = job.frontEnd.get();
         job.convert.loudness = cl.loudness;
+        job.convert.sndFile = cl.sndFile;
     }
     TempWavFile::RemoveStale(platform::TempFolder());
     RunJobs(jobs, cancelFlag);

@@ -17,6 +17,30 @@ std::string Dump(const nlohmann::json& json) {
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// What is not known is null.
+nlohmann::json OrNull(const std::string& text) { return text.empty() ? nlohmann::json() : nlohmann::json(text); }
+nlohmann::json OrNull(int number) { return number > 0 ? nlohmann::json(number) : nlohmann::json(); }
+nlohmann::json OrNull(const std::optional<double>& number) {
+    return number ? nlohmann::json(*number) : nlohmann::json();
+}
+
+nlohmann::json RecordJson(const FileRecord& r) {
+    return {{"input", r.input},
+            {"output", r.output},
+            {"status", r.status},
+            {"message", r.message},
+            {"music_seconds", r.musicSeconds},
+            {"wall_seconds", r.wallSeconds},
+            {"bytes", r.bytes},
+            {"format", OrNull(r.format)},
+            {"sample_rate", OrNull(r.sampleRate)},
+            {"channels", OrNull(r.channels)},
+            {"soundfont", OrNull(r.soundFont)},
+            {"loudness_lufs", OrNull(r.loudnessLufs)},
+            {"true_peak_dbtp", OrNull(r.truePeakDbtp)},
+            {"gain_db", OrNull(r.gainDb)}};
+}
+
 }  // namespace
 
 RunReport::~RunReport() { Close(); }
@@ -52,11 +76,7 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
-    nlohmann::json json = {{"input", r.input},         {"output", r.output},
-                           {"status", r.status},       {"message", r.message},
-                           {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
-                           {"bytes", r.bytes}};
-    WriteLine(Dump(json));
+    WriteLine(Dump(RecordJson(r)));
 }
 
 bool RunReport::Recorded(int position) const {

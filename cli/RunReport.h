@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,16 @@ struct FileRecord {
     double musicSeconds = 0.0;
     double wallSeconds = 0.0;
     uintmax_t bytes = 0;
+    // What the output is ("flac", as -f takes it), its rate and channels,
+    // the SoundFont, the measured loudness and peak before normalisation
+    // and the gain; each null in the record when it is not known.
+    std::string format;
+    int sampleRate = 0;
+    int channels = 0;
+    std::string soundFont;
+    std::optional<double> loudnessLufs;
+    std::optional<double> truePeakDbtp;
+    std::optional<double> gainDb;
 };
 
 class RunReport {

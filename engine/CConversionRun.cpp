@@ -1,6 +1,8 @@
 #include "engine/CConversionRun.h"
 
+#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "engine/CId3Writer.h"
@@ -10,23 +12,26 @@
 #include "engine/OutputNaming.h"
 #include "engine/PartialOutputFile.h"
 #include "engine/RenderSize.h"
+#include "engine/OggStreamSerial.h"
+#include "engine/SndFileEncoder.h"
 #include "engine/TempFolderRoom.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
+#include "platform/audio/SoundFontCatalog.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox {
 
 namespace {
 
-constexpr int kMp3RenderEnd = 75;  // rendering fills the bar up to here for MP3
+constexpr int kEncodeRenderEnd = 75;  // rendering fills the bar up to here for an encoded format
 constexpr int kFullBar = 100;
 
 }  // namespace
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -37,9 +42,11 @@ std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
 
 bool CConversionRun::Cancelled() { return m_frontEnd.CancelFlag().load() != 0; }
 
-int CConversionRun::RenderEnd() const {
-    return m_settings.m_nOutputFormat == OutputFormat::Mp3 ? kMp3RenderEnd : kFullBar;
+bool CConversionRun::Encoded() const {
+    return m_settings.m_nOutputFormat == OutputFormat::Mp3 || SndFileEncoder::Writes(m_settings.m_nOutputFormat);
 }
+
+int CConversionRun::RenderEnd() const { return Encoded() ? kEncodeRenderEnd : kFullBar; }
 
 void CConversionRun::ShowProgress(int percent) { m_frontEnd.Progress(percent); }
 
@@ -61,6 +68,9 @@ CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     m_entryOutput.clear();
     m_entrySeconds = 0.0;
     m_entryDeclined.clear();
+    m_entryRate = 0;
+    m_entryChannels = 0;
+    m_entryLoudness = wavecapture::CaptureLoudness{};
     m_frontEnd.TakeMessages();  // what was said before the entry is not about it
     const Outcome outcome = ConvertEntry(index, count);
     ReleaseTempRoom();
@@ -72,6 +82,16 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     EntryResult result;
     result.output = m_entryOutput;
     result.musicSeconds = m_entrySeconds;
+    result.format = m_settings.m_nOutputFormat;
+    result.sampleRate = m_entryRate;
+    result.channels = m_entryChannels;
+    result.soundFont = m_soundFont;
+    if (m_entryLoudness.measured) {
+        const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
+        result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
+        result.truePeakDbtp = finite(m_entryLoudness.peakDbtp);
+        result.gainDb = m_entryLoudness.gainDb;
+    }
     result.message = m_entryDeclined.empty() ? m_frontEnd.TakeMessages() : m_entryDeclined;
     if (converted) {
         result.status = EntryResult::Status::Converted;
@@ -97,13 +117,16 @@ bool CConversionRun::Start() {
 
     // Mono rendering for mono output; MP3 is rendered at the rate its
     // sample rate and bitrate need, and resampled by the encoder if asked.
+    // FLAC, Opus and Ogg Vorbis take the WAV setting's channels and are
+    // written at the rate they are rendered at.
+    const OutputFormat format = m_settings.m_nOutputFormat;
     int pathType = DMUS_APATH_DYNAMIC_STEREO;
     int sampleRate = Mp3RenderSampleRate(m_settings.m_mp3);
-    // Anything but MP3 is produced as WAV (as the output step and the
+    // Any other code is produced as WAV (as the output step and the
     // output name do), so it is rendered by the WAV settings.
-    if (m_settings.m_nOutputFormat != OutputFormat::Mp3) {
+    if (format != OutputFormat::Mp3) {
         if (m_settings.m_nWavChannels == 1) pathType = DMUS_APATH_DYNAMIC_MONO;
-        sampleRate = m_settings.m_nWavSampleRate;
+        sampleRate = SndFileEncoder::Writes(format) ? m_sndFile.RenderRate(format) : m_settings.m_nWavSampleRate;
     } else if (m_settings.m_mp3.m_nChannelMode == static_cast<int>(Mp3ChannelMode::Mono)) {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
@@ -113,8 +136,11 @@ bool CConversionRun::Start() {
     // The port the user pre-listened to, when it is still there; otherwise
     // the engine keeps its default port.
     PortInfo port;
-    if (m_settings.m_nPortIndex >= 0 && m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0) {
-        m_music.CreatePort(port);
+    const bool chosen = m_settings.m_nPortIndex >= 0 &&
+                        m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0 && m_music.CreatePort(port) == 0;
+    // The SoundFont the run renders with, for its results.
+    if (chosen || m_music.EnumPort(0, &port) == 0) {
+        if (const auto found = audio::SoundFontCatalog::Find(port.guidPort)) m_soundFont = found->path;
     }
 
     m_music.ClearAudioFX();
@@ -178,6 +204,12 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
+    // The output has the render's rate and channels, but for an MP3 the
+    // encoder resamples.
+    m_entryRate = static_cast<int>(format.nSamplesPerSec);
+    m_entryChannels = format.nChannels;
+    if (m_settings.m_nOutputFormat == OutputFormat::Mp3 && m_settings.m_mp3.m_nOutSampleRate > 0)
+        m_entryRate = m_settings.m_mp3.m_nOutSampleRate;
 
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
@@ -195,13 +227,16 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
+    m_pCapture->GetLoudness(&m_entryLoudness);
     std::error_code ec;
     const auto wavBytes = std::filesystem::file_size(m_tempWav.Path(), ec);
     if (!ec && wavBytes > wavecapture::kWaveHeaderSize && format.nAvgBytesPerSec > 0) {
         m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
-    return ProduceOutput(partial, output);
+    const Outcome produced = ProduceOutput(m_tempWav.Path(), partial, output);
+    if (produced == Outcome::Written) m_frontEnd.SuccessCounter().fetch_add(1);
+    return produced == Outcome::Cancelled ? Outcome::Cancelled : Outcome::Next;
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
@@ -296,44 +331,68 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
     }
 }
 
-// Writes the output into its partial file next to it and renames that
-// into place once whole; a failed or cancelled file leaves the name as it
-// was.
-CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial,
+// Writes the output from the WAV at wavPath into its partial file next
+// to it and renames that into place once whole; a failed or cancelled file
+// leaves the name as it was. Written when the output is in place (and
+// counted as converted).
+CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& wavPath,
+                                                      PartialOutputFile& partial,
                                                       const std::string& outputPath) {
-    const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
+    Outcome step = Outcome::Written;
     if (m_settings.m_nOutputFormat == OutputFormat::Mp3) {
-        CMp3Encoder encoder;
-        const int encoded = encoder.EncodeFile(m_tempWav.Path(), partial.Path(), m_settings.m_mp3,
-                                               &m_frontEnd, kMp3RenderEnd, kFullBar,
-                                               m_frontEnd.CancelFlag());
-        // A cut-off MP3 is no output: it goes with the partial file.
-        if (Cancelled()) return Outcome::Cancelled;
-        if (encoded != 1) {
-            m_frontEnd.ShowMessage(canNotWrite);
-            return Outcome::Next;
-        }
-        ShowProgress(kFullBar);
-        // The tag names the output, not the partial file it is written to.
-        TagRecord tag = m_settings.m_tag;
-        if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
-        CId3Writer writer;
-        if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) {
-            m_frontEnd.ShowMessage(canNotWrite);
-            return Outcome::Next;
-        }
-    } else if (!CopyFileContents(m_tempWav.Path(), partial.Path()).ok()) {
-        m_frontEnd.ShowMessage(canNotWrite);
-        return Outcome::Next;
+        step = WriteMp3(wavPath, partial, outputPath);
+    } else if (SndFileEncoder::Writes(m_settings.m_nOutputFormat)) {
+        step = WriteSndFile(wavPath, partial, outputPath);
+    } else if (!CopyFileContents(wavPath, partial.Path()).ok()) {
+        step = Outcome::Next;
     }
-    if (!partial.Commit().ok()) {
-        m_frontEnd.ShowMessage(canNotWrite);
+    if (step == Outcome::Cancelled) return step;
+    if (step != Outcome::Written || !partial.Commit().ok()) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
         return Outcome::Next;
     }
     m_written[std::hash<std::string>{}(OutputIdentity(outputPath))] =
         std::hash<std::string>{}(m_entrySource);
-    m_frontEnd.SuccessCounter().fetch_add(1);
-    return Outcome::Next;
+    return Outcome::Written;
+}
+
+// The run's tag for one output: without an artist, the output's file name
+// (not the partial file's it is written to).
+TagRecord CConversionRun::OutputTag(const std::string& outputPath) const {
+    TagRecord tag = m_settings.m_tag;
+    if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
+    return tag;
+}
+
+CConversionRun::Outcome CConversionRun::WriteMp3(const std::string& wavPath, PartialOutputFile& partial,
+                                                 const std::string& outputPath) {
+    CMp3Encoder encoder;
+    const int encoded = encoder.EncodeFile(wavPath, partial.Path(), m_settings.m_mp3, &m_frontEnd,
+                                           kEncodeRenderEnd, kFullBar, m_frontEnd.CancelFlag());
+    // A cut-off MP3 is no output: it goes with the partial file.
+    if (Cancelled()) return Outcome::Cancelled;
+    if (encoded != 1) return Outcome::Next;
+    ShowProgress(kFullBar);
+    CId3Writer writer;
+    TagRecord tag = OutputTag(outputPath);
+    if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) return Outcome::Next;
+    return Outcome::Written;
+}
+
+CConversionRun::Outcome CConversionRun::WriteSndFile(const std::string& wavPath, PartialOutputFile& partial,
+                                                     const std::string& outputPath) {
+    SndFileEncoder::Request request;
+    request.format = m_settings.m_nOutputFormat;
+    request.options = m_sndFile;
+    request.tag = OutputTag(outputPath);
+    request.oggSerial = OggSerialFor(platform::FileNameOf(outputPath));
+    const auto progress = [this](int percent) {
+        ShowProgress(kEncodeRenderEnd + percent * (kFullBar - kEncodeRenderEnd) / kFullBar);
+    };
+    const platform::Result encoded =
+        SndFileEncoder::Encode(wavPath, partial.Descriptor(), request, progress, m_frontEnd.CancelFlag());
+    if (Cancelled()) return Outcome::Cancelled;
+    return encoded.ok() ? Outcome::Written : Outcome::Next;
 }
 
 void CConversionRun::CancelRender() {

@@ -1,7 +1,7 @@
 #pragma once
-// One conversion run: every entry of the path list becomes one MP3 or WAV
-// file, rendered by the run's own engine through the wave capture effect
-// into the run's temporary WAV file.
+// One conversion run: every entry of the path list becomes one MP3, WAV,
+// FLAC, Opus or Ogg Vorbis file, rendered by the run's own engine through
+// the wave capture effect into the run's temporary WAV file.
 
 #include <cstdint>
 #include <string>
@@ -55,7 +55,8 @@ public:
     static std::string Format(const char* fmt, const std::string& arg);
 
 private:
-    enum class Outcome { Next, Skipped, Cancelled };
+    // Written: an output is in place (from the output step only).
+    enum class Outcome { Next, Skipped, Cancelled, Written };
 
     bool Start();
     Outcome ConvertAndReport(int index, int count);
@@ -65,12 +66,18 @@ private:
     void ReleaseTempRoom();
     Outcome RenderFile();
     bool WrittenFromAnotherSource(const std::string& output) const;
-    Outcome ProduceOutput(PartialOutputFile& partial, const std::string& outputPath);
+    Outcome ProduceOutput(const std::string& wavPath, PartialOutputFile& partial,
+                          const std::string& outputPath);
+    TagRecord OutputTag(const std::string& outputPath) const;
+    Outcome WriteMp3(const std::string& wavPath, PartialOutputFile& partial, const std::string& outputPath);
+    Outcome WriteSndFile(const std::string& wavPath, PartialOutputFile& partial,
+                         const std::string& outputPath);
     void CancelRender();
     void Finish();
 
     void ShowProgress(int percent);
     bool Cancelled();
+    bool Encoded() const;   // an encoder writes the output (not a copy of the WAV)
     int RenderEnd() const;  // the bar's value when rendering is complete
 
     ConversionSettings& m_settings;
@@ -80,12 +87,19 @@ private:
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
+    SndFileOptions m_sndFile;
     // The entry in hand: its output path, its source as resolved, the
     // seconds of audio rendered, and the overwrite question answered No.
     std::string m_entryOutput;
     std::string m_entrySource;
     double m_entrySeconds = 0.0;
     std::string m_entryDeclined;
+    // The output's rate and channels, and what the capture measured.
+    int m_entryRate = 0;
+    int m_entryChannels = 0;
+    wavecapture::CaptureLoudness m_entryLoudness;
+    // The SoundFont of the run's port.
+    std::string m_soundFont;
     // The outputs this run has written, each with the source it was made
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.

@@ -10,6 +10,7 @@
 #include "engine/IConvertFrontEnd.h"
 #include "engine/IPathList.h"
 #include "engine/LoudnessOptions.h"
+#include "engine/SndFileOptions.h"
 
 namespace tonalbox {
 
@@ -23,6 +24,8 @@ struct ConvertJob {
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.
     LoudnessOptions loudness;
+    // How FLAC, Opus and Ogg Vorbis are written; not stored either.
+    SndFileOptions sndFile;
 };
 
 }  // namespace tonalbox

@@ -20,7 +20,7 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
         settings.m_bSameAsSource
             ? source
             : (folder.empty() ? settings.m_strOutputFolder : folder) + platform::FileNameOf(source);
-    return ReplaceExtension(base, settings.m_nOutputFormat == OutputFormat::Mp3 ? "mp3" : "wav");
+    return ReplaceExtension(base, std::string(options::OutputExtension(settings.m_nOutputFormat)));
 }
 
 std::string PartialOutputPrefix(const std::string& output) {

@@ -15,7 +15,8 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 
 // The output path for source: next to the source with m_bSameAsSource
 // set, otherwise the file name in m_strOutputFolder; the extension is
-// "mp3" for MP3 output (OutputFormat::Mp3) and "wav" otherwise. A
+// the format's (options::OutputExtension: "mp3", "flac", ...; "wav" for a
+// code no list holds). A
 // non-empty folder (ending with a separator) takes the place of
 // m_strOutputFolder.
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,

@@ -35,6 +35,7 @@ public:
     HResult StartCapture(const char* path, const WaveFormatEx* format) override;
     HResult StopCapture() override;
     HResult SetLoudness(bool normalize, double targetLufs) override;
+    HResult GetLoudness(CaptureLoudness* out) override;
 
     // IAudioEffect.
     platform::Result SetFormat(const WaveFormatEx& format) override;
@@ -61,6 +62,7 @@ private:
     bool m_normalize = false;
     double m_targetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
     audio::LoudnessNormalizer m_normalizer;
+    CaptureLoudness m_loudness;
 };
 
 // Registers the effect class under CLSID_WaveCaptureFx.

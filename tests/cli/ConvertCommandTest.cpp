@@ -23,7 +23,9 @@
 #include "RunProgram.h"
 #include "audioprobe/LoudnessProbe.h"
 #include "audioprobe/WavFile.h"
+#include "engine/LoudnessOptions.h"
 #include "engine/SettingsFile.h"
+#include "engine/SndFileOptions.h"
 #include "midigen/LevelTestPieces.h"
 #include "midigen/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
@@ -236,6 +238,14 @@ TEST_F(ConvertCommand, SaveSettingsWritesAnOptionFileThatLoadsBack) {
     EXPECT_EQ(loaded.m_bOverwrite, 0);
     EXPECT_EQ(loaded.m_strOutputFolder, Out(""));
     EXPECT_EQ(loaded.m_bSameAsSource, 0);
+
+    // A format of the command line only leaves the stored one as it was.
+    result = testsupport::RunProgram(Program(), {"--save-settings", "-f", "flac", "--title", "Again"},
+                                     {"XDG_CONFIG_HOME=" + m_dir.File("config")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_EQ(LoadSettings(SettingsPath(), loaded), 1);
+    EXPECT_EQ(loaded.m_nOutputFormat, tonalbox::OutputFormat::Wav);
+    EXPECT_EQ(loaded.m_tag.m_strTitle, "Again");
 
     // The next start begins from the saved settings: WAV into the saved folder.
     result = Convert({Piece("next.mid")});
@@ -472,10 +482,22 @@ TEST_F(ConvertCommand, ReportHasOneRecordPerFileAndTheTotals) {
     EXPECT_EQ(converted["bytes"].get<uintmax_t>(), fs::file_size(Out("a.wav")));
     EXPECT_NEAR(converted["music_seconds"].get<double>(), 3.0, 0.3);
     EXPECT_GT(converted["wall_seconds"].get<double>(), 0.0);
+    audioprobe::WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_EQ(converted["format"], "wav");
+    EXPECT_EQ(converted["sample_rate"], wav.sampleRate);
+    EXPECT_EQ(converted["channels"], wav.channels);
+    EXPECT_EQ(converted["soundfont"], fs::canonical(kTestSoundFont).string());
+    // The render's loudness and peak before its gain: the output's are
+    // these plus the gain.
+    const double gain = converted["gain_db"].get<double>();
+    EXPECT_NEAR(converted["loudness_lufs"].get<double>() + gain, audioprobe::MeasureLoudness(wav).lufs, 0.1);
+    EXPECT_LE(converted["true_peak_dbtp"].get<double>() + gain, audio::LoudnessNormalizer::kCeilingDbtp + 0.01);
     const auto& failed = byInput[Src("gone.mid")];
     EXPECT_EQ(failed["status"], "failed");
     EXPECT_EQ(failed["message"], "Can not find file: " + Src("gone.mid") + ".");
     EXPECT_EQ(failed["bytes"], 0);
+    EXPECT_TRUE(failed["sample_rate"].is_null() && failed["loudness_lufs"].is_null()) << failed;
     const auto& totals = records[2]["totals"];
     EXPECT_EQ(totals["files"], 2);
     EXPECT_EQ(totals["converted"], 1);
@@ -620,9 +642,14 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
     const audioprobe::Loudness normalised = audioprobe::MeasureLoudness(wav);
     EXPECT_NEAR(normalised.lufs, -20.0, 1.0);
 
+    const std::string report = m_dir.File("raw.jsonl");
     result = Convert({"-q", "-f", "wav", "-o", Out(""), "--overwrite", "--loudness", "-20", "--no-normalize",
-                      Src("dense.mid")});
+                      "--report", report, Src("dense.mid")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto record = ReadReport(report).at(0);
+    EXPECT_TRUE(record["loudness_lufs"].is_null() && record["true_peak_dbtp"].is_null() &&
+                record["gain_db"].is_null())
+        << "nothing measured without normalisation: " << record;
     ASSERT_TRUE(wav.Read(Out("dense.wav")));
     const audioprobe::Loudness raw = audioprobe::MeasureLoudness(wav);
     // The same run left at the synthesizer's level: a dense piece is far
@@ -630,6 +657,99 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
     EXPECT_GT(raw.lufs, normalised.lufs + 3.0);
     EXPECT_LE(raw.peakAbs, 29205);  // -1 dBFS
     EXPECT_NE(testsupport::RunProgram(Program(), {"--help"}).out.find("--loudness LUFS"), std::string::npos);
+}
+
+// The Vorbis comments a tool lists ("comment[0]: TITLE=x" from metaflac,
+// a tab and "title=x" from ogginfo and opusinfo), by upper-case name.
+std::map<std::string, std::string> CommentsIn(const std::string& listing) {
+    std::map<std::string, std::string> comments;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        const auto colon = line.find("]: ");
+        std::string text = line.rfind("    comment[", 0) == 0 && colon != std::string::npos ? line.substr(colon + 3)
+                           : line.rfind("\t", 0) == 0 ? line.substr(1) : "";
+        const auto eq = text.find('=');
+        if (eq == std::string::npos) continue;
+        std::string name = text.substr(0, eq);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        comments[name] = text.substr(eq + 1);
+    }
+    return comments;
+}
+
+// The playing time a tool reports: "Playback length: 0m:02.000s" from
+// ogginfo and opusinfo, total samples and rate from metaflac.
+double PlaybackSeconds(const std::string& listing, bool flac) {
+    if (flac) {
+        double samples = 0, rate = 0;
+        std::istringstream(listing) >> samples >> rate;
+        return rate > 0 ? samples / rate : -1.0;
+    }
+    const auto at = listing.find("Playback length: ");
+    if (at == std::string::npos) return -1.0;
+    double minutes = 0, seconds = 0;
+    char m = 0, colon = 0;
+    std::istringstream(listing.substr(at + 17)) >> minutes >> m >> colon >> seconds;
+    return minutes * 60 + seconds;
+}
+
+// Each format through the real tools: valid, as long as the render, with
+// the run's tag (the artist the output's name when none is set), and the
+// same bytes on a second run.
+TEST_F(ConvertCommand, FlacOpusAndOggAreValidWholeAndTagged) {
+    struct Case {
+        std::string format;
+        std::vector<std::string> check;    // exits 0 for a valid file
+        std::vector<std::string> comments; // lists the comments
+        std::vector<std::string> length;   // tells the playing time
+        int rate;
+    };
+    const std::vector<Case> cases = {
+        {"flac", {"/usr/bin/flac", "-t", "-s"}, {"/usr/bin/metaflac", "--list", "--block-type=VORBIS_COMMENT"},
+         {"/usr/bin/metaflac", "--show-total-samples", "--show-sample-rate"}, SndFileOptions::kDefaultRate},
+        {"opus", {"/usr/bin/opusinfo"}, {"/usr/bin/opusinfo"}, {"/usr/bin/opusinfo"}, SndFileOptions::kOpusRate},
+        {"ogg", {"/usr/bin/ogginfo"}, {"/usr/bin/ogginfo"}, {"/usr/bin/ogginfo"}, SndFileOptions::kDefaultRate},
+    };
+    const std::string input = Piece("a.mid", 2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        if (!fs::exists(c.check[0])) GTEST_SKIP() << c.check[0] << " is not installed (scripts/install-deps.sh)";
+        const std::string output = Out(c.format + "/a." + c.format);
+        const std::string report = m_dir.File(c.format + ".jsonl");
+        const std::vector<std::string> tag = {"--title", "T\xc3\xaftel", "--album", "Al", "--year", "2001",
+                                              "--track", "7", "--genre", "Rock", "--comment", "c", "--artist", ""};
+        std::vector<std::string> args = {"-q", "-f", c.format, "-o", Out(c.format), "--report", report};
+        args.insert(args.end(), tag.begin(), tag.end());
+        args.push_back(input);
+        ASSERT_EQ(Convert(args).exitCode, 0);
+        const auto record = ReadReport(report).at(0);
+        EXPECT_EQ(record["format"], c.format);
+        EXPECT_EQ(record["sample_rate"], c.rate);
+        EXPECT_EQ(record["channels"], 2);
+
+        auto run = [&](std::vector<std::string> command) {
+            command.push_back(output);
+            const std::string program = command[0];
+            command.erase(command.begin());
+            return testsupport::RunProgram(program, command);
+        };
+        const auto checked = run(c.check);
+        EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
+        EXPECT_NEAR(PlaybackSeconds(run(c.length).out, c.format == "flac"),
+                    record["music_seconds"].get<double>(), 0.01);
+        const auto comments = CommentsIn(run(c.comments).out);
+        const std::map<std::string, std::string> expected = {
+            {"TITLE", "T\xc3\xaftel"}, {"ARTIST", "a." + c.format}, {"ALBUM", "Al"}, {"DATE", "2001"},
+            {"TRACKNUMBER", "7"}, {"GENRE", "Rock"}, {"COMMENT", "c"}};
+        for (const auto& [name, value] : expected) {
+            EXPECT_EQ(comments.count(name) ? comments.at(name) : "(none)", value) << name;
+        }
+
+        const std::string first = ReadText(output);
+        args.insert(args.begin(), "--overwrite");
+        ASSERT_EQ(Convert(args).exitCode, 0);
+        EXPECT_TRUE(ReadText(output) == first) << "the same bytes on every run";
+    }
 }
 
 }  // namespace
