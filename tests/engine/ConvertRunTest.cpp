@@ -323,21 +323,29 @@ TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
     ExpectCleanEnd();
 }
 
-TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
-    { std::ofstream(Out("a.mp3")) << "old"; }
-    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kMp3);
-    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
-    };
+TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialOutputAndEndsTheRun) {
+    for (OutputFormat format : {kMp3, OutputFormat::Ogg}) {
+        const std::string ext(options::OutputExtension(format));
+        SCOPED_TRACE(ext);
+        const std::string out = Out(ext + "/");
+        std::filesystem::create_directories(out);
+        { std::ofstream(out + "a." + ext) << "old"; }
+        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+        auto settings = testsupport::TestSettings(out, format);
+        RecordingFrontEnd frontEnd;
+        frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
+            if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
+        };
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
 
-    Run(settings, paths);
-
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
-    EXPECT_TRUE(ReadText(Out("a.mp3")) == "old") << "the file it was to replace stays";
-    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"a.mp3"});
-    EXPECT_EQ(m_frontEnd.Counters(), std::vector<std::string>{"1/2"});
-    ExpectCleanEnd();
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 0);
+        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
+        EXPECT_EQ(NamesIn(out), std::vector<std::string>{"a." + ext});
+        EXPECT_EQ(frontEnd.Counters(), std::vector<std::string>{"1/2"});
+        EXPECT_EQ(frontEnd.DoneCount(), 1);
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
 }
 
 TEST_F(ConvertRun, Mp3ProgressReaches75FromRenderingAnd100FromEncoding) {
