@@ -204,12 +204,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
-    // The output has the render's rate and channels, but for an MP3 the
-    // encoder resamples.
-    m_entryRate = static_cast<int>(format.nSamplesPerSec);
-    m_entryChannels = format.nChannels;
-    if (m_settings.m_nOutputFormat == OutputFormat::Mp3 && m_settings.m_mp3.m_nOutSampleRate > 0)
-        m_entryRate = m_settings.m_mp3.m_nOutSampleRate;
+    NoteOutputFormat(format);
 
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
@@ -237,6 +232,15 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     const Outcome produced = ProduceOutput(m_tempWav.Path(), partial, output);
     if (produced == Outcome::Written) m_frontEnd.SuccessCounter().fetch_add(1);
     return produced == Outcome::Cancelled ? Outcome::Cancelled : Outcome::Next;
+}
+
+// The output has the render's rate and channels, but for an MP3 the
+// encoder resamples.
+void CConversionRun::NoteOutputFormat(const WaveFormatEx& rendered) {
+    m_entryRate = static_cast<int>(rendered.nSamplesPerSec);
+    m_entryChannels = rendered.nChannels;
+    if (m_settings.m_nOutputFormat == OutputFormat::Mp3 && m_settings.m_mp3.m_nOutSampleRate > 0)
+        m_entryRate = m_settings.m_mp3.m_nOutSampleRate;
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {

@@ -65,6 +65,7 @@ private:
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
+    void NoteOutputFormat(const WaveFormatEx& rendered);
     bool WrittenFromAnotherSource(const std::string& output) const;
     Outcome ProduceOutput(const std::string& wavPath, PartialOutputFile& partial,
                           const std::string& outputPath);
