@@ -23,6 +23,7 @@
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertThreadProc.h"
 #include "engine/OutputNaming.h"
+#include "engine/PieceLength.h"
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "engine/TempWavFile.h"
@@ -325,6 +326,7 @@ struct RunTotals {
 RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings, JobQueue& queue,
                        RunReport& report, const ConsoleIo& io, std::atomic<int>& cancelFlag) {
     const int jobCount = std::max(1, std::min(cl.jobs, queue.Total()));
+    queue.OrderByLength(jobCount, [&queue](int position) { return PieceLength::Seconds(queue.Path(position)); });
     Console::Options consoleOptions;
     consoleOptions.progressBar = io.errIsTerminal;
     consoleOptions.canAsk = io.inIsTerminal && io.errIsTerminal && cl.filesFrom != "-";

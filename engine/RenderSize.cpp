@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/CConversionRun.h"
+#include "platform/audio/SampleSpillFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox {
@@ -23,6 +24,7 @@ uint64_t RenderSize::TempWavBytes(double musicSeconds, const audio::WaveFormatEx
 uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize) {
     if (!normalize || tempWavBytes < kWaveHeaderSize) return tempWavBytes;
     const uint64_t floatBytes = 2 * (tempWavBytes - kWaveHeaderSize);
+    if (floatBytes <= audio::SampleSpillFile::kDefaultMemoryBudget) return tempWavBytes;
     return tempWavBytes > UINT64_MAX - floatBytes ? UINT64_MAX : tempWavBytes + floatBytes;
 }
 

@@ -16,7 +16,9 @@ public:
 
     // Room the temporary folder needs while such a WAV is made: the WAV
     // itself and, when the run normalises the level, the float samples
-    // (twice the WAV's sample bytes) kept beside it until it is written.
+    // (twice the WAV's sample bytes) kept until it is written, when they
+    // are more than the normaliser keeps in memory (then all of them go
+    // to the folder).
     static uint64_t TempFolderBytes(uint64_t tempWavBytes, bool normalize);
 
     // True when a temporary WAV of that many bytes is a WAV file the sizes

@@ -496,13 +496,13 @@ TEST_F(ConvertRun, SpecialFilesAreNeitherReadNorReplaced) {
 }
 
 TEST_F(ConvertRun, TemporaryFolderWithoutRoomRefusesThePieceBeforeRendering) {
-    // A 256 KiB temporary folder: no room for the 8 s piece at 11025 Hz
-    // mono (a 200 KB WAV plus its float samples while the level is
-    // measured), room for the 1 s piece.
+    // A 256 KiB temporary folder: no room for the 14 s piece at 11025 Hz
+    // mono (a 330 KB WAV; its float samples, measuring the level, stay in
+    // memory), room for the 1 s piece.
     TmpfsMount small(256 * 1024);
     if (!small.Mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
     ::setenv("TMPDIR", small.Path().c_str(), 1);
-    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+    VectorPathList paths({Piece("a.mid", 14), Piece("b.mid", 1)});
     auto settings = SmallWavSettings(Out(""), kWav);
     Run(settings, paths);
     ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
@@ -517,8 +517,8 @@ TEST_F(ConvertRun, TemporaryFolderWithoutRoomRefusesThePieceBeforeRendering) {
 }
 
 TEST_F(ConvertRun, CaptureThatCannotBeWrittenFailsTheFileAndTheBatchGoesOn) {
-    // Writes past 128 KiB fail from the start: the 8 s piece's measured
-    // samples and its WAV do not fit, the 1 s piece's do.
+    // Writes past 128 KiB fail from the start: the 8 s piece's WAV does
+    // not fit, the 1 s piece's does.
     VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
     auto settings = SmallWavSettings(Out(""), kWav);
     {
