@@ -7,6 +7,7 @@
 
 #include "engine/ConversionSettings.h"
 #include "engine/LoudnessOptions.h"
+#include "engine/SynthOptions.h"
 
 namespace tonalbox::cli {
 
@@ -14,6 +15,7 @@ struct CommandLine {
     std::vector<std::string> inputs;  // files and folders, as given
     std::string soundFont;            // --soundfont
     LoudnessOptions loudness;         // --loudness, --no-normalize
+    SynthOptions synth;               // --no-reverb, --no-chorus, --bank-select
     std::string filesFrom;            // --files-from ("-" standard input)
     std::string reportPath;           // --report
     int jobs = 0;                     // 0: one per core

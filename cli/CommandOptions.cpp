@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include "cli/OptionTables.h"
@@ -53,6 +54,30 @@ bool ApplyLoudness(const std::string& v, CommandLine& cl, std::string& e) {
     return true;
 }
 
+// "gm|gs|xg|mma|auto", the values of --bank-select.
+const std::string& BankSelectValues() {
+    static const std::string values = [] {
+        std::string text;
+        for (const audio::BankSelectName& n : audio::BankSelectNames())
+            text += (text.empty() ? "" : "|") + std::string(n.name);
+        return text;
+    }();
+    return values;
+}
+
+bool ApplyBankSelect(const std::string& v, CommandLine& cl, std::string& e) {
+    std::string lower = v;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const audio::BankSelectName& n : audio::BankSelectNames()) {
+        if (lower == n.name) {
+            cl.synth.bankSelect = n.mode;
+            return true;
+        }
+    }
+    e = InvalidValue("--bank-select", v, "one of " + BankSelectValues());
+    return false;
+}
+
 const std::vector<CommandOption> kCommandOptions = {
     {"--recursive", 'r', "", U::Input,
      "walk folders' sub-folders too; with -o each output\n"
@@ -95,6 +120,21 @@ const std::vector<CommandOption> kCommandOptions = {
          cl.loudness.normalize = false;
          return true;
      }},
+    {"--no-reverb", 0, "", U::Synthesizer, "play without the synthesizer's reverb",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.reverb = false;
+         return true;
+     }},
+    {"--no-chorus", 0, "", U::Synthesizer, "play without the synthesizer's chorus",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.chorus = false;
+         return true;
+     }},
+    {"--bank-select", 0, BankSelectValues(), U::Synthesizer,
+     "how Bank Select picks instruments\n"
+     "(default gs); auto: xg for a file whose first\n"
+     "SysEx is an XG System On, gs for a GS Reset",
+     ApplyBankSelect},
     {"--list-ports", 0, "", U::Synthesizer, "list the synthesizer ports and exit",
      Raise<&CommandLine::listPorts>},
     {"--save-settings", 0, "", U::Other,

@@ -26,7 +26,9 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness) {
+    m_music.SetSynthOptions(job.synth);
+}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);

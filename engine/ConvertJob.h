@@ -10,6 +10,7 @@
 #include "engine/IConvertFrontEnd.h"
 #include "engine/IPathList.h"
 #include "engine/LoudnessOptions.h"
+#include "engine/SynthOptions.h"
 
 namespace tonalbox {
 
@@ -23,6 +24,8 @@ struct ConvertJob {
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.
     LoudnessOptions loudness;
+    // The synthesizer's effects and bank select; not stored either.
+    SynthOptions synth;
 };
 
 }  // namespace tonalbox

@@ -170,6 +170,24 @@ void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     m_scheduler.Load(std::move(sequence), m_sampleRate);
 }
 
+void Performance::SetEffects(bool reverb, bool chorus) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    fluid_settings_setint(m_settings, "synth.reverb.active", reverb ? 1 : 0);
+    fluid_settings_setint(m_settings, "synth.chorus.active", chorus ? 1 : 0);
+}
+
+void Performance::SetBankSelect(BankSelect mode) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string name(FluidSynthName(mode));
+    char* fluidDefault = nullptr;
+    if (!name.empty()) {
+        fluid_settings_setstr(m_settings, "synth.midi-bank-select", name.c_str());
+    } else if (fluid_settings_getstr_default(m_settings, "synth.midi-bank-select", &fluidDefault) == FLUID_OK &&
+               fluidDefault != nullptr) {
+        fluid_settings_setstr(m_settings, "synth.midi-bank-select", fluidDefault);
+    }
+}
+
 platform::Result Performance::Play() {
     platform::Result loaded = EnsureSoundFont();
     if (!loaded.ok()) return loaded;

@@ -15,6 +15,7 @@
 #include <fluidsynth.h>
 
 #include "platform/Result.h"
+#include "platform/audio/BankSelect.h"
 #include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/MidiScheduler.h"
 #include "platform/audio/MidiSequence.h"
@@ -54,6 +55,14 @@ public:
     static bool LoadsSoundFont(const std::string& path);
 
     void SetSequence(std::shared_ptr<const MidiSequence> sequence);
+
+    // FluidSynth reads these when it makes a synthesizer, so they hold
+    // from the next Play on (which makes a fresh one; the SoundFont stays
+    // loaded). Reverb and chorus are on, and bank select is FluidSynth's
+    // default, until set. Auto counts as the default here: the caller
+    // chooses the mode per file.
+    void SetEffects(bool reverb, bool chorus);
+    void SetBankSelect(BankSelect mode);
 
     // Starts the sequence from its beginning on a freshly reset synthesizer.
     platform::Result Play();

@@ -632,5 +632,56 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
     EXPECT_NE(testsupport::RunProgram(Program(), {"--help"}).out.find("--loudness LUFS"), std::string::npos);
 }
 
+// The synthesizer options reach the rendering: without reverb the sound
+// dies with the note, without chorus it is another sound, and with auto
+// bank select a file whose first SysEx is an XG System On plays as XG from
+// its start. Bank 127 is a drum kit the XG way, an unknown bank the GS way;
+// the note before the reset shows it (FluidSynth itself turns to XG on
+// the reset).
+TEST_F(ConvertCommand, SynthesizerOptionsChangeTheRendering) {
+    midigen::MidiFileWriter effects(1, 480);
+    effects.TempoBpm(0, 0, 120.0);
+    effects.ControlChange(1, 0, 0, 91, 127);  // reverb send
+    effects.ControlChange(1, 0, 0, 93, 127);  // chorus send
+    effects.Note(1, 0, 240, 0, 72, 120);
+    ASSERT_TRUE(effects.Write(Src("effects.mid")));
+    midigen::MidiFileWriter xg(0, 480);
+    xg.ControlChange(0, 0, 0, 0, 127);
+    xg.ProgramChange(0, 0, 0, 0);
+    xg.Note(0, 10, 200, 0, 38, 110);
+    xg.XgReset(0, 300);
+    xg.Note(0, 310, 200, 0, 38, 110);
+    ASSERT_TRUE(xg.Write(Src("xg.mid")));
+
+    struct Render {
+        std::string name;
+        std::string piece;
+        std::vector<std::string> args;
+    };
+    const std::vector<Render> renders = {
+        {"plain", "effects", {}},
+        {"no-reverb", "effects", {"--no-reverb"}},
+        {"no-chorus", "effects", {"--no-chorus"}},
+        {"xg-default", "xg", {}},
+        {"xg-auto", "xg", {"--bank-select", "auto"}},
+        {"xg-xg", "xg", {"--bank-select", "XG"}},
+    };
+    std::map<std::string, audioprobe::WavFile> wavs;
+    for (const Render& r : renders) {
+        std::vector<std::string> args = r.args;
+        args.insert(args.end(), {"-q", "-f", "wav", "--no-normalize", "-o", Out(r.name + "/"), Src(r.piece + ".mid")});
+        const auto result = Convert(args);
+        ASSERT_EQ(result.exitCode, 0) << r.name << ": " << result.err;
+        ASSERT_TRUE(wavs[r.name].Read(Out(r.name + "/" + r.piece + ".wav"))) << r.name;
+    }
+    // The note ends at 0.25 s; half a second later reverb is most of what sounds.
+    const size_t tail = wavs["plain"].sampleRate * 3 / 4;
+    EXPECT_GT(wavs["plain"].Rms(tail), 0.0);
+    EXPECT_LT(wavs["no-reverb"].Rms(tail), wavs["plain"].Rms(tail) / 4);
+    EXPECT_NE(wavs["no-chorus"].samples, wavs["plain"].samples);
+    EXPECT_EQ(wavs["xg-auto"].samples, wavs["xg-xg"].samples);
+    EXPECT_NE(wavs["xg-auto"].samples, wavs["xg-default"].samples);
+}
+
 }  // namespace
 }  // namespace tonalbox
