@@ -13,7 +13,9 @@ namespace tonalbox::cli {
 
 struct CommandLine {
     std::vector<std::string> inputs;  // files and folders, as given
-    std::string soundFont;            // --soundfont
+    // --soundfont, each file once, in the order given. With more than one,
+    // every input is rendered once with each.
+    std::vector<std::string> soundFonts;
     LoudnessOptions loudness;         // --loudness, --no-normalize
     SynthOptions synth;               // --no-reverb, --no-chorus, --bank-select
     std::string filesFrom;            // --files-from ("-" standard input)

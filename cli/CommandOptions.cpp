@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -107,9 +108,16 @@ const std::vector<CommandOption> kCommandOptions = {
      [](const std::string& v, CommandLine& cl, std::string& e) {
          return TakePath(v, cl.reportPath, "--report needs a file", e);
      }},
-    {"--soundfont", 0, "FILE", U::Synthesizer, "render with this SoundFont",
+    {"--soundfont", 0, "FILE", U::Synthesizer,
+     "render with this SoundFont; given more than once,\n"
+     "every file is rendered with each, into NAME.SF.EXT\n"
+     "(SF: the SoundFont's file name without extension)",
      [](const std::string& v, CommandLine& cl, std::string& e) {
-         return TakePath(v, cl.soundFont, "--soundfont needs a file", e);
+         std::string font;
+         if (!TakePath(v, font, "--soundfont needs a file", e)) return false;
+         if (std::find(cl.soundFonts.begin(), cl.soundFonts.end(), font) == cl.soundFonts.end())
+             cl.soundFonts.push_back(font);
+         return true;
      }},
     {"--loudness", 0, "LUFS", U::Synthesizer,
      "bring every file to this loudness, " + LoudnessRange() + "\n(default " +

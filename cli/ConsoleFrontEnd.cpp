@@ -54,6 +54,7 @@ void ConsoleFrontEnd::EntryEnded(const EntryResult& result) {
     if (m_report == nullptr || m_queue == nullptr || m_entryPosition < 0) return;
     FileRecord record;
     record.input = m_queue->Path(m_entryPosition);
+    record.soundfont = m_queue->SoundFont(m_entryPosition);
     // A file the run turned down before naming its output still has one.
     record.output = result.output.empty() ? m_queue->OutputPath(m_entryPosition) : result.output;
     record.message = result.message;

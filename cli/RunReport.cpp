@@ -35,6 +35,11 @@ bool RunReport::Close() {
     return !m_writeFailed;
 }
 
+void RunReport::SetSoundFont(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_soundFont = path;
+}
+
 void RunReport::SetTotal(int total) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_recorded.assign(static_cast<size_t>(total > 0 ? total : 0), false);
@@ -52,7 +57,9 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
-    nlohmann::json json = {{"input", r.input},         {"output", r.output},
+    nlohmann::json json = {{"input", r.input},
+                           {"soundfont", r.soundfont.empty() ? m_soundFont : r.soundfont},
+                           {"output", r.output},
                            {"status", r.status},       {"message", r.message},
                            {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
                            {"bytes", r.bytes}};

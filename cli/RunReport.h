@@ -22,6 +22,7 @@ inline constexpr const char* kStatusCancelled = "cancelled";
 
 struct FileRecord {
     std::string input;
+    std::string soundfont;  // as given; empty: the run's (see SetSoundFont)
     std::string output;
     std::string status;
     std::string message;  // the run's message text, if any
@@ -43,6 +44,8 @@ public:
     // Closes the report file. False when it, or any line written to it,
     // failed; then the report is not whole.
     bool Close();
+    // The SoundFont of the records that name none: the run's only one.
+    void SetSoundFont(const std::string& path);
     // The number of files; records are kept apart by position.
     void SetTotal(int total);
 
@@ -60,6 +63,7 @@ private:
     int m_fd = -1;
     bool m_writeFailed = false;
     std::vector<bool> m_recorded;  // one bit a file
+    std::string m_soundFont;
     int m_converted = 0, m_skipped = 0, m_failed = 0, m_cancelled = 0;
     double m_musicSeconds = 0.0;
     uintmax_t m_bytes = 0;

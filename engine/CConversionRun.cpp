@@ -145,9 +145,12 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index));
+    const std::string soundFont = m_paths.GetSoundFont(index);
+    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
     m_entryOutput = output;
+    // One source rendered with two SoundFonts is two entries.
     m_entrySource = platform::ResolvedPath(source);
+    if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
     // Two files of one name (a/y.mid and b/y.mid into one folder) would
     // leave one output for both: the later one is not converted over it.
     if (WrittenFromAnotherSource(output)) {
@@ -172,6 +175,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         }
     }
 
+    if (!soundFont.empty()) m_music.UseSoundFont(soundFont);
     // Without the buffer's format nothing could be rendered from the file.
     WaveFormatEx format;
     if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {

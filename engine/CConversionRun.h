@@ -80,8 +80,9 @@ private:
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
-    // The entry in hand: its output path, its source as resolved, the
-    // seconds of audio rendered, and the overwrite question answered No.
+    // The entry in hand: its output path, its source as resolved (with the
+    // SoundFont's when the entry names one), the seconds of audio
+    // rendered, and the overwrite question answered No.
     std::string m_entryOutput;
     std::string m_entrySource;
     double m_entrySeconds = 0.0;

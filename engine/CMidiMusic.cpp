@@ -117,6 +117,10 @@ void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
 
 void CMidiMusic::SetSynthOptions(const SynthOptions& options) { m_impl->synthOptions = options; }
 
+void CMidiMusic::UseSoundFont(const std::string& path) {
+    if (m_impl->performance) m_impl->performance->SelectSoundFont(path, true);
+}
+
 int CMidiMusic::EnumPort(int index, PortInfo* info) {
     Impl& d = *m_impl;
     if (!d.directMusic8) return audio::kNotInitialized;

@@ -59,6 +59,10 @@ public:
     // Effects and bank select for the files loaded from now on; with
     // BankSelect::Auto each file's own first SysEx chooses.
     void SetSynthOptions(const SynthOptions& options);
+    // Plays the files loaded from now on with this SoundFont instead of
+    // the port's. Those used before stay loaded, to be taken again
+    // without loading them anew.
+    void UseSoundFont(const std::string& path);
     int EnumPort(int index, PortInfo* info);
     int CreatePort(const PortInfo& info);
     // Every file is read as a Standard MIDI File, whatever standardMidiFile says.
