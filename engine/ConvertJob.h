@@ -25,7 +25,7 @@ struct ConvertJob {
     // The level of the outputs; not stored with the settings.
     LoudnessOptions loudness;
     // The synthesizer's effects and bank select; not stored either.
-    SynthOptions synth;
+    SynthOptions synth = {};
 };
 
 }  // namespace tonalbox
