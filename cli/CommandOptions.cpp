@@ -139,9 +139,10 @@ const std::vector<CommandOption> kCommandOptions = {
          return true;
      }},
     {"--bank-select", 0, BankSelectValues(), U::Synthesizer,
-     "how Bank Select picks instruments\n"
-     "(default gs); auto: xg for a file whose first\n"
-     "SysEx is an XG System On, gs for a GS Reset",
+     "how Bank Select picks instruments until\n"
+     "the file's first GM, GS or XG reset (default\n"
+     "gs); auto: xg for a file whose first SysEx is\n"
+     "an XG System On, gs for a GS Reset",
      ApplyBankSelect},
     {"--list-ports", 0, "", U::Synthesizer, "list the synthesizer ports and exit",
      Raise<&CommandLine::listPorts>},
