@@ -1,6 +1,7 @@
 #include "cli/CommandOptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "cli/OptionTables.h"
@@ -85,6 +86,30 @@ bool ApplyOneOf(const int (&values)[N], std::string_view flag, const std::string
     return false;
 }
 
+// "gm|gs|xg|mma|auto", the values of --bank-select.
+const std::string& BankSelectValues() {
+    static const std::string values = [] {
+        std::string text;
+        for (const audio::BankSelectName& n : audio::BankSelectNames())
+            text += (text.empty() ? "" : "|") + std::string(n.name);
+        return text;
+    }();
+    return values;
+}
+
+bool ApplyBankSelect(const std::string& v, CommandLine& cl, std::string& e) {
+    std::string lower = v;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const audio::BankSelectName& n : audio::BankSelectNames()) {
+        if (lower == n.name) {
+            cl.synth.bankSelect = n.mode;
+            return true;
+        }
+    }
+    e = InvalidValue("--bank-select", v, "one of " + BankSelectValues());
+    return false;
+}
+
 const std::vector<CommandOption> kCommandOptions = {
     {"--recursive", 'r', "", U::Input,
      "walk folders' sub-folders too; with -o each output\n"
@@ -114,9 +139,16 @@ const std::vector<CommandOption> kCommandOptions = {
      [](const std::string& v, CommandLine& cl, std::string& e) {
          return TakePath(v, cl.reportPath, "--report needs a file", e);
      }},
-    {"--soundfont", 0, "FILE", U::Synthesizer, "render with this SoundFont",
+    {"--soundfont", 0, "FILE", U::Synthesizer,
+     "render with this SoundFont; given more than once,\n"
+     "every file is rendered with each, into NAME.SF.EXT\n"
+     "(SF: the SoundFont's file name without extension)",
      [](const std::string& v, CommandLine& cl, std::string& e) {
-         return TakePath(v, cl.soundFont, "--soundfont needs a file", e);
+         std::string font;
+         if (!TakePath(v, font, "--soundfont needs a file", e)) return false;
+         if (std::find(cl.soundFonts.begin(), cl.soundFonts.end(), font) == cl.soundFonts.end())
+             cl.soundFonts.push_back(font);
+         return true;
      }},
     {"--rate", 0, kRateNames, U::SndFile,
      "the rate rendered and written (default " + std::to_string(SndFileOptions::kDefaultRate) +
@@ -148,6 +180,22 @@ const std::vector<CommandOption> kCommandOptions = {
          cl.loudness.normalize = false;
          return true;
      }},
+    {"--no-reverb", 0, "", U::Synthesizer, "play without the synthesizer's reverb",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.reverb = false;
+         return true;
+     }},
+    {"--no-chorus", 0, "", U::Synthesizer, "play without the synthesizer's chorus",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.chorus = false;
+         return true;
+     }},
+    {"--bank-select", 0, BankSelectValues(), U::Synthesizer,
+     "how Bank Select picks instruments until\n"
+     "the file's first GM, GS or XG reset (default\n"
+     "gs); auto: xg for a file whose first SysEx is\n"
+     "an XG System On, gs for a GS Reset",
+     ApplyBankSelect},
     {"--list-ports", 0, "", U::Synthesizer, "list the synthesizer ports and exit",
      Raise<&CommandLine::listPorts>},
     {"--save-settings", 0, "", U::Other,

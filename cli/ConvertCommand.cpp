@@ -74,20 +74,29 @@ void EnsureFolder(const std::string& folder) {
     if (!folder.empty()) platform::MakeFolder(folder);
 }
 
-// The SoundFont is looked at once, before any work: the one given, or
-// else, to convert, any the run can find. False after naming the one
-// that does not load.
-bool SoundFontLoads(const CommandLine& cl, const ConsoleIo& io) {
-    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
-    if (cl.soundFont.empty() ? !converting || !audio::SoundFontCatalog::List().empty()
-                             : audio::Performance::LoadsSoundFont(cl.soundFont))
-        return true;
-    const std::string font =
-        cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
+void ShowCanNotLoad(const std::string& font, const ConsoleIo& io) {
     const std::string message = CConversionRun::Format(kCanNotLoadSoundFont, font);
     std::fprintf(io.err, "%s\n", EscapeControls(message).c_str());
-    if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
-    return false;
+}
+
+// The SoundFonts are looked at once, before any work: each one given, or
+// else, to convert, any the run can find. False after naming those that
+// do not load.
+bool SoundFontsLoad(const CommandLine& cl, const ConsoleIo& io) {
+    if (cl.soundFonts.empty()) {
+        const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
+        if (!converting || !audio::SoundFontCatalog::List().empty()) return true;
+        ShowCanNotLoad(audio::SoundFontCatalog::DefaultSoundFont(), io);
+        std::fprintf(io.err, "%s\n", kSoundFontHint);
+        return false;
+    }
+    bool all = true;
+    for (const std::string& font : cl.soundFonts) {
+        if (audio::Performance::LoadsSoundFont(font)) continue;
+        ShowCanNotLoad(font, io);
+        all = false;
+    }
+    return all;
 }
 
 // One run of the command: its job, and its view of the queue, which the
@@ -159,6 +168,7 @@ bool FinishReport(RunReport& report, const JobQueue& queue, bool cancelled, doub
         if (report.Recorded(i)) continue;
         FileRecord record;
         record.input = queue.Path(i);
+        record.soundFont = queue.SoundFont(i);
         record.output = queue.OutputPath(i);
         record.status = cancelled ? kStatusCancelled : kStatusFailed;
         report.Add(i, record);
@@ -220,7 +230,7 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, const s
         return kExitAllConverted;
     }
     audio::SynthLog::Show(cl.verbose);
-    if (!SoundFontLoads(cl, io)) return kExitUsage;
+    if (!SoundFontsLoad(cl, io)) return kExitUsage;
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }
@@ -241,6 +251,9 @@ std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings&
     }
     entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     RemoveRepeats(entries);
+    if (cl.soundFonts.size() > 1) PairWithSoundFonts(entries, cl.soundFonts);
+    // With one SoundFont every record names it; with several, each its own.
+    if (cl.soundFonts.size() == 1) report.SetSoundFont(cl.soundFonts.front());
     if (!cl.reportPath.empty() && IsInputOrOutput(cl.reportPath, entries, settings)) {
         return Usage(io, programName,
                      "the report file " + cl.reportPath + " is an input or an output of the run");
@@ -272,10 +285,10 @@ std::optional<int> ApplyPortAndSettingsOptions(const CommandLine& cl, Conversion
         }
         if (!cl.quiet) std::fprintf(io.err, "Settings saved to %s\n", settingsPath.c_str());
     }
-    if (!cl.soundFont.empty()) {
-        // The file becomes the first port and the port of this command only;
-        // the saved port choice stays the window's.
-        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFont);
+    if (!cl.soundFonts.empty()) {
+        // The (first) file becomes the first port and the port of this
+        // command only; the saved port choice stays the window's.
+        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFonts.front());
         settings.m_nPortIndex = 0;
     }
     if (cl.listPorts) {
@@ -345,6 +358,7 @@ RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings
         job.convert.frontEnd = job.frontEnd.get();
         job.convert.loudness = cl.loudness;
         job.convert.sndFile = cl.sndFile;
+        job.convert.synth = cl.synth;
     }
     TempWavFile::RemoveStale(platform::TempFolder());
     RunJobs(jobs, cancelFlag);

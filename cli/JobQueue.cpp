@@ -98,7 +98,7 @@ std::string JobQueue::OutputFolderOf(const InputEntry& entry, const ConversionSe
 
 std::string JobQueue::OutputPathOf(const InputEntry& entry, const ConversionSettings& settings) {
     if (entry.unreadableFolder) return {};
-    return OutputPathFor(entry.path, settings, OutputFolderOf(entry, settings));
+    return OutputPathFor(entry.path, settings, OutputFolderOf(entry, settings), entry.soundFont);
 }
 
 std::string JobQueue::OutputFolder(int position) const {
@@ -139,6 +139,7 @@ bool JobQueue::Prepare(int position) {
         if (m_report != nullptr) {
             FileRecord record;
             record.input = Path(position);
+            record.soundfont = SoundFont(position);
             record.output = output;
             record.status = kStatusSkipped;
             m_report->Add(position, record);
@@ -210,6 +211,11 @@ std::string JobPathList::GetPath(int index) const {
 std::string JobPathList::GetOutputFolder(int index) const {
     const int position = PositionOf(index);
     return position < 0 ? std::string() : m_queue.OutputFolder(position);
+}
+
+std::string JobPathList::GetSoundFont(int index) const {
+    const int position = PositionOf(index);
+    return position < 0 ? std::string() : m_queue.SoundFont(position);
 }
 
 int JobPathList::PositionOf(int index) const {

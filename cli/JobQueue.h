@@ -51,6 +51,10 @@ public:
     const std::string& Path(int position) const {
         return m_entries[static_cast<size_t>(position)].path;
     }
+    // The SoundFont the entry renders with, empty for the run's own.
+    const std::string& SoundFont(int position) const {
+        return m_entries[static_cast<size_t>(position)].soundFont;
+    }
     // The output folder of the entry, empty for the settings' own.
     std::string OutputFolder(int position) const;
     // The entry's output; empty for a folder that could not be read,
@@ -95,6 +99,7 @@ public:
     int GetCount() const override;
     std::string GetPath(int index) const override;
     std::string GetOutputFolder(int index) const override;
+    std::string GetSoundFont(int index) const override;
 
     // Position in the whole list of the run's entry index, or -1.
     int PositionOf(int index) const;

@@ -59,6 +59,11 @@ bool RunReport::Close() {
     return !m_writeFailed;
 }
 
+void RunReport::SetSoundFont(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_soundFont = path;
+}
+
 void RunReport::SetTotal(int total) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_recorded.assign(static_cast<size_t>(total > 0 ? total : 0), false);
@@ -76,7 +81,13 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
-    WriteLine(Dump(RecordJson(r)));
+    if (r.soundFont.empty() && !m_soundFont.empty()) {
+        FileRecord named = r;
+        named.soundFont = m_soundFont;
+        WriteLine(Dump(RecordJson(named)));
+    } else {
+        WriteLine(Dump(RecordJson(r)));
+    }
 }
 
 bool RunReport::Recorded(int position) const {

@@ -31,7 +31,9 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile) {
+    m_music.SetSynthOptions(job.synth);
+}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -66,6 +68,7 @@ int CConversionRun::Run() {
 CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     const int counted = m_frontEnd.SuccessCounter().load();
     m_entryOutput.clear();
+    m_entrySoundFont.clear();
     m_entrySeconds = 0.0;
     m_entryDeclined.clear();
     m_entryRate = 0;
@@ -85,7 +88,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     result.format = m_settings.m_nOutputFormat;
     result.sampleRate = m_entryRate;
     result.channels = m_entryChannels;
-    result.soundFont = m_soundFont;
+    result.soundFont = m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
     if (m_entryLoudness.measured) {
         const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
         result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
@@ -169,9 +172,13 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index));
+    const std::string soundFont = m_paths.GetSoundFont(index);
+    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
     m_entryOutput = output;
+    m_entrySoundFont = soundFont;
+    // One source rendered with two SoundFonts is two entries.
     m_entrySource = platform::ResolvedPath(source);
+    if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
     // Two files of one name (a/y.mid and b/y.mid into one folder) would
     // leave one output for both: the later one is not converted over it.
     if (WrittenFromAnotherSource(output)) {
@@ -196,6 +203,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         }
     }
 
+    if (!soundFont.empty()) m_music.UseSoundFont(soundFont);
     // Without the buffer's format nothing could be rendered from the file.
     WaveFormatEx format;
     if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {

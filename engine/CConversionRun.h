@@ -89,8 +89,9 @@ private:
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
     SndFileOptions m_sndFile;
-    // The entry in hand: its output path, its source as resolved, the
-    // seconds of audio rendered, and the overwrite question answered No.
+    // The entry in hand: its output path, its source as resolved (with the
+    // SoundFont's when the entry names one), the seconds of audio
+    // rendered, and the overwrite question answered No.
     std::string m_entryOutput;
     std::string m_entrySource;
     double m_entrySeconds = 0.0;
@@ -99,8 +100,10 @@ private:
     int m_entryRate = 0;
     int m_entryChannels = 0;
     wavecapture::CaptureLoudness m_entryLoudness;
-    // The SoundFont of the run's port.
+    // The SoundFont of the run's port, and the one the entry in hand
+    // names (empty: the port's).
     std::string m_soundFont;
+    std::string m_entrySoundFont;
     // The outputs this run has written, each with the source it was made
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.

@@ -45,6 +45,7 @@ struct CMidiMusic::Impl {
     IMessageSink* messages = nullptr;
 
     int renderCores = 1;
+    SynthOptions synthOptions;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
     // Loader and performance: the synthesizer and its scheduler.
@@ -114,6 +115,12 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
 
 void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
 
+void CMidiMusic::SetSynthOptions(const SynthOptions& options) { m_impl->synthOptions = options; }
+
+void CMidiMusic::UseSoundFont(const std::string& path) {
+    if (m_impl->performance) m_impl->performance->SelectSoundFont(path, true);
+}
+
 int CMidiMusic::EnumPort(int index, PortInfo* info) {
     Impl& d = *m_impl;
     if (!d.directMusic8) return audio::kNotInitialized;
@@ -160,6 +167,12 @@ int CMidiMusic::LoadMidiFile(const std::string& path, bool /*standardMidiFile*/)
     auto sequence = std::make_shared<MidiSequence>();
     const Result read = MidiFileReader::ReadFile(path, *sequence);
     if (!read.ok()) return read.code;
+    // The synthesizer each Play makes reads the effects and the mode.
+    const SynthOptions& options = d.synthOptions;
+    d.performance->SetEffects(options.reverb, options.chorus);
+    d.performance->SetBankSelect(options.bankSelect == audio::BankSelect::Auto
+                                     ? audio::BankSelectOfFirstSysEx(*sequence)
+                                     : options.bankSelect);
     d.segment = std::move(sequence);
 
     // Download: the instruments come with the port's SoundFont, loaded once.

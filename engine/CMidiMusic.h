@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/IMessageSink.h"
+#include "engine/SynthOptions.h"
 #include "platform/audio/AudioTypes.h"
 
 namespace tonalbox {
@@ -55,6 +56,13 @@ public:
     // its voices on. 1, the default, is the only choice that renders the
     // same bytes every time; more is for measuring that.
     void SetRenderCores(int cores);
+    // Effects and bank select for the files loaded from now on; with
+    // BankSelect::Auto each file's own first SysEx chooses.
+    void SetSynthOptions(const SynthOptions& options);
+    // Plays the files loaded from now on with this SoundFont instead of
+    // the port's. Those used before stay loaded, to be taken again
+    // without loading them anew.
+    void UseSoundFont(const std::string& path);
     int EnumPort(int index, PortInfo* info);
     int CreatePort(const PortInfo& info);
     // Every file is read as a Standard MIDI File, whatever standardMidiFile says.

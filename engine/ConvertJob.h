@@ -11,6 +11,7 @@
 #include "engine/IPathList.h"
 #include "engine/LoudnessOptions.h"
 #include "engine/SndFileOptions.h"
+#include "engine/SynthOptions.h"
 
 namespace tonalbox {
 
@@ -26,6 +27,8 @@ struct ConvertJob {
     LoudnessOptions loudness;
     // How FLAC, Opus and Ogg Vorbis are written; not stored either.
     SndFileOptions sndFile;
+    // The synthesizer's effects and bank select; not stored either.
+    SynthOptions synth = {};
 };
 
 }  // namespace tonalbox

@@ -18,9 +18,11 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 // the format's (options::OutputExtension: "mp3", "flac", ...; "wav" for a
 // code no list holds). A
 // non-empty folder (ending with a separator) takes the place of
-// m_strOutputFolder.
+// m_strOutputFolder. A non-empty soundFont (for a run over several) puts
+// its file name without extension before the extension: "song.mid" with
+// "fonts/Piano.sf2" → "song.Piano.mp3".
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
-                          const std::string& folder = {});
+                          const std::string& folder = {}, const std::string& soundFont = {});
 
 // An output is written under a hidden name of its own in the output's
 // folder and renamed over the output only when it is complete. This is

@@ -70,7 +70,8 @@ TEST(CommandLine, BadValueIsAUsageErrorNamingTheValidOnes) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"-f", "aac"}, {"--wav-rate", "48000"}, {"--mode", "fast"},
              {"--vbr-quality", "10"}, {"--vbr-quality", "5x"}, {"--track", "256"},
-             {"--jobs", "0"}, {"--genre", "Polka Metal"}, {"--mp3-channels", "2"}}) {
+             {"--jobs", "0"}, {"--genre", "Polka Metal"}, {"--mp3-channels", "2"},
+             {"--bank-select", "gs2"}}) {
         EXPECT_FALSE(Parse(args).ok) << args[0] << " " << args[1];
     }
 }

@@ -38,6 +38,7 @@ using testsupport::ProgramResult;
 using testsupport::TempDir;
 
 const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+const std::string kOtherSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -478,6 +479,7 @@ TEST_F(ConvertCommand, ReportHasOneRecordPerFileAndTheTotals) {
     const auto& converted = byInput[Src("a.mid")];
     EXPECT_EQ(converted["status"], "converted");
     EXPECT_EQ(converted["output"], Out("a.wav"));
+    EXPECT_EQ(converted["soundfont"], kTestSoundFont) << "the one given";
     EXPECT_EQ(converted["message"], "");
     EXPECT_EQ(converted["bytes"].get<uintmax_t>(), fs::file_size(Out("a.wav")));
     EXPECT_NEAR(converted["music_seconds"].get<double>(), 3.0, 0.3);
@@ -750,6 +752,122 @@ TEST_F(ConvertCommand, FlacOpusAndOggAreValidWholeAndTagged) {
         ASSERT_EQ(Convert(args).exitCode, 0);
         EXPECT_TRUE(ReadText(output) == first) << "the same bytes on every run";
     }
+// The synthesizer options reach the rendering: without reverb the sound
+// dies with the note, without chorus it is another sound, and with auto
+// bank select a file whose first SysEx is an XG System On plays as XG from
+// its start. Bank 127 is a drum kit the XG way, an unknown bank the GS way;
+// the note before the reset shows it (FluidSynth itself turns to XG on
+// the reset).
+TEST_F(ConvertCommand, SynthesizerOptionsChangeTheRendering) {
+    midigen::MidiFileWriter effects(1, 480);
+    effects.TempoBpm(0, 0, 120.0);
+    effects.ControlChange(1, 0, 0, 91, 127);  // reverb send
+    effects.ControlChange(1, 0, 0, 93, 127);  // chorus send
+    effects.Note(1, 0, 240, 0, 72, 120);
+    ASSERT_TRUE(effects.Write(Src("effects.mid")));
+    midigen::MidiFileWriter xg(0, 480);
+    xg.ControlChange(0, 0, 0, 0, 127);
+    xg.ProgramChange(0, 0, 0, 0);
+    xg.Note(0, 10, 200, 0, 38, 110);
+    xg.XgReset(0, 300);
+    xg.Note(0, 310, 200, 0, 38, 110);
+    ASSERT_TRUE(xg.Write(Src("xg.mid")));
+
+    struct Render {
+        std::string name;
+        std::string piece;
+        std::vector<std::string> args;
+    };
+    const std::vector<Render> renders = {
+        {"plain", "effects", {}},
+        {"no-reverb", "effects", {"--no-reverb"}},
+        {"no-chorus", "effects", {"--no-chorus"}},
+        {"xg-default", "xg", {}},
+        {"xg-auto", "xg", {"--bank-select", "auto"}},
+        {"xg-xg", "xg", {"--bank-select", "XG"}},
+    };
+    std::map<std::string, audioprobe::WavFile> wavs;
+    for (const Render& r : renders) {
+        std::vector<std::string> args = r.args;
+        args.insert(args.end(), {"-q", "-f", "wav", "--no-normalize", "-o", Out(r.name + "/"), Src(r.piece + ".mid")});
+        const auto result = Convert(args);
+        ASSERT_EQ(result.exitCode, 0) << r.name << ": " << result.err;
+        ASSERT_TRUE(wavs[r.name].Read(Out(r.name + "/" + r.piece + ".wav"))) << r.name;
+    }
+    // The note ends at 0.25 s; half a second later reverb is most of what sounds.
+    const size_t tail = wavs["plain"].sampleRate * 3 / 4;
+    EXPECT_GT(wavs["plain"].Rms(tail), 0.0);
+    EXPECT_LT(wavs["no-reverb"].Rms(tail), wavs["plain"].Rms(tail) / 4);
+    EXPECT_NE(wavs["no-chorus"].samples, wavs["plain"].samples);
+    EXPECT_EQ(wavs["xg-auto"].samples, wavs["xg-xg"].samples);
+    EXPECT_NE(wavs["xg-auto"].samples, wavs["xg-default"].samples);
+}
+
+// With two SoundFonts every input is rendered with each, into names that
+// say which; shards, --skip-existing and the report take each (input,
+// SoundFont) pair as one entry. Every SoundFont is looked at before any work.
+TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
+    const std::string other = kOtherSoundFont;
+    const std::map<std::string, std::string> stemOf = {{kTestSoundFont, "TimGM6mb"}, {other, "FluidR3_GM"}};
+    const std::vector<std::string> inputs = {Piece("a.mid"), Piece("b.mid")};
+    struct Case {
+        std::string name;
+        std::vector<std::string> args;
+        std::vector<std::string> existing;  // outputs there before the run
+        std::set<std::string> made;
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"all pairs", {"-j", "1"}, {}, {"a.TimGM6mb.wav", "a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"},
+         "Total files: 4, converted: 4\n"},
+        {"first shard", {"--shard", "1/2"}, {}, {"a.TimGM6mb.wav", "b.TimGM6mb.wav"},
+         "Total files: 2, converted: 2\n"},
+        {"second shard", {"--shard", "2/2"}, {}, {"a.FluidR3_GM.wav", "b.FluidR3_GM.wav"},
+         "Total files: 2, converted: 2\n"},
+        {"skip existing", {"--skip-existing", "-j", "2"}, {"a.TimGM6mb.wav"},
+         {"a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"}, "Total files: 4, converted: 3, skipped: 1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = Out(c.name + "/");
+        fs::create_directories(folder);
+        for (const auto& name : c.existing) std::ofstream(folder + name) << "made before";
+        const std::string report = m_dir.File(c.name + ".jsonl");
+        std::vector<std::string> args = {"--soundfont", other, "-q", "-f", "wav", "-o", folder, "--report", report};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        const auto result = Convert(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, c.summary);
+        std::set<std::string> made;
+        for (const auto& name : NamesIn(folder))
+            if (std::find(c.existing.begin(), c.existing.end(), name) == c.existing.end()) made.insert(name);
+        EXPECT_EQ(made, c.made);
+        std::set<std::string> recorded;
+        for (const auto& record : ReadReport(report)) {
+            if (!record.contains("input")) continue;
+            const std::string font = record.value("soundfont", "");
+            ASSERT_TRUE(stemOf.count(font)) << record.dump();
+            const std::string input = fs::path(record["input"].get<std::string>()).filename().string();
+            EXPECT_EQ(record["output"], folder + input.substr(0, input.find('.')) + "." + stemOf.at(font) + ".wav");
+            recorded.insert(fs::path(record["output"].get<std::string>()).filename().string());
+        }
+        std::set<std::string> expected = c.made;
+        expected.insert(c.existing.begin(), c.existing.end());
+        EXPECT_EQ(recorded, expected) << "one record a pair, skipped ones too";
+    }
+    EXPECT_NE(ReadText(Out("all pairs/a.TimGM6mb.wav")), ReadText(Out("all pairs/a.FluidR3_GM.wav")))
+        << "each rendered with its own SoundFont";
+    // b's first rendering came after the run had turned to the other
+    // SoundFont and back: the bytes are those of a run with one.
+    ASSERT_EQ(Convert({"-q", "-f", "wav", "-o", Out("one/"), inputs[1]}).exitCode, 0);
+    EXPECT_EQ(ReadText(Out("one/b.wav")), ReadText(Out("all pairs/b.TimGM6mb.wav")));
+
+    { std::ofstream(m_dir.File("broken.sf2")) << std::string(5000, 'x'); }
+    const auto refused = Convert({"--soundfont", m_dir.File("broken.sf2"), "-o", Out("refused/"), inputs[0]});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err, "Can not load SoundFont: " + m_dir.File("broken.sf2") + ".\n");
+    EXPECT_FALSE(fs::exists(Out("refused")));
 }
 
 }  // namespace
