@@ -54,6 +54,7 @@ fi
 cpu_ms() {
   local command=("$bin/tonalbox-convert" -q --soundfont "$soundfont" --format mp3 --output-dir "$work/out"
                  --overwrite --mode cbr --bitrate 128 --mp3-rate same --jobs "$jobs" "$@" "$work/midi")
+  rm -f "$work/stat"  # a run that leaves no count must not show the one before
   if [ "$use_perf" = 1 ]; then
     TMPDIR=$work/tmp perf stat -x, -e task-clock -o "$work/stat" "${command[@]}" >/dev/null
     awk -F, '$3 == "task-clock" { printf "%.0f", $1 }' "$work/stat"
