@@ -139,7 +139,7 @@ bool JobQueue::Prepare(int position) {
         if (m_report != nullptr) {
             FileRecord record;
             record.input = Path(position);
-            record.soundfont = SoundFont(position);
+            record.soundFont = SoundFont(position);
             record.output = output;
             record.status = kStatusSkipped;
             m_report->Add(position, record);

@@ -752,6 +752,8 @@ TEST_F(ConvertCommand, FlacOpusAndOggAreValidWholeAndTagged) {
         ASSERT_EQ(Convert(args).exitCode, 0);
         EXPECT_TRUE(ReadText(output) == first) << "the same bytes on every run";
     }
+}
+
 // The synthesizer options reach the rendering: without reverb the sound
 // dies with the note, without chorus it is another sound, and with auto
 // bank select a file whose first SysEx is an XG System On plays as XG from
