@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "engine/Utf8Text.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
@@ -25,11 +26,8 @@ std::string Latin1FromUtf8(const std::string& text) {
     const size_t n = text.size();
     for (size_t i = 0; i < n;) {
         const unsigned char lead = p[i];
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 && lead >= 0xC2 ? 2 : (lead >> 4) == 0xE ? 3
-                                              : (lead >> 3) == 0x1E ? 4 : 0;
-        bool wellFormed = length > 0 && i + length <= n;
-        for (size_t k = 1; wellFormed && k < length; ++k) wellFormed = (p[i + k] & 0xC0) == 0x80;
-        if (!wellFormed || length == 1) {
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length <= 1) {
             out += static_cast<char>(lead);
             ++i;
             continue;

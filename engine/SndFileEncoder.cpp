@@ -10,6 +10,7 @@
 
 #include "engine/GenreNames.h"
 #include "engine/OggStreamSerial.h"
+#include "engine/Utf8Text.h"
 
 namespace tonalbox {
 
@@ -177,15 +178,11 @@ Result SndFileEncoder::Encode(const std::string& wavPath, int fd, const Request&
 
 std::string SndFileEncoder::CommentText(const std::string& text) {
     std::string out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     for (size_t i = 0; i < n;) {
-        const unsigned char lead = p[i];
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 && lead >= 0xC2 ? 2 : (lead >> 4) == 0xE ? 3
-                                              : (lead >> 3) == 0x1E && lead <= 0xF4 ? 4 : 0;
-        bool wellFormed = length > 0 && i + length <= n;
-        for (size_t k = 1; wellFormed && k < length; ++k) wellFormed = (p[i + k] & 0xC0) == 0x80;
-        if (wellFormed) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length > 0) {
             out.append(text, i, length);
             i += length;
             continue;
