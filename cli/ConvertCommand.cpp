@@ -334,6 +334,7 @@ RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings
         job.convert.paths = job.list;
         job.convert.frontEnd = job.frontEnd.get();
         job.convert.loudness = cl.loudness;
+        job.convert.stems = cl.stems;
     }
     TempWavFile::RemoveStale(platform::TempFolder());
     RunJobs(jobs, cancelFlag);

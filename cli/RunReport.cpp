@@ -56,6 +56,7 @@ void RunReport::Add(int position, const FileRecord& r) {
                            {"status", r.status},       {"message", r.message},
                            {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
                            {"bytes", r.bytes}};
+    if (!r.stems.empty()) json["stems"] = r.stems;
     WriteLine(Dump(json));
 }
 

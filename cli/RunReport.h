@@ -28,6 +28,7 @@ struct FileRecord {
     double musicSeconds = 0.0;
     double wallSeconds = 0.0;
     uintmax_t bytes = 0;
+    std::vector<std::string> stems;  // --stems: the stems written beside the output
 };
 
 class RunReport {

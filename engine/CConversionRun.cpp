@@ -1,6 +1,7 @@
 #include "engine/CConversionRun.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "engine/CId3Writer.h"
@@ -10,6 +11,7 @@
 #include "engine/OutputNaming.h"
 #include "engine/PartialOutputFile.h"
 #include "engine/RenderSize.h"
+#include "engine/StemSidecar.h"
 #include "engine/TempFolderRoom.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
@@ -26,7 +28,7 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness), m_stems(job.stems) {}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -61,6 +63,8 @@ CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     m_entryOutput.clear();
     m_entrySeconds = 0.0;
     m_entryDeclined.clear();
+    m_entryStems.clear();
+    m_entryStemOutputs.clear();
     m_frontEnd.TakeMessages();  // what was said before the entry is not about it
     const Outcome outcome = ConvertEntry(index, count);
     ReleaseTempRoom();
@@ -78,6 +82,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(m_entryOutput, ec);
         result.bytes = ec ? 0 : bytes;
+        result.stems = m_entryStemOutputs;
     } else if (Cancelled()) {
         result.status = EntryResult::Status::Cancelled;
     } else {
@@ -108,6 +113,7 @@ bool CConversionRun::Start() {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
     // A failed initialisation shows up below: no capture interface.
+    m_music.SetRenderChannelsApart(m_stems);
     m_music.Initialize(EngineMode::Render, pathType, sampleRate);
 
     // The port the user pre-listened to, when it is still there; otherwise
@@ -178,6 +184,8 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
+    m_entryFormat = format;
+    if (m_stems && !PrepareStems(output)) return Outcome::Next;
 
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
@@ -192,6 +200,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
         return Outcome::Next;
     }
+    if (!CaptureStems()) return Outcome::Next;
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
@@ -201,7 +210,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
-    return ProduceOutput(partial, output);
+    return FinishEntry(partial, output);
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
@@ -221,7 +230,8 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
         m_frontEnd.ShowMessage(Format(kPieceTooLong, source));
         return false;
     }
-    const uint64_t room = RenderSize::TempFolderBytes(bytes, m_loudness.normalize);
+    const uint64_t room =
+        RenderSize::TempFolderBytes(bytes, m_loudness.normalize, static_cast<int>(m_entryStems.size()));
     switch (TempFolderRoom::Shared().Reserve(platform::FolderOf(m_tempWav.Path()), room,
                                              m_frontEnd.CancelFlag())) {
         case TempFolderRoom::Grant::Granted:
@@ -241,6 +251,8 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
 void CConversionRun::ReleaseTempRoom() {
     if (m_tempRoomHeld == 0) return;
     m_tempWav.Truncate();
+    for (TempWavFile& stem : m_stemWavs)
+        if (stem.IsCreated()) stem.Truncate();
     TempFolderRoom::Shared().Release(m_tempRoomHeld);
     m_tempRoomHeld = 0;
 }
@@ -296,22 +308,22 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
     }
 }
 
-// Writes the output into its partial file next to it and renames that
-// into place once whole; a failed or cancelled file leaves the name as it
-// was.
-CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial,
-                                                      const std::string& outputPath) {
+// Writes the output into its partial file next to it; the caller renames
+// it into place once whole, so a failed or cancelled file leaves the name
+// as it was.
+bool CConversionRun::ProduceOutput(const std::string& tempWav, PartialOutputFile& partial,
+                                   const std::string& outputPath) {
     const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
     if (m_settings.m_nOutputFormat == OutputFormat::Mp3) {
         CMp3Encoder encoder;
-        const int encoded = encoder.EncodeFile(m_tempWav.Path(), partial.Path(), m_settings.m_mp3,
-                                               &m_frontEnd, kMp3RenderEnd, kFullBar,
-                                               m_frontEnd.CancelFlag());
+        const int from = m_encodingStem ? kFullBar : kMp3RenderEnd;
+        const int encoded = encoder.EncodeFile(tempWav, partial.Path(), m_settings.m_mp3, &m_frontEnd, from,
+                                               kFullBar, m_frontEnd.CancelFlag());
         // A cut-off MP3 is no output: it goes with the partial file.
-        if (Cancelled()) return Outcome::Cancelled;
+        if (Cancelled()) return false;
         if (encoded != 1) {
             m_frontEnd.ShowMessage(canNotWrite);
-            return Outcome::Next;
+            return false;
         }
         ShowProgress(kFullBar);
         // The tag names the output, not the partial file it is written to.
@@ -320,20 +332,140 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(PartialOutputFile& partial
         CId3Writer writer;
         if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) {
             m_frontEnd.ShowMessage(canNotWrite);
-            return Outcome::Next;
+            return false;
         }
-    } else if (!CopyFileContents(m_tempWav.Path(), partial.Path()).ok()) {
+    } else if (!CopyFileContents(tempWav, partial.Path()).ok()) {
         m_frontEnd.ShowMessage(canNotWrite);
+        return false;
+    }
+    return true;
+}
+
+// The mix, then its stems and their description; all are renamed into
+// place only when every one of them is whole.
+CConversionRun::Outcome CConversionRun::FinishEntry(PartialOutputFile& partial, const std::string& output) {
+    std::vector<std::unique_ptr<PartialOutputFile>> stems;
+    const bool produced = ProduceOutput(m_tempWav.Path(), partial, output) && (!m_stems || ProduceStems(output, stems));
+    if (!produced) return Cancelled() ? Outcome::Cancelled : Outcome::Next;
+    if (!CommitOutputs(partial, stems)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
-    if (!partial.Commit().ok()) {
-        m_frontEnd.ShowMessage(canNotWrite);
-        return Outcome::Next;
-    }
-    m_written[std::hash<std::string>{}(OutputIdentity(outputPath))] =
-        std::hash<std::string>{}(m_entrySource);
+    m_written[std::hash<std::string>{}(OutputIdentity(output))] = std::hash<std::string>{}(m_entrySource);
     m_frontEnd.SuccessCounter().fetch_add(1);
     return Outcome::Next;
+}
+
+// The channels that play a note get a stem; names held by anything but a
+// file are not ours to replace, as for the mix.
+bool CConversionRun::PrepareStems(const std::string& output) {
+    m_music.GetChannelUse(&m_entryUse);
+    std::vector<std::string> outputs{StemSidecarPathFor(output)};
+    for (int c = 0; c < audio::kMidiChannels; ++c) {
+        if (m_entryUse[static_cast<size_t>(c)].notes == 0) continue;
+        m_entryStems.push_back(c);
+        outputs.push_back(StemPathFor(output, c + 1));
+    }
+    for (const std::string& path : outputs) {
+        if (platform::FileExists(path) && !platform::IsRegularFile(path)) {
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            return false;
+        }
+    }
+    const std::string tempFolder = platform::FolderOf(m_tempWav.Path());
+    for (int c : m_entryStems) {
+        TempWavFile& wav = m_stemWavs[static_cast<size_t>(c)];
+        if (!wav.IsCreated() && !wav.Create(tempFolder).ok()) {
+            m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CConversionRun::CaptureStems() {
+    for (int c : m_entryStems) {
+        const std::string& path = m_stemWavs[static_cast<size_t>(c)].Path();
+        if (audio::Failed(m_pCapture->CaptureChannel(c, path.c_str()))) {
+            m_pCapture->StopCapture();
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each stem goes through the output step of the mix, in the mix's format.
+bool CConversionRun::ProduceStems(const std::string& output,
+                                  std::vector<std::unique_ptr<PartialOutputFile>>& partials) {
+    m_encodingStem = true;
+    bool ok = true;
+    for (int c : m_entryStems) {
+        const std::string path = StemPathFor(output, c + 1);
+        auto partial = std::make_unique<PartialOutputFile>();
+        if (!partial->Create(path).ok()) {
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            ok = false;
+            break;
+        }
+        ok = ProduceOutput(m_stemWavs[static_cast<size_t>(c)].Path(), *partial, path);
+        partials.push_back(std::move(partial));
+        if (!ok) break;
+    }
+    m_encodingStem = false;
+    if (!ok) return false;
+    auto sidecar = std::make_unique<PartialOutputFile>();
+    const std::string sidecarPath = StemSidecarPathFor(output);
+    if (!sidecar->Create(sidecarPath).ok() || !WriteSidecar(output, *sidecar)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, sidecarPath));
+        return false;
+    }
+    partials.push_back(std::move(sidecar));
+    return true;
+}
+
+bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
+    StemSidecar sidecar;
+    sidecar.mix = platform::FileNameOf(output);
+    m_music.GetSoundFont(&sidecar.soundFont);
+    sidecar.sampleRate = static_cast<int>(m_entryFormat.nSamplesPerSec);
+    sidecar.channels = m_entryFormat.nChannels;
+    sidecar.seconds = m_entrySeconds;
+    for (int c : m_entryStems) {
+        StemSidecar::Stem stem;
+        stem.channel = c + 1;
+        stem.file = platform::FileNameOf(StemPathFor(output, c + 1));
+        stem.programs = m_entryUse[static_cast<size_t>(c)].programs;
+        stem.notes = m_entryUse[static_cast<size_t>(c)].notes;
+        if (m_pCapture->ChannelLoudness(c, &stem.loudnessLufs) != audio::kOk) return false;
+        sidecar.stems.push_back(std::move(stem));
+    }
+    std::ofstream out(partial.Path(), std::ios::binary | std::ios::trunc);
+    out << sidecar.Text();
+    out.close();
+    return !out.fail();
+}
+
+// The stems and their description first, the mix last: a rename that fails
+// takes back those done before it, so an entry that fails leaves none of
+// its files under their names (a stem it replaced is then gone too).
+bool CConversionRun::CommitOutputs(PartialOutputFile& mix, std::vector<std::unique_ptr<PartialOutputFile>>& stems) {
+    std::vector<std::string> committed;
+    for (size_t i = 0; i < stems.size(); ++i) {
+        // The stems in channel order, then the description.
+        const std::string path = i < m_entryStems.size() ? StemPathFor(m_entryOutput, m_entryStems[i] + 1)
+                                                          : StemSidecarPathFor(m_entryOutput);
+        if (!stems[i]->Commit().ok()) break;
+        committed.push_back(path);
+    }
+    if (committed.size() == stems.size() && mix.Commit().ok()) {
+        committed.resize(m_entryStems.size());
+        m_entryStemOutputs = std::move(committed);
+        return true;
+    }
+    std::error_code ec;
+    for (const std::string& path : committed) std::filesystem::remove(path, ec);
+    return false;
 }
 
 void CConversionRun::CancelRender() {
@@ -344,6 +476,7 @@ void CConversionRun::CancelRender() {
 
 void CConversionRun::Finish() {
     m_tempWav.Remove();
+    for (TempWavFile& stem : m_stemWavs) stem.Remove();
     m_pCapture = nullptr;
     m_frontEnd.RunEnded();
     m_music.Shutdown();

@@ -3,11 +3,15 @@
 // file, rendered by the run's own engine through the wave capture effect
 // into the run's temporary WAV file.
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/CMidiMusic.h"
+#include "engine/ChannelUse.h"
 #include "engine/ConvertJob.h"
 #include "engine/EntryMessageLog.h"
 #include "engine/TempWavFile.h"
@@ -65,7 +69,19 @@ private:
     void ReleaseTempRoom();
     Outcome RenderFile();
     bool WrittenFromAnotherSource(const std::string& output) const;
-    Outcome ProduceOutput(PartialOutputFile& partial, const std::string& outputPath);
+    // Writes the output made from the temporary WAV at tempWav into its
+    // partial file. False (the message shown, unless cancelled) when it
+    // could not be written whole.
+    bool ProduceOutput(const std::string& tempWav, PartialOutputFile& partial, const std::string& outputPath);
+    Outcome FinishEntry(PartialOutputFile& partial, const std::string& output);
+    // Stems: the channels of the entry that play a note, their temporary
+    // WAVs and captures, their outputs and description in partial files,
+    // and the renames that put them all in place (or none).
+    bool PrepareStems(const std::string& output);
+    bool CaptureStems();
+    bool ProduceStems(const std::string& output, std::vector<std::unique_ptr<PartialOutputFile>>& partials);
+    bool WriteSidecar(const std::string& output, PartialOutputFile& partial);
+    bool CommitOutputs(PartialOutputFile& mix, std::vector<std::unique_ptr<PartialOutputFile>>& stems);
     void CancelRender();
     void Finish();
 
@@ -92,6 +108,17 @@ private:
     std::unordered_map<size_t, size_t> m_written;
     // The temporary folder's room this run holds for its WAV file.
     uint64_t m_tempRoomHeld = 0;
+    // With stems: a temporary WAV per MIDI channel (made when first
+    // needed), the channels of the entry in hand that play a note (from
+    // 0), what they play, its format, and the stems written for it.
+    bool m_stems = false;
+    std::array<TempWavFile, audio::kMidiChannels> m_stemWavs;
+    std::vector<int> m_entryStems;
+    ChannelUses m_entryUse;
+    WaveFormatEx m_entryFormat{};
+    std::vector<std::string> m_entryStemOutputs;
+    // MP3 encoding moves the bar only for the mix.
+    bool m_encodingStem = false;
 };
 
 }  // namespace tonalbox

@@ -45,6 +45,7 @@ struct CMidiMusic::Impl {
     IMessageSink* messages = nullptr;
 
     int renderCores = 1;
+    bool renderChannelsApart = false;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
     // Loader and performance: the synthesizer and its scheduler.
@@ -87,7 +88,7 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
     // Loader and performance.
     d.loader = true;
     const bool render = mode == EngineMode::Render;
-    Result made = render ? Performance::Create(sampleRate, d.performance, d.renderCores)
+    Result made = render ? Performance::Create(sampleRate, d.performance, d.renderCores, d.renderChannelsApart)
                          : Performance::Create(audio::kPreListenSampleRate, d.performance);
     if (!made.ok()) return made.code;
 
@@ -113,6 +114,8 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
 }
 
 void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
+
+void CMidiMusic::SetRenderChannelsApart(bool apart) { m_impl->renderChannelsApart = apart; }
 
 int CMidiMusic::EnumPort(int index, PortInfo* info) {
     Impl& d = *m_impl;
@@ -198,6 +201,20 @@ int CMidiMusic::GetDuration(double* seconds) {
     Impl& d = *m_impl;
     if (seconds == nullptr || !d.segment) return audio::kPointer;
     *seconds = d.segment->LengthSeconds();
+    return 0;
+}
+
+int CMidiMusic::GetChannelUse(ChannelUses* uses) {
+    Impl& d = *m_impl;
+    if (uses == nullptr || !d.segment) return audio::kPointer;
+    *uses = ChannelUseOf(*d.segment);
+    return 0;
+}
+
+int CMidiMusic::GetSoundFont(std::string* path) {
+    Impl& d = *m_impl;
+    if (path == nullptr || !d.performance) return audio::kPointer;
+    *path = d.performance->SoundFont();
     return 0;
 }
 

@@ -23,6 +23,9 @@ struct ConvertJob {
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.
     LoudnessOptions loudness;
+    // Beside each output, one file per MIDI channel that plays a note and
+    // their description (command line only; not stored with the settings).
+    bool stems = false;
 };
 
 }  // namespace tonalbox

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tonalbox {
 
@@ -24,6 +25,9 @@ struct EntryResult {
     double musicSeconds = 0.0;
     // The size of the written output; 0 unless converted.
     uint64_t bytes = 0;
+    // The stems written beside the output, in channel order; empty unless
+    // converted with stems.
+    std::vector<std::string> stems;
 };
 
 }  // namespace tonalbox

@@ -20,10 +20,14 @@ uint64_t RenderSize::TempWavBytes(double musicSeconds, const audio::WaveFormatEx
     return static_cast<uint64_t>(bytes);
 }
 
-uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize) {
-    if (!normalize || tempWavBytes < kWaveHeaderSize) return tempWavBytes;
-    const uint64_t floatBytes = 2 * (tempWavBytes - kWaveHeaderSize);
-    return tempWavBytes > UINT64_MAX - floatBytes ? UINT64_MAX : tempWavBytes + floatBytes;
+uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize, int stems) {
+    if (tempWavBytes < kWaveHeaderSize) return tempWavBytes;
+    // Beyond counting long before it overflows: the WAV is at most 4 GiB.
+    const long double wav = static_cast<long double>(tempWavBytes);
+    const long double floats = 2.0L * static_cast<long double>(tempWavBytes - kWaveHeaderSize);
+    const long double bytes = wav + (normalize ? floats : 0.0L) + std::max(stems, 0) * (wav + floats);
+    if (!(bytes < 1.8e19L)) return UINT64_MAX;
+    return static_cast<uint64_t>(bytes);
 }
 
 bool RenderSize::FitsInWav(uint64_t tempWavBytes) {
