@@ -77,8 +77,8 @@ const std::vector<CommandOption> kCommandOptions = {
     {"--skip-existing", 0, "", U::Output, "leave a file whose output exists (to resume a run)",
      Raise<&CommandLine::skipExisting>},
     {"--stems", 0, "", U::Output,
-     "also write each MIDI channel that plays on its own,\n"
-     "x.ch01.EXT .. x.ch16.EXT (1-based), described in x.json",
+     "also write x.chNN.EXT per MIDI channel that plays\n"
+     "(NN = 01..16) and x.json that describes them",
      Raise<&CommandLine::stems>},
     {"--report", 0, "FILE", U::Output,
      "append a JSON line per file, and one with the\n"

@@ -180,6 +180,10 @@ bool Performance::LoadsSoundFont(const std::string& path) {
 
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_channelsPlaying = 0;
+    if (sequence)
+        for (const MidiEvent& e : sequence->Events())
+            if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_channelsPlaying |= 1u << (e.status & 0x0F);
     m_scheduler.Load(std::move(sequence), m_sampleRate);
 }
 
@@ -190,6 +194,14 @@ platform::Result Performance::Play() {
     if (!m_scheduler.Loaded()) return platform::Result::Fail(kPointer, "synthesizer: no sequence to play");
     platform::Result renewed = RenewSynthLocked();
     if (!renewed.ok()) return renewed;
+    // Apart, every channel has its own reverb and chorus, which cost their
+    // time whether they hear anything or not: those of channels without a
+    // note are switched off (they would only ever give silence).
+    for (int channel = 0; m_channelsApart && channel < kMidiChannels; ++channel) {
+        if ((m_channelsPlaying & (1u << channel)) != 0) continue;
+        fluid_synth_reverb_on(m_synth, channel, 0);
+        fluid_synth_chorus_on(m_synth, channel, 0);
+    }
     m_scheduler.Start();
     ++m_playCount;
     return platform::Result::Ok();

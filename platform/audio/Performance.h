@@ -112,6 +112,7 @@ private:
     bool m_synthHasSfont = false;
     int m_sampleRate = 0;
     bool m_channelsApart = false;
+    uint32_t m_channelsPlaying = 0;  // of the sequence: bit c when channel c has a note
     std::string m_soundFont;
     std::string m_loadedSoundFont;
     MidiScheduler m_scheduler;
