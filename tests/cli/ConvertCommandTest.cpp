@@ -25,6 +25,8 @@
 #include "audioprobe/LoudnessProbe.h"
 #include "audioprobe/WavFile.h"
 #include "engine/SettingsFile.h"
+#include "platform/audio/LookAheadLimiter.h"
+#include "midigen/GmTestPiece.h"
 #include "midigen/LevelTestPieces.h"
 #include "midigen/MidiFileWriter.h"
 #include "tests/support/TempDir.h"
@@ -738,6 +740,25 @@ TEST_F(ConvertCommand, StemsAddUpToTheMixAndAreDescribed) {
         }
         EXPECT_LT(stems::ResidualDb(mix, wavs), -40.0) << c.args.back();
     }
+}
+
+// Without normalising, the mix is limited frame by frame; the stems get
+// the limiter's gains and still add up to it.
+TEST_F(ConvertCommand, StemsAddUpToALimitedMix) {
+    ASSERT_TRUE(midigen::GmTestPiece::Build(4, true).Write(Src("dense.mid")));
+    const auto result = Convert({"-q", "--stems", "--no-normalize", "-f", "wav", "-o", Out(""), Src("dense.mid")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    audioprobe::WavFile mix;
+    ASSERT_TRUE(mix.Read(Out("dense.wav"))) << mix.Error();
+    EXPECT_GT(mix.PeakAbs(), 0.97 * audio::LookAheadLimiter::kCeiling * 32768) << "the limiter was at work";
+    std::vector<audioprobe::WavFile> wavs;
+    for (const auto& name : NamesIn(Out(""))) {
+        if (name.find(".ch") == std::string::npos) continue;
+        wavs.emplace_back();
+        ASSERT_TRUE(wavs.back().Read(Out(name))) << wavs.back().Error();
+    }
+    EXPECT_GE(wavs.size(), 5u);
+    EXPECT_LT(stems::ResidualDb(mix, wavs), -40.0);
 }
 
 TEST_F(ConvertCommand, AStemThatCannotBeWrittenFailsTheFileAndLeavesNoneOfIt) {
