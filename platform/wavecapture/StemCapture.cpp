@@ -3,7 +3,6 @@
 #include <ebur128.h>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "platform/audio/AudioErrors.h"
