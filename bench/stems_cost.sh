@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# What --stems costs: converts the same dense General MIDI piece (seven
-# parts on seven channels, 60 s by default) with tonalbox-convert, once as
+# What --stems costs: converts the same dense General MIDI piece (drums and
+# seven instruments, eight channels; 60 s by default) with tonalbox-convert, once as
 # the mix alone and once with --stems, and prints each one's wall and CPU
 # (user + system) time and the ratios. Each side runs RUNS times (default
 # 3) and the fastest run counts. The machine may be shared: the CPU ratio

@@ -638,25 +638,25 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
 
 namespace stems {
 
-struct PartNote {
+struct Phrase {
     int channel;  // from 0
     int program;  // -1: none given
     int notes;
 };
 
-// A piece whose channels play `parts` (programs changed between their
-// notes when a part lists a second program), plus channel 6 that only
+// A piece whose channels play `lines` of phrases (a program change
+// before a phrase that names one), plus channel 6 that only
 // changes its program and controllers and so plays nothing.
-bool WriteBand(const std::string& path, const std::vector<std::vector<PartNote>>& parts) {
+bool WriteBand(const std::string& path, const std::vector<std::vector<Phrase>>& lines) {
     midigen::MidiFileWriter writer(1, 480);
     writer.TempoBpm(0, 0, 120.0);
     writer.ProgramChange(1, 0, 5, 19);
     writer.ControlChange(1, 0, 5, 7, 100);
     int track = 1;
-    for (const auto& part : parts) {
+    for (const auto& line : lines) {
         ++track;
         uint32_t tick = 0;
-        for (const PartNote& p : part) {
+        for (const Phrase& p : line) {
             if (p.program >= 0) writer.ProgramChange(track, tick, p.channel, p.program);
             for (int i = 0; i < p.notes; ++i, tick += 240)
                 writer.Note(track, tick, 200, p.channel, p.channel == 9 ? 36 + (i % 3) * 2 : 55 + (i % 7) * 2, 100);
@@ -679,13 +679,13 @@ double ResidualDb(const audioprobe::WavFile& mix, const std::vector<audioprobe::
 }  // namespace stems
 
 TEST_F(ConvertCommand, StemsAddUpToTheMixAndAreDescribed) {
-    using stems::PartNote;
+    using stems::Phrase;
     // Channel 1 piano; channel 3 violin then flute; channel 10 the drums.
-    const std::vector<std::vector<PartNote>> parts = {
+    const std::vector<std::vector<Phrase>> lines = {
         {{0, -1, 8}}, {{2, 40, 5}, {2, 73, 4}}, {{9, -1, 12}}};
     const std::map<int, std::vector<std::string>> names = {
         {1, {"Acoustic Grand Piano"}}, {3, {"Violin", "Flute"}}, {10, {"Standard Kit"}}};
-    ASSERT_TRUE(stems::WriteBand(Src("band.mid"), parts));
+    ASSERT_TRUE(stems::WriteBand(Src("band.mid"), lines));
     struct Case {
         std::vector<std::string> args;
         std::string ext;
@@ -724,8 +724,8 @@ TEST_F(ConvertCommand, StemsAddUpToTheMixAndAreDescribed) {
             for (const auto& p : stem["programs"]) got.push_back(p["name"]);
             EXPECT_EQ(got, programs) << channel;
             int notes = 0;
-            for (const auto& part : parts)
-                for (const PartNote& p : part) notes += p.channel + 1 == channel ? p.notes : 0;
+            for (const auto& line : lines)
+                for (const Phrase& p : line) notes += p.channel + 1 == channel ? p.notes : 0;
             EXPECT_EQ(stem["notes"], notes) << channel;
         }
         if (c.ext != "wav") continue;
