@@ -1,14 +1,19 @@
-// Writes the batch of MIDI files that bench/compare converts both ways:
+// Writes the batches of MIDI files that bench/compare converts both ways:
 //   bench_compare_batch FOLDER [COUNT [SECONDS]]
+//   bench_compare_batch FOLDER --uneven
 // COUNT files (default 8) of SECONDS seconds of music each (default 30):
 // four to six instruments and drums, each file with its own instruments,
 // tempo and key, so that the batch resembles a folder of songs.
+// The uneven batch has ten files from 10 s to 150 s, three of them dense
+// (three times the notes, held longer), in the order of their length: a
+// folder whose longest pieces come last in the list.
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "midigen/MidiFileWriter.h"
 
@@ -31,7 +36,9 @@ private:
     uint32_t m_state;
 };
 
-MidiFileWriter Song(int index, int seconds) {
+// Dense songs: the lead in sixteenths, a six-note pad struck on every
+// beat and the counter melody on every beat, all sounding longer.
+MidiFileWriter Song(int index, int seconds, bool dense = false) {
     Lcg rng(static_cast<uint32_t>(index + 1));
     MidiFileWriter w(1, kTicks);
     const int bpm = 90 + rng.Next(60);
@@ -55,23 +62,27 @@ MidiFileWriter Song(int index, int seconds) {
         const uint32_t t = static_cast<uint32_t>(beat * kTicks);
         const int degree = progression[(beat / 4) % 4];
         const int root = key - 12 + scale[degree];
-        // Lead: eighths from the scale.
-        for (int half = 0; half < 2; ++half) {
+        // Lead: eighths from the scale (sixteenths held for an eighth, dense).
+        const int leadNotes = dense ? 4 : 2;
+        const uint32_t step = static_cast<uint32_t>(kTicks / leadNotes);
+        for (int k = 0; k < leadNotes; ++k) {
             const int note = key + 12 + scale[rng.Next(8)];
             if (rng.Next(5) > 0)
-                w.Note(lead, t + static_cast<uint32_t>(half * kTicks / 2), kTicks / 2 - 20, 0, note,
+                w.Note(lead, t + static_cast<uint32_t>(k) * step, dense ? kTicks / 2 : step - 20, 0, note,
                        70 + rng.Next(40));
         }
-        // Pad: a chord every bar.
-        if (beat % 4 == 0) {
+        // Pad: a chord every bar (six notes on every beat, dense).
+        if (dense || beat % 4 == 0) {
             for (int k : {0, 2, 4}) {
-                w.Note(pad, t, 4 * kTicks - 10, 1, root + 12 + scale[(degree + k) % 7], 60);
+                const int note = root + 12 + scale[(degree + k) % 7];
+                w.Note(pad, t, 4 * kTicks - 10, 1, note, 60);
+                if (dense) w.Note(pad, t, 4 * kTicks - 10, 1, note + 12, 50);
             }
         }
         // Bass: root on every beat.
         w.Note(bass, t, kTicks - 40, 2, root - 12, 95);
-        // Counter melody: quarter notes, every other beat.
-        if (beat % 2 == 1) w.Note(counter, t, kTicks - 30, 3, key + scale[rng.Next(8)], 75);
+        // Counter melody: quarter notes, every other beat (every beat, dense).
+        if (dense || beat % 2 == 1) w.Note(counter, t, kTicks - 30, 3, key + scale[rng.Next(8)], 75);
         // Drums: kick, snare, hats.
         w.Note(drums, t, kTicks / 4, 9, beat % 2 == 0 ? 36 : 38, 100);
         w.Note(drums, t, kTicks / 4, 9, 42, 70);
@@ -81,30 +92,50 @@ MidiFileWriter Song(int index, int seconds) {
     return w;
 }
 
+struct Piece {
+    int seconds;
+    bool dense;
+};
+
+// Ten pieces from 10 s to 150 s, shortest first; three dense, the longest too.
+std::vector<Piece> UnevenBatch() {
+    return {{10, false}, {25, false}, {40, true},  {55, false},  {70, false},
+            {85, true},  {100, false}, {115, false}, {130, false}, {150, true}};
+}
+
+bool WriteSong(const std::string& folder, int index, const Piece& piece) {
+    char name[32];
+    std::snprintf(name, sizeof name, "song%02d.mid", index + 1);
+    const std::string path = folder + "/" + name;
+    if (Song(index, piece.seconds, piece.dense).Write(path)) return true;
+    std::fprintf(stderr, "Can not write file: %s.\n", path.c_str());
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "Usage: %s FOLDER [COUNT [SECONDS]]\n", argv[0]);
+        std::fprintf(stderr, "Usage: %s FOLDER [COUNT [SECONDS]]\n       %s FOLDER --uneven\n", argv[0], argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
-    const int count = argc > 2 ? std::atoi(argv[2]) : 8;
-    const int seconds = argc > 3 ? std::atoi(argv[3]) : 30;
-    if (count < 1 || count > 1000 || seconds < 1 || seconds > 3600) {
-        std::fprintf(stderr, "COUNT must be 1..1000 and SECONDS 1..3600\n");
-        return 2;
+    std::vector<Piece> pieces;
+    if (argc == 3 && std::string(argv[2]) == "--uneven") {
+        pieces = UnevenBatch();
+    } else {
+        const int count = argc > 2 ? std::atoi(argv[2]) : 8;
+        const int seconds = argc > 3 ? std::atoi(argv[3]) : 30;
+        if (count < 1 || count > 1000 || seconds < 1 || seconds > 3600) {
+            std::fprintf(stderr, "COUNT must be 1..1000 and SECONDS 1..3600\n");
+            return 2;
+        }
+        pieces.assign(static_cast<size_t>(count), Piece{seconds, false});
     }
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    for (int i = 0; i < count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "song%02d.mid", i + 1);
-        const std::string path = folder + "/" + name;
-        if (!Song(i, seconds).Write(path)) {
-            std::fprintf(stderr, "Can not write file: %s.\n", path.c_str());
-            return 1;
-        }
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (!WriteSong(folder, static_cast<int>(i), pieces[i])) return 1;
     }
     return 0;
 }

@@ -101,7 +101,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
         }
         if (!Apply(*option, value.value_or(""), s, cl, error)) return false;
     }
-    return true;
+    return CheckCommandOptions(s, cl, error);
 }
 
 namespace {
@@ -140,7 +140,8 @@ constexpr Section kSections[] = {
     {UsageSection::Output, "\nOutput:\n"},
     {UsageSection::Mp3, "MP3:\n"},
     {UsageSection::Wav, "WAV:\n"},
-    {UsageSection::Tag, "Tag (every MP3 of the run):\n"},
+    {UsageSection::SndFile, "FLAC, Opus, Ogg Vorbis (channels as --wav-channels):\n"},
+    {UsageSection::Tag, "Tag (every output of the run but a WAV):\n"},
     {UsageSection::Synthesizer, "Synthesizer:\n"},
     {UsageSection::Other, "Other:\n"},
 };
@@ -177,9 +178,10 @@ std::string GenreList() {
 
 std::string UsageText(const std::string& programName) {
     return "Usage: " + programName + " [OPTIONS] FILE...\n"
-           "Converts MIDI files to MP3 or WAV. A folder adds its .mid, .midi, .kar and .rmi\n"
-           "files in name order. A file that is named twice is converted once. Starts from\n"
-           "the settings in \"" + std::string(kSettingsFileName) + "\" (the window's), then applies the options.\n" +
+           "Converts MIDI files to MP3, WAV, FLAC, Opus or Ogg Vorbis. A folder adds its\n"
+           ".mid, .midi, .kar and .rmi files in name order. A file that is named twice is\n"
+           "converted once. Starts from the settings in \"" + std::string(kSettingsFileName) + "\" (the window's),\n"
+           "then applies the options; FLAC, Opus and Ogg Vorbis are never saved there.\n" +
            OptionsHelp() +
            "\n"
            "Values are the Options dialog's labels (any case; blanks may be left out or\n"

@@ -7,13 +7,19 @@
 
 #include "engine/ConversionSettings.h"
 #include "engine/LoudnessOptions.h"
+#include "engine/SndFileOptions.h"
+#include "engine/SynthOptions.h"
 
 namespace tonalbox::cli {
 
 struct CommandLine {
     std::vector<std::string> inputs;  // files and folders, as given
-    std::string soundFont;            // --soundfont
+    // --soundfont, each file once, in the order given. With more than one,
+    // every input is rendered once with each.
+    std::vector<std::string> soundFonts;
     LoudnessOptions loudness;         // --loudness, --no-normalize
+    SndFileOptions sndFile;           // --rate, --bits, --quality
+    SynthOptions synth;               // --no-reverb, --no-chorus, --bank-select
     std::string filesFrom;            // --files-from ("-" standard input)
     std::string reportPath;           // --report
     int jobs = 0;                     // 0: one per core

@@ -1,5 +1,7 @@
 #include "cli/CommandOptions.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "cli/OptionTables.h"
@@ -53,6 +55,61 @@ bool ApplyLoudness(const std::string& v, CommandLine& cl, std::string& e) {
     return true;
 }
 
+// The rates FLAC, Opus and Ogg Vorbis can be rendered at.
+constexpr int kSndFileRates[] = {22050, 44100, SndFileOptions::kOpusRate};
+constexpr int kSndFileBits[] = {16, 24};
+
+// "22050|44100|48000": the value name the help shows and the completion
+// offers.
+template <size_t N>
+std::string Alternatives(const int (&values)[N]) {
+    std::string text;
+    for (int v : values) text += (text.empty() ? "" : "|") + std::to_string(v);
+    return text;
+}
+
+const std::string kRateNames = Alternatives(kSndFileRates);
+const std::string kBitNames = Alternatives(kSndFileBits);
+
+// One of values, written as its number.
+template <size_t N>
+bool ApplyOneOf(const int (&values)[N], std::string_view flag, const std::string& v, int* target,
+                std::string& e) {
+    int number = 0;
+    if (ParseInt(v, 0, 1000000, &number) && std::find(values, values + N, number) != values + N) {
+        *target = number;
+        return true;
+    }
+    std::string valid;
+    for (int value : values) valid += (valid.empty() ? "\"" : ", \"") + std::to_string(value) + "\"";
+    e = InvalidValue(flag, v, valid);
+    return false;
+}
+
+// "gm|gs|xg|mma|auto", the values of --bank-select.
+const std::string& BankSelectValues() {
+    static const std::string values = [] {
+        std::string text;
+        for (const audio::BankSelectName& n : audio::BankSelectNames())
+            text += (text.empty() ? "" : "|") + std::string(n.name);
+        return text;
+    }();
+    return values;
+}
+
+bool ApplyBankSelect(const std::string& v, CommandLine& cl, std::string& e) {
+    std::string lower = v;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const audio::BankSelectName& n : audio::BankSelectNames()) {
+        if (lower == n.name) {
+            cl.synth.bankSelect = n.mode;
+            return true;
+        }
+    }
+    e = InvalidValue("--bank-select", v, "one of " + BankSelectValues());
+    return false;
+}
+
 const std::vector<CommandOption> kCommandOptions = {
     {"--recursive", 'r', "", U::Input,
      "walk folders' sub-folders too; with -o each output\n"
@@ -86,9 +143,37 @@ const std::vector<CommandOption> kCommandOptions = {
      [](const std::string& v, CommandLine& cl, std::string& e) {
          return TakePath(v, cl.reportPath, "--report needs a file", e);
      }},
-    {"--soundfont", 0, "FILE", U::Synthesizer, "render with this SoundFont",
+    {"--soundfont", 0, "FILE", U::Synthesizer,
+     "render with this SoundFont; given more than once,\n"
+     "every file is rendered with each, into NAME.SF.EXT\n"
+     "(SF: the SoundFont's file name without extension)",
      [](const std::string& v, CommandLine& cl, std::string& e) {
-         return TakePath(v, cl.soundFont, "--soundfont needs a file", e);
+         std::string font;
+         if (!TakePath(v, font, "--soundfont needs a file", e)) return false;
+         if (std::find(cl.soundFonts.begin(), cl.soundFonts.end(), font) == cl.soundFonts.end())
+             cl.soundFonts.push_back(font);
+         return true;
+     }},
+    {"--rate", 0, kRateNames, U::SndFile,
+     "the rate rendered and written (default " + std::to_string(SndFileOptions::kDefaultRate) +
+         ";\nOpus is written at " + std::to_string(SndFileOptions::kOpusRate) + " only)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         return ApplyOneOf(kSndFileRates, "--rate", v, &cl.sndFile.sampleRate, e);
+     }},
+    {"--bits", 0, kBitNames, U::SndFile,
+     "FLAC sample size (default " + std::to_string(SndFileOptions::kDefaultBits) +
+         "; 24 holds the 16-bit\nrender's samples exactly)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         return ApplyOneOf(kSndFileBits, "--bits", v, &cl.sndFile.bits, e);
+     }},
+    {"--quality", 0, "N", U::SndFile,
+     "Opus and Ogg Vorbis, 0 (smallest) to " + std::to_string(SndFileOptions::kMaxQuality) +
+         " (best):\nOgg as oggenc -q N (default " + std::to_string(SndFileOptions::kDefaultOggQuality) +
+         "), Opus\n6 + 25 x N kbit/s a channel (default: the\nencoder's own choice)",
+     [](const std::string& v, CommandLine& cl, std::string& e) {
+         if (ParseInt(v, 0, SndFileOptions::kMaxQuality, &cl.sndFile.quality)) return true;
+         e = InvalidValue("--quality", v, IntegerFrom(0, SndFileOptions::kMaxQuality));
+         return false;
      }},
     {"--loudness", 0, "LUFS", U::Synthesizer,
      "bring every file to this loudness, " + LoudnessRange() + "\n(default " +
@@ -99,6 +184,22 @@ const std::vector<CommandOption> kCommandOptions = {
          cl.loudness.normalize = false;
          return true;
      }},
+    {"--no-reverb", 0, "", U::Synthesizer, "play without the synthesizer's reverb",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.reverb = false;
+         return true;
+     }},
+    {"--no-chorus", 0, "", U::Synthesizer, "play without the synthesizer's chorus",
+     [](const std::string&, CommandLine& cl, std::string&) {
+         cl.synth.chorus = false;
+         return true;
+     }},
+    {"--bank-select", 0, BankSelectValues(), U::Synthesizer,
+     "how Bank Select picks instruments until\n"
+     "the file's first GM, GS or XG reset (default\n"
+     "gs); auto: xg for a file whose first SysEx is\n"
+     "an XG System On, gs for a GS Reset",
+     ApplyBankSelect},
     {"--list-ports", 0, "", U::Synthesizer, "list the synthesizer ports and exit",
      Raise<&CommandLine::listPorts>},
     {"--save-settings", 0, "", U::Other,
@@ -122,6 +223,16 @@ const std::vector<CommandOption> kCommandOptions = {
 };
 
 }  // namespace
+
+bool CheckCommandOptions(const ConversionSettings& settings, const CommandLine& cl, std::string& error) {
+    const int rate = cl.sndFile.sampleRate;
+    if (settings.m_nOutputFormat == OutputFormat::Opus && rate != 0 && rate != SndFileOptions::kOpusRate) {
+        error = "Opus is written at " + std::to_string(SndFileOptions::kOpusRate) + " Hz only; --rate " +
+                std::to_string(rate) + " can not be used with it";
+        return false;
+    }
+    return true;
+}
 
 std::string LufsText(double lufs) { return std::to_string(static_cast<int>(lufs)); }
 

@@ -26,6 +26,12 @@ struct CommandOption {
 // The options in the order the help lists them within their section.
 const std::vector<CommandOption>& CommandOptions();
 
+// What the options say together, once all are read: false with a message
+// in error for a combination that cannot be written (Opus at a rate other
+// than 48000 Hz).
+bool CheckCommandOptions(const ConversionSettings& settings, const CommandLine& commandLine,
+                         std::string& error);
+
 // A loudness limit as the help and the messages write it ("-16").
 std::string LufsText(double lufs);
 

@@ -63,6 +63,13 @@ void ConsoleFrontEnd::EntryEnded(const EntryResult& result) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - m_entryStart).count();
     record.status = StatusName(result.status);
     record.bytes = result.bytes;
+    record.format = options::OutputExtension(result.format);
+    record.sampleRate = result.sampleRate;
+    record.channels = result.channels;
+    record.soundFont = result.soundFont;  // the entry's, else the run's
+    record.loudnessLufs = result.loudnessLufs;
+    record.truePeakDbtp = result.truePeakDbtp;
+    record.gainDb = result.gainDb;
     m_report->Add(m_entryPosition, record);
 }
 

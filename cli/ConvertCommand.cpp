@@ -23,6 +23,7 @@
 #include "engine/CMidiMusic.h"
 #include "engine/ConvertThreadProc.h"
 #include "engine/OutputNaming.h"
+#include "engine/PieceLength.h"
 #include "engine/ProductInfo.h"
 #include "engine/SettingsFile.h"
 #include "engine/TempWavFile.h"
@@ -73,20 +74,29 @@ void EnsureFolder(const std::string& folder) {
     if (!folder.empty()) platform::MakeFolder(folder);
 }
 
-// The SoundFont is looked at once, before any work: the one given, or
-// else, to convert, any the run can find. False after naming the one
-// that does not load.
-bool SoundFontLoads(const CommandLine& cl, const ConsoleIo& io) {
-    const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
-    if (cl.soundFont.empty() ? !converting || !audio::SoundFontCatalog::List().empty()
-                             : audio::Performance::LoadsSoundFont(cl.soundFont))
-        return true;
-    const std::string font =
-        cl.soundFont.empty() ? audio::SoundFontCatalog::DefaultSoundFont() : cl.soundFont;
+void ShowCanNotLoad(const std::string& font, const ConsoleIo& io) {
     const std::string message = CConversionRun::Format(kCanNotLoadSoundFont, font);
     std::fprintf(io.err, "%s\n", EscapeControls(message).c_str());
-    if (cl.soundFont.empty()) std::fprintf(io.err, "%s\n", kSoundFontHint);
-    return false;
+}
+
+// The SoundFonts are looked at once, before any work: each one given, or
+// else, to convert, any the run can find. False after naming those that
+// do not load.
+bool SoundFontsLoad(const CommandLine& cl, const ConsoleIo& io) {
+    if (cl.soundFonts.empty()) {
+        const bool converting = !cl.inputs.empty() || !cl.filesFrom.empty();
+        if (!converting || !audio::SoundFontCatalog::List().empty()) return true;
+        ShowCanNotLoad(audio::SoundFontCatalog::DefaultSoundFont(), io);
+        std::fprintf(io.err, "%s\n", kSoundFontHint);
+        return false;
+    }
+    bool all = true;
+    for (const std::string& font : cl.soundFonts) {
+        if (audio::Performance::LoadsSoundFont(font)) continue;
+        ShowCanNotLoad(font, io);
+        all = false;
+    }
+    return all;
 }
 
 // One run of the command: its job, and its view of the queue, which the
@@ -158,6 +168,7 @@ bool FinishReport(RunReport& report, const JobQueue& queue, bool cancelled, doub
         if (report.Recorded(i)) continue;
         FileRecord record;
         record.input = queue.Path(i);
+        record.soundFont = queue.SoundFont(i);
         record.output = queue.OutputPath(i);
         record.status = cancelled ? kStatusCancelled : kStatusFailed;
         report.Add(i, record);
@@ -219,7 +230,7 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, const s
         return kExitAllConverted;
     }
     audio::SynthLog::Show(cl.verbose);
-    if (!SoundFontLoads(cl, io)) return kExitUsage;
+    if (!SoundFontsLoad(cl, io)) return kExitUsage;
     if (cl.inputs.empty() && cl.filesFrom.empty() && !cl.saveSettings && !cl.listPorts) {
         return Usage(io, programName, "no MIDI files given");
     }
@@ -240,6 +251,9 @@ std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings&
     }
     entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     RemoveRepeats(entries);
+    if (cl.soundFonts.size() > 1) PairWithSoundFonts(entries, cl.soundFonts);
+    // With one SoundFont every record names it; with several, each its own.
+    if (cl.soundFonts.size() == 1) report.SetSoundFont(cl.soundFonts.front());
     if (!cl.reportPath.empty() && IsInputOrOutput(cl.reportPath, entries, settings)) {
         return Usage(io, programName,
                      "the report file " + cl.reportPath + " is an input or an output of the run");
@@ -257,16 +271,24 @@ std::optional<int> ApplyPortAndSettingsOptions(const CommandLine& cl, Conversion
                                                const ConsoleIo& io) {
     if (cl.saveSettings) {
         const std::string settingsPath = SettingsFilePath();
-        if (SaveSettings(settingsPath, settings) != 1) {
+        // FLAC, Opus and Ogg Vorbis are the command's only: the file keeps
+        // the format it had.
+        ConversionSettings stored = settings;
+        if (options::OutputFormats().PositionOf(static_cast<int>(stored.m_nOutputFormat)) < 0) {
+            ConversionSettings before = ConversionSettings::Defaults();
+            LoadSettings(settingsPath, before);
+            stored.m_nOutputFormat = before.m_nOutputFormat;
+        }
+        if (SaveSettings(settingsPath, stored) != 1) {
             std::fprintf(io.err, "Can not write the settings file: %s.\n", settingsPath.c_str());
             return kExitSomeNotConverted;
         }
         if (!cl.quiet) std::fprintf(io.err, "Settings saved to %s\n", settingsPath.c_str());
     }
-    if (!cl.soundFont.empty()) {
-        // The file becomes the first port and the port of this command only;
-        // the saved port choice stays the window's.
-        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFont);
+    if (!cl.soundFonts.empty()) {
+        // The (first) file becomes the first port and the port of this
+        // command only; the saved port choice stays the window's.
+        audio::SoundFontCatalog::SetPreferredSoundFont(cl.soundFonts.front());
         settings.m_nPortIndex = 0;
     }
     if (cl.listPorts) {
@@ -317,6 +339,7 @@ struct RunTotals {
 RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings, JobQueue& queue,
                        RunReport& report, const ConsoleIo& io, std::atomic<int>& cancelFlag) {
     const int jobCount = std::max(1, std::min(cl.jobs, queue.Total()));
+    queue.OrderByLength(jobCount, [&queue](int position) { return PieceLength::Seconds(queue.Path(position)); });
     Console::Options consoleOptions;
     consoleOptions.progressBar = io.errIsTerminal;
     consoleOptions.canAsk = io.inIsTerminal && io.errIsTerminal && cl.filesFrom != "-";
@@ -335,6 +358,8 @@ RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings
         job.convert.frontEnd = job.frontEnd.get();
         job.convert.loudness = cl.loudness;
         job.convert.stems = cl.stems;
+        job.convert.sndFile = cl.sndFile;
+        job.convert.synth = cl.synth;
     }
     TempWavFile::RemoveStale(platform::TempFolder());
     RunJobs(jobs, cancelFlag);

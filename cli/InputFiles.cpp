@@ -114,6 +114,22 @@ void RemoveRepeats(std::vector<InputEntry>& entries) {
     KeepIf(entries, [&](size_t i) { return !repeat[i]; });
 }
 
+void PairWithSoundFonts(std::vector<InputEntry>& entries, const std::vector<std::string>& soundFonts) {
+    std::vector<InputEntry> pairs;
+    pairs.reserve(entries.size() * soundFonts.size());
+    for (InputEntry& entry : entries) {
+        if (entry.unreadableFolder) {
+            pairs.push_back(std::move(entry));
+            continue;
+        }
+        for (const std::string& font : soundFonts) {
+            pairs.push_back(entry);
+            pairs.back().soundFont = font;
+        }
+    }
+    entries = std::move(pairs);
+}
+
 void KeepShard(std::vector<InputEntry>& entries, int index, int count) {
     KeepIf(entries, [&](size_t i) {
         return static_cast<int>(i % static_cast<size_t>(count)) == index - 1;

@@ -24,6 +24,9 @@ struct InputEntry {
     // A folder that could not be read or walked: it stands for the files
     // it may hold, and fails in their place.
     bool unreadableFolder = false;
+    // With several SoundFonts: the one this entry renders with, as given,
+    // which also names its output. Empty: the run's SoundFont.
+    std::string soundFont = {};
 };
 
 // The message for an unreadable folder.
@@ -51,6 +54,12 @@ std::vector<std::pair<int, int>> FindRepeats(int count,
 
 // Takes out every entry whose resolved path an earlier entry has.
 void RemoveRepeats(std::vector<InputEntry>& entries);
+
+// Makes each entry one per SoundFont, in the SoundFonts' order, each
+// naming its SoundFont: from then on an (input, SoundFont) pair is one
+// entry to shard, skip and convert. A folder that could not be read stays
+// one entry.
+void PairWithSoundFonts(std::vector<InputEntry>& entries, const std::vector<std::string>& soundFonts);
 
 // Keeps the entries at the positions p with p % count == index - 1.
 void KeepShard(std::vector<InputEntry>& entries, int index, int count);

@@ -1,5 +1,6 @@
 #include "cli/JobQueue.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -44,7 +45,7 @@ private:
 JobQueue::JobQueue(std::vector<InputEntry> entries, const ConversionSettings& settings,
                    bool skipExisting, RunReport* report)
     : m_entries(std::move(entries)), m_settings(settings), m_skipExisting(skipExisting),
-      m_report(report), m_isFollower(m_entries.size(), false) {
+      m_report(report) {
     GroupSharedOutputs();
 }
 
@@ -56,10 +57,36 @@ void JobQueue::GroupSharedOutputs() {
         return m_entries[static_cast<size_t>(i)].unreadableFolder ? "\n" + std::to_string(i)
                                                                   : resolve(OutputPath(i));
     };
+    std::vector<bool> isFollower(m_entries.size(), false);
     for (const auto& [first, later] : FindRepeats(Total(), key)) {
         m_followers[first].push_back(later);
-        m_isFollower[static_cast<size_t>(later)] = true;
+        isFollower[static_cast<size_t>(later)] = true;
     }
+    for (int i = 0; i < Total(); ++i) {
+        if (!isFollower[static_cast<size_t>(i)]) m_order.push_back(i);
+    }
+}
+
+void JobQueue::OrderByLength(int runs, const std::function<double(int position)>& seconds) {
+    if (runs <= 1) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto lengthOf = [&](int position) {
+        // A folder that could not be read has no piece; a NaN would not sort.
+        if (m_entries[static_cast<size_t>(position)].unreadableFolder) return 0.0;
+        const double s = seconds(position);
+        return s >= 0.0 ? s : 0.0;
+    };
+    std::vector<double> groupSeconds(m_entries.size(), 0.0);  // by the group's first entry
+    for (const int head : m_order) {
+        double& sum = groupSeconds[static_cast<size_t>(head)];
+        sum = lengthOf(head);
+        if (const auto it = m_followers.find(head); it != m_followers.end()) {
+            for (const int follower : it->second) sum += lengthOf(follower);
+        }
+    }
+    std::stable_sort(m_order.begin() + static_cast<std::ptrdiff_t>(m_next), m_order.end(), [&](int a, int b) {
+        return groupSeconds[static_cast<size_t>(a)] > groupSeconds[static_cast<size_t>(b)];
+    });
 }
 
 std::string JobQueue::OutputFolderOf(const InputEntry& entry, const ConversionSettings& settings) {
@@ -71,7 +98,7 @@ std::string JobQueue::OutputFolderOf(const InputEntry& entry, const ConversionSe
 
 std::string JobQueue::OutputPathOf(const InputEntry& entry, const ConversionSettings& settings) {
     if (entry.unreadableFolder) return {};
-    return OutputPathFor(entry.path, settings, OutputFolderOf(entry, settings));
+    return OutputPathFor(entry.path, settings, OutputFolderOf(entry, settings), entry.soundFont);
 }
 
 std::string JobQueue::OutputFolder(int position) const {
@@ -90,9 +117,8 @@ int JobQueue::SkippedCount() const {
 bool JobQueue::Claim(std::vector<int>& group) {
     std::lock_guard<std::mutex> lock(m_mutex);
     group.clear();
-    while (group.empty() && m_next < Total()) {
-        const int head = m_next++;
-        if (m_isFollower[static_cast<size_t>(head)]) continue;
+    while (group.empty() && m_next < m_order.size()) {
+        const int head = m_order[m_next++];
         if (Prepare(head)) group.push_back(head);
         if (const auto it = m_followers.find(head); it != m_followers.end()) {
             for (const int follower : it->second) {
@@ -113,6 +139,7 @@ bool JobQueue::Prepare(int position) {
         if (m_report != nullptr) {
             FileRecord record;
             record.input = Path(position);
+            record.soundFont = SoundFont(position);
             record.output = output;
             record.status = kStatusSkipped;
             m_report->Add(position, record);
@@ -133,23 +160,23 @@ bool JobQueue::Prepare(int position) {
 // same command started twice) may have its own in progress.
 void JobQueue::RemoveLeftovers(const std::string& output) {
     const std::string folder = FolderOf(output);
-    if (folder != m_leftoverFolder) {
-        m_leftoverFolder = folder;
-        m_leftovers.clear();
+    auto [found, firstLook] = m_leftovers.try_emplace(folder);
+    std::vector<std::string>& leftovers = found->second;
+    if (firstLook) {
         std::error_code ec;
         for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
              it.increment(ec)) {
             const std::string name = it->path().filename().string();
             if (name.size() > 1 && name[0] == '.' && name.find(".part-") != std::string::npos)
-                m_leftovers.push_back(name);
+                leftovers.push_back(name);
         }
     }
-    if (m_leftovers.empty()) return;
+    if (leftovers.empty()) return;
     const std::string prefix = platform::FileNameOf(PartialOutputPrefix(output));
-    for (auto it = m_leftovers.begin(); it != m_leftovers.end();) {
+    for (auto it = leftovers.begin(); it != leftovers.end();) {
         if (it->size() == prefix.size() + kPartialSuffixLength && it->rfind(prefix, 0) == 0) {
             platform::RemoveUnlessHeld(folder + *it);
-            it = m_leftovers.erase(it);
+            it = leftovers.erase(it);
         } else {
             ++it;
         }
@@ -184,6 +211,11 @@ std::string JobPathList::GetPath(int index) const {
 std::string JobPathList::GetOutputFolder(int index) const {
     const int position = PositionOf(index);
     return position < 0 ? std::string() : m_queue.OutputFolder(position);
+}
+
+std::string JobPathList::GetSoundFont(int index) const {
+    const int position = PositionOf(index);
+    return position < 0 ? std::string() : m_queue.SoundFont(position);
 }
 
 int JobPathList::PositionOf(int index) const {

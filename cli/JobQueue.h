@@ -7,8 +7,14 @@
 // "./d/s.midi" both make d/s.mp3) are taken together, by one run, in list
 // order, so the later ones meet the earlier one's output through the
 // usual overwrite rule; every other entry stays free for any run.
+//
+// The entries go out in list order, or, with several runs, longest piece
+// first: a long piece handed out last would leave one run working alone
+// at the end. Only when each file runs changes: positions (shards, the
+// report, the console's counter) stay those of the list.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -35,9 +41,19 @@ public:
     // for it are removed and its output folder is created.
     bool Claim(std::vector<int>& group);
 
+    // With more than one run, and before the first claim, orders the
+    // entries by their seconds, longest first: a group of entries sharing
+    // an output by the sum of its entries' (one run plays them all), ties
+    // in list order. With one run the list order stays and nothing is read.
+    void OrderByLength(int runs, const std::function<double(int position)>& seconds);
+
     int Total() const { return static_cast<int>(m_entries.size()); }
     const std::string& Path(int position) const {
         return m_entries[static_cast<size_t>(position)].path;
+    }
+    // The SoundFont the entry renders with, empty for the run's own.
+    const std::string& SoundFont(int position) const {
+        return m_entries[static_cast<size_t>(position)].soundFont;
     }
     // The output folder of the entry, empty for the settings' own.
     std::string OutputFolder(int position) const;
@@ -59,13 +75,15 @@ private:
     const bool m_skipExisting;
     RunReport* const m_report;
     std::map<int, std::vector<int>> m_followers;  // first entry -> the later ones
-    std::vector<bool> m_isFollower;
+    // The first entries of the groups (alone or followed), in the order
+    // they are handed out.
+    std::vector<int> m_order;
     mutable std::mutex m_mutex;
-    int m_next = 0;
+    size_t m_next = 0;
     int m_skipped = 0;
-    // The partial outputs found in the folder looked at last.
-    std::string m_leftoverFolder;
-    std::vector<std::string> m_leftovers;
+    // The partial outputs found in each folder looked at, listed once: in
+    // length order the folders come back.
+    std::map<std::string, std::vector<std::string>> m_leftovers;
     std::string m_createdFolder;
 };
 
@@ -81,6 +99,7 @@ public:
     int GetCount() const override;
     std::string GetPath(int index) const override;
     std::string GetOutputFolder(int index) const override;
+    std::string GetSoundFont(int index) const override;
 
     // Position in the whole list of the run's entry index, or -1.
     int PositionOf(int index) const;

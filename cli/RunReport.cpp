@@ -17,6 +17,32 @@ std::string Dump(const nlohmann::json& json) {
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// What is not known is null.
+nlohmann::json OrNull(const std::string& text) { return text.empty() ? nlohmann::json() : nlohmann::json(text); }
+nlohmann::json OrNull(int number) { return number > 0 ? nlohmann::json(number) : nlohmann::json(); }
+nlohmann::json OrNull(const std::optional<double>& number) {
+    return number ? nlohmann::json(*number) : nlohmann::json();
+}
+
+nlohmann::json RecordJson(const FileRecord& r) {
+    nlohmann::json json = {{"input", r.input},
+                           {"output", r.output},
+                           {"status", r.status},
+                           {"message", r.message},
+                           {"music_seconds", r.musicSeconds},
+                           {"wall_seconds", r.wallSeconds},
+                           {"bytes", r.bytes},
+                           {"format", OrNull(r.format)},
+                           {"sample_rate", OrNull(r.sampleRate)},
+                           {"channels", OrNull(r.channels)},
+                           {"soundfont", OrNull(r.soundFont)},
+                           {"loudness_lufs", OrNull(r.loudnessLufs)},
+                           {"true_peak_dbtp", OrNull(r.truePeakDbtp)},
+                           {"gain_db", OrNull(r.gainDb)}};
+    if (!r.stems.empty()) json["stems"] = r.stems;
+    return json;
+}
+
 }  // namespace
 
 RunReport::~RunReport() { Close(); }
@@ -33,6 +59,11 @@ bool RunReport::Close() {
     if (m_fd >= 0 && ::close(m_fd) != 0) m_writeFailed = true;
     m_fd = -1;
     return !m_writeFailed;
+}
+
+void RunReport::SetSoundFont(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_soundFont = path;
 }
 
 void RunReport::SetTotal(int total) {
@@ -52,12 +83,13 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
-    nlohmann::json json = {{"input", r.input},         {"output", r.output},
-                           {"status", r.status},       {"message", r.message},
-                           {"music_seconds", r.musicSeconds}, {"wall_seconds", r.wallSeconds},
-                           {"bytes", r.bytes}};
-    if (!r.stems.empty()) json["stems"] = r.stems;
-    WriteLine(Dump(json));
+    if (r.soundFont.empty() && !m_soundFont.empty()) {
+        FileRecord named = r;
+        named.soundFont = m_soundFont;
+        WriteLine(Dump(RecordJson(named)));
+    } else {
+        WriteLine(Dump(RecordJson(r)));
+    }
 }
 
 bool RunReport::Recorded(int position) const {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,16 @@ struct FileRecord {
     double wallSeconds = 0.0;
     uintmax_t bytes = 0;
     std::vector<std::string> stems;  // --stems: the stems written beside the output
+    // What the output is ("flac", as -f takes it), its rate and channels,
+    // the SoundFont, the measured loudness and peak before normalisation
+    // and the gain; each null in the record when it is not known.
+    std::string format;
+    int sampleRate = 0;
+    int channels = 0;
+    std::string soundFont;  // empty: the report's (see SetSoundFont)
+    std::optional<double> loudnessLufs;
+    std::optional<double> truePeakDbtp;
+    std::optional<double> gainDb;
 };
 
 class RunReport {
@@ -44,6 +55,8 @@ public:
     // Closes the report file. False when it, or any line written to it,
     // failed; then the report is not whole.
     bool Close();
+    // The SoundFont of the records that name none: the run's only one.
+    void SetSoundFont(const std::string& path);
     // The number of files; records are kept apart by position.
     void SetTotal(int total);
 
@@ -61,6 +74,7 @@ private:
     int m_fd = -1;
     bool m_writeFailed = false;
     std::vector<bool> m_recorded;  // one bit a file
+    std::string m_soundFont;
     int m_converted = 0, m_skipped = 0, m_failed = 0, m_cancelled = 0;
     double m_musicSeconds = 0.0;
     uintmax_t m_bytes = 0;

@@ -1,7 +1,9 @@
 #include "engine/CConversionRun.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "engine/CId3Writer.h"
@@ -11,24 +13,29 @@
 #include "engine/OutputNaming.h"
 #include "engine/PartialOutputFile.h"
 #include "engine/RenderSize.h"
+#include "engine/OggStreamSerial.h"
+#include "engine/SndFileEncoder.h"
 #include "engine/StemSidecar.h"
 #include "engine/TempFolderRoom.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
+#include "platform/audio/SoundFontCatalog.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox {
 
 namespace {
 
-constexpr int kMp3RenderEnd = 75;  // rendering fills the bar up to here for MP3
+constexpr int kEncodeRenderEnd = 75;  // rendering fills the bar up to here for an encoded format
 constexpr int kFullBar = 100;
 
 }  // namespace
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness), m_stems(job.stems) {}
+      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile), m_stems(job.stems) {
+    m_music.SetSynthOptions(job.synth);
+}
 
 std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
     std::string text(fmt);
@@ -39,9 +46,11 @@ std::string CConversionRun::Format(const char* fmt, const std::string& arg) {
 
 bool CConversionRun::Cancelled() { return m_frontEnd.CancelFlag().load() != 0; }
 
-int CConversionRun::RenderEnd() const {
-    return m_settings.m_nOutputFormat == OutputFormat::Mp3 ? kMp3RenderEnd : kFullBar;
+bool CConversionRun::Encoded() const {
+    return m_settings.m_nOutputFormat == OutputFormat::Mp3 || SndFileEncoder::Writes(m_settings.m_nOutputFormat);
 }
+
+int CConversionRun::RenderEnd() const { return Encoded() ? kEncodeRenderEnd : kFullBar; }
 
 void CConversionRun::ShowProgress(int percent) { m_frontEnd.Progress(percent); }
 
@@ -61,10 +70,14 @@ int CConversionRun::Run() {
 CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     const int counted = m_frontEnd.SuccessCounter().load();
     m_entryOutput.clear();
+    m_entrySoundFont.clear();
     m_entrySeconds = 0.0;
     m_entryDeclined.clear();
     m_entryStems.clear();
     m_entryStemOutputs.clear();
+    m_entryRate = 0;
+    m_entryChannels = 0;
+    m_entryLoudness = wavecapture::CaptureLoudness{};
     m_frontEnd.TakeMessages();  // what was said before the entry is not about it
     const Outcome outcome = ConvertEntry(index, count);
     ReleaseTempRoom();
@@ -76,6 +89,16 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     EntryResult result;
     result.output = m_entryOutput;
     result.musicSeconds = m_entrySeconds;
+    result.format = m_settings.m_nOutputFormat;
+    result.sampleRate = m_entryRate;
+    result.channels = m_entryChannels;
+    result.soundFont = EntrySoundFont();
+    if (m_entryLoudness.measured) {
+        const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
+        result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
+        result.truePeakDbtp = finite(m_entryLoudness.peakDbtp);
+        result.gainDb = m_entryLoudness.gainDb;
+    }
     result.message = m_entryDeclined.empty() ? m_frontEnd.TakeMessages() : m_entryDeclined;
     if (converted) {
         result.status = EntryResult::Status::Converted;
@@ -92,6 +115,10 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     return result;
 }
 
+std::string CConversionRun::EntrySoundFont() const {
+    return m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
+}
+
 bool CConversionRun::Start() {
     // The temporary WAV file: a fresh name of our own in the temporary folder.
     const std::string tempFolder = platform::TempFolder();
@@ -102,13 +129,16 @@ bool CConversionRun::Start() {
 
     // Mono rendering for mono output; MP3 is rendered at the rate its
     // sample rate and bitrate need, and resampled by the encoder if asked.
+    // FLAC, Opus and Ogg Vorbis take the WAV setting's channels and are
+    // written at the rate they are rendered at.
+    const OutputFormat format = m_settings.m_nOutputFormat;
     int pathType = DMUS_APATH_DYNAMIC_STEREO;
     int sampleRate = Mp3RenderSampleRate(m_settings.m_mp3);
-    // Anything but MP3 is produced as WAV (as the output step and the
+    // Any other code is produced as WAV (as the output step and the
     // output name do), so it is rendered by the WAV settings.
-    if (m_settings.m_nOutputFormat != OutputFormat::Mp3) {
+    if (format != OutputFormat::Mp3) {
         if (m_settings.m_nWavChannels == 1) pathType = DMUS_APATH_DYNAMIC_MONO;
-        sampleRate = m_settings.m_nWavSampleRate;
+        sampleRate = SndFileEncoder::Writes(format) ? m_sndFile.RenderRate(format) : m_settings.m_nWavSampleRate;
     } else if (m_settings.m_mp3.m_nChannelMode == static_cast<int>(Mp3ChannelMode::Mono)) {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
@@ -119,8 +149,11 @@ bool CConversionRun::Start() {
     // The port the user pre-listened to, when it is still there; otherwise
     // the engine keeps its default port.
     PortInfo port;
-    if (m_settings.m_nPortIndex >= 0 && m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0) {
-        m_music.CreatePort(port);
+    const bool chosen = m_settings.m_nPortIndex >= 0 &&
+                        m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0 && m_music.CreatePort(port) == 0;
+    // The SoundFont the run renders with, for its results.
+    if (chosen || m_music.EnumPort(0, &port) == 0) {
+        if (const auto found = audio::SoundFontCatalog::Find(port.guidPort)) m_soundFont = found->path;
     }
 
     m_music.ClearAudioFX();
@@ -149,9 +182,13 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index));
+    const std::string soundFont = m_paths.GetSoundFont(index);
+    const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
     m_entryOutput = output;
+    m_entrySoundFont = soundFont;
+    // One source rendered with two SoundFonts is two entries.
     m_entrySource = platform::ResolvedPath(source);
+    if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
     // Two files of one name (a/y.mid and b/y.mid into one folder) would
     // leave one output for both: the later one is not converted over it.
     if (WrittenFromAnotherSource(output)) {
@@ -176,6 +213,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         }
     }
 
+    if (!soundFont.empty()) m_music.UseSoundFont(soundFont);
     // Without the buffer's format nothing could be rendered from the file.
     WaveFormatEx format;
     if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {
@@ -184,7 +222,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
-    m_entryFormat = format;
+    NoteOutputFormat(format);
     if (m_stems && !PrepareStems(output)) return Outcome::Next;
 
     // The output's partial file comes first: an output folder that cannot
@@ -204,6 +242,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
+    m_pCapture->GetLoudness(&m_entryLoudness);
     std::error_code ec;
     const auto wavBytes = std::filesystem::file_size(m_tempWav.Path(), ec);
     if (!ec && wavBytes > wavecapture::kWaveHeaderSize && format.nAvgBytesPerSec > 0) {
@@ -211,6 +250,15 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
                          format.nAvgBytesPerSec;
     }
     return FinishEntry(partial, output);
+}
+
+// The output has the render's rate and channels, but for an MP3 the
+// encoder resamples.
+void CConversionRun::NoteOutputFormat(const WaveFormatEx& rendered) {
+    m_entryRate = static_cast<int>(rendered.nSamplesPerSec);
+    m_entryChannels = rendered.nChannels;
+    if (m_settings.m_nOutputFormat == OutputFormat::Mp3 && m_settings.m_mp3.m_nOutSampleRate > 0)
+        m_entryRate = m_settings.m_mp3.m_nOutSampleRate;
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
@@ -308,44 +356,73 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
     }
 }
 
-// Writes the output into its partial file next to it; the caller renames
-// it into place once whole, so a failed or cancelled file leaves the name
-// as it was.
-bool CConversionRun::ProduceOutput(const std::string& tempWav, PartialOutputFile& partial,
-                                   const std::string& outputPath) {
-    const std::string canNotWrite = Format(kCanNotWriteFile, outputPath);
+// Writes the output from the WAV at wavPath into its partial file next
+// to it; the caller renames it into place once whole, so a failed or
+// cancelled file leaves the name as it was. Written when the partial file
+// holds the whole output; Next when not (the message shown).
+CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& wavPath,
+                                                      PartialOutputFile& partial,
+                                                      const std::string& outputPath) {
+    Outcome step = Outcome::Written;
     if (m_settings.m_nOutputFormat == OutputFormat::Mp3) {
-        CMp3Encoder encoder;
-        const int from = m_encodingStem ? kFullBar : kMp3RenderEnd;
-        const int encoded = encoder.EncodeFile(tempWav, partial.Path(), m_settings.m_mp3, &m_frontEnd, from,
-                                               kFullBar, m_frontEnd.CancelFlag());
-        // A cut-off MP3 is no output: it goes with the partial file.
-        if (Cancelled()) return false;
-        if (encoded != 1) {
-            m_frontEnd.ShowMessage(canNotWrite);
-            return false;
-        }
-        ShowProgress(kFullBar);
-        // The tag names the output, not the partial file it is written to.
-        TagRecord tag = m_settings.m_tag;
-        if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
-        CId3Writer writer;
-        if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) {
-            m_frontEnd.ShowMessage(canNotWrite);
-            return false;
-        }
-    } else if (!CopyFileContents(tempWav, partial.Path()).ok()) {
-        m_frontEnd.ShowMessage(canNotWrite);
-        return false;
+        step = WriteMp3(wavPath, partial, outputPath);
+    } else if (SndFileEncoder::Writes(m_settings.m_nOutputFormat)) {
+        step = WriteSndFile(wavPath, partial, outputPath);
+    } else if (!CopyFileContents(wavPath, partial.Path()).ok()) {
+        step = Outcome::Next;
     }
-    return true;
+    if (step == Outcome::Cancelled || step == Outcome::Written) return step;
+    m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
+    return Outcome::Next;
+}
+
+// The run's tag for one output: without an artist, the output's file name
+// (not the partial file's it is written to).
+TagRecord CConversionRun::OutputTag(const std::string& outputPath) const {
+    TagRecord tag = m_settings.m_tag;
+    if (tag.m_strArtist.empty()) tag.m_strArtist = platform::FileNameOf(outputPath);
+    return tag;
+}
+
+CConversionRun::Outcome CConversionRun::WriteMp3(const std::string& wavPath, PartialOutputFile& partial,
+                                                 const std::string& outputPath) {
+    CMp3Encoder encoder;
+    const int from = m_encodingStem ? kFullBar : kEncodeRenderEnd;
+    const int encoded = encoder.EncodeFile(wavPath, partial.Path(), m_settings.m_mp3, &m_frontEnd, from,
+                                           kFullBar, m_frontEnd.CancelFlag());
+    // A cut-off MP3 is no output: it goes with the partial file.
+    if (Cancelled()) return Outcome::Cancelled;
+    if (encoded != 1) return Outcome::Next;
+    ShowProgress(kFullBar);
+    CId3Writer writer;
+    TagRecord tag = OutputTag(outputPath);
+    if (writer.WriteTag(partial.Descriptor(), partial.Path(), tag) != 1) return Outcome::Next;
+    return Outcome::Written;
+}
+
+CConversionRun::Outcome CConversionRun::WriteSndFile(const std::string& wavPath, PartialOutputFile& partial,
+                                                     const std::string& outputPath) {
+    SndFileEncoder::Request request;
+    request.format = m_settings.m_nOutputFormat;
+    request.options = m_sndFile;
+    request.tag = OutputTag(outputPath);
+    request.oggSerial = OggSerialFor(platform::FileNameOf(outputPath));
+    // Encoding moves the bar only for the mix.
+    const auto progress = [this](int percent) {
+        if (!m_encodingStem) ShowProgress(kEncodeRenderEnd + percent * (kFullBar - kEncodeRenderEnd) / kFullBar);
+    };
+    const platform::Result encoded =
+        SndFileEncoder::Encode(wavPath, partial.Descriptor(), request, progress, m_frontEnd.CancelFlag());
+    if (Cancelled()) return Outcome::Cancelled;
+    return encoded.ok() ? Outcome::Written : Outcome::Next;
 }
 
 // The mix, then its stems and their description; all are renamed into
 // place only when every one of them is whole.
 CConversionRun::Outcome CConversionRun::FinishEntry(PartialOutputFile& partial, const std::string& output) {
     std::vector<std::unique_ptr<PartialOutputFile>> stems;
-    const bool produced = ProduceOutput(m_tempWav.Path(), partial, output) && (!m_stems || ProduceStems(output, stems));
+    const bool produced = ProduceOutput(m_tempWav.Path(), partial, output) == Outcome::Written &&
+                          (!m_stems || ProduceStems(output, stems));
     if (!produced) return Cancelled() ? Outcome::Cancelled : Outcome::Next;
     if (!CommitOutputs(partial, stems)) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
@@ -408,7 +485,7 @@ bool CConversionRun::ProduceStems(const std::string& output,
             ok = false;
             break;
         }
-        ok = ProduceOutput(m_stemWavs[static_cast<size_t>(c)].Path(), *partial, path);
+        ok = ProduceOutput(m_stemWavs[static_cast<size_t>(c)].Path(), *partial, path) == Outcome::Written;
         partials.push_back(std::move(partial));
         if (!ok) break;
     }
@@ -427,9 +504,9 @@ bool CConversionRun::ProduceStems(const std::string& output,
 bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
     StemSidecar sidecar;
     sidecar.mix = platform::FileNameOf(output);
-    m_music.GetSoundFont(&sidecar.soundFont);
-    sidecar.sampleRate = static_cast<int>(m_entryFormat.nSamplesPerSec);
-    sidecar.channels = m_entryFormat.nChannels;
+    sidecar.soundFont = EntrySoundFont();
+    sidecar.sampleRate = m_entryRate;
+    sidecar.channels = m_entryChannels;
     sidecar.seconds = m_entrySeconds;
     for (int c : m_entryStems) {
         StemSidecar::Stem stem;

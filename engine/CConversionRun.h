@@ -1,7 +1,7 @@
 #pragma once
-// One conversion run: every entry of the path list becomes one MP3 or WAV
-// file, rendered by the run's own engine through the wave capture effect
-// into the run's temporary WAV file.
+// One conversion run: every entry of the path list becomes one MP3, WAV,
+// FLAC, Opus or Ogg Vorbis file, rendered by the run's own engine through
+// the wave capture effect into the run's temporary WAV file.
 
 #include <array>
 #include <cstdint>
@@ -59,20 +59,29 @@ public:
     static std::string Format(const char* fmt, const std::string& arg);
 
 private:
-    enum class Outcome { Next, Skipped, Cancelled };
+    // Written: an output is whole in its partial file (from the output
+    // step only).
+    enum class Outcome { Next, Skipped, Cancelled, Written };
 
     bool Start();
     Outcome ConvertAndReport(int index, int count);
     Outcome ConvertEntry(int index, int count);
     EntryResult ResultOfEntry(bool converted);
+    // The SoundFont the entry in hand is rendered with.
+    std::string EntrySoundFont() const;
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
+    void NoteOutputFormat(const WaveFormatEx& rendered);
     bool WrittenFromAnotherSource(const std::string& output) const;
-    // Writes the output made from the temporary WAV at tempWav into its
-    // partial file. False (the message shown, unless cancelled) when it
-    // could not be written whole.
-    bool ProduceOutput(const std::string& tempWav, PartialOutputFile& partial, const std::string& outputPath);
+    // Writes the output made from the WAV at wavPath into its partial
+    // file: Written when whole, else Next (the message shown) or Cancelled.
+    Outcome ProduceOutput(const std::string& wavPath, PartialOutputFile& partial,
+                          const std::string& outputPath);
+    TagRecord OutputTag(const std::string& outputPath) const;
+    Outcome WriteMp3(const std::string& wavPath, PartialOutputFile& partial, const std::string& outputPath);
+    Outcome WriteSndFile(const std::string& wavPath, PartialOutputFile& partial,
+                         const std::string& outputPath);
     Outcome FinishEntry(PartialOutputFile& partial, const std::string& output);
     // Stems: the channels of the entry that play a note, their temporary
     // WAVs and captures, their outputs and description in partial files,
@@ -87,6 +96,7 @@ private:
 
     void ShowProgress(int percent);
     bool Cancelled();
+    bool Encoded() const;   // an encoder writes the output (not a copy of the WAV)
     int RenderEnd() const;  // the bar's value when rendering is complete
 
     ConversionSettings& m_settings;
@@ -96,12 +106,22 @@ private:
     TempWavFile m_tempWav;
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
-    // The entry in hand: its output path, its source as resolved, the
-    // seconds of audio rendered, and the overwrite question answered No.
+    SndFileOptions m_sndFile;
+    // The entry in hand: its output path, its source as resolved (with the
+    // SoundFont's when the entry names one), the seconds of audio
+    // rendered, and the overwrite question answered No.
     std::string m_entryOutput;
     std::string m_entrySource;
     double m_entrySeconds = 0.0;
     std::string m_entryDeclined;
+    // The output's rate and channels, and what the capture measured.
+    int m_entryRate = 0;
+    int m_entryChannels = 0;
+    wavecapture::CaptureLoudness m_entryLoudness;
+    // The SoundFont of the run's port, and the one the entry in hand
+    // names (empty: the port's).
+    std::string m_soundFont;
+    std::string m_entrySoundFont;
     // The outputs this run has written, each with the source it was made
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.
@@ -110,12 +130,11 @@ private:
     uint64_t m_tempRoomHeld = 0;
     // With stems: a temporary WAV per MIDI channel (made when first
     // needed), the channels of the entry in hand that play a note (from
-    // 0), what they play, its format, and the stems written for it.
+    // 0), what they play, and the stems written for it.
     bool m_stems = false;
     std::array<TempWavFile, audio::kMidiChannels> m_stemWavs;
     std::vector<int> m_entryStems;
     ChannelUses m_entryUse;
-    WaveFormatEx m_entryFormat{};
     std::vector<std::string> m_entryStemOutputs;
     // MP3 encoding moves the bar only for the mix.
     bool m_encodingStem = false;

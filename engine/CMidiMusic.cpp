@@ -46,6 +46,7 @@ struct CMidiMusic::Impl {
 
     int renderCores = 1;
     bool renderChannelsApart = false;
+    SynthOptions synthOptions;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
     // Loader and performance: the synthesizer and its scheduler.
@@ -117,6 +118,12 @@ void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
 
 void CMidiMusic::SetRenderChannelsApart(bool apart) { m_impl->renderChannelsApart = apart; }
 
+void CMidiMusic::SetSynthOptions(const SynthOptions& options) { m_impl->synthOptions = options; }
+
+void CMidiMusic::UseSoundFont(const std::string& path) {
+    if (m_impl->performance) m_impl->performance->SelectSoundFont(path, true);
+}
+
 int CMidiMusic::EnumPort(int index, PortInfo* info) {
     Impl& d = *m_impl;
     if (!d.directMusic8) return audio::kNotInitialized;
@@ -163,6 +170,12 @@ int CMidiMusic::LoadMidiFile(const std::string& path, bool /*standardMidiFile*/)
     auto sequence = std::make_shared<MidiSequence>();
     const Result read = MidiFileReader::ReadFile(path, *sequence);
     if (!read.ok()) return read.code;
+    // The synthesizer each Play makes reads the effects and the mode.
+    const SynthOptions& options = d.synthOptions;
+    d.performance->SetEffects(options.reverb, options.chorus);
+    d.performance->SetBankSelect(options.bankSelect == audio::BankSelect::Auto
+                                     ? audio::BankSelectOfFirstSysEx(*sequence)
+                                     : options.bankSelect);
     d.segment = std::move(sequence);
 
     // Download: the instruments come with the port's SoundFont, loaded once.
@@ -208,13 +221,6 @@ int CMidiMusic::GetChannelUse(ChannelUses* uses) {
     Impl& d = *m_impl;
     if (uses == nullptr || !d.segment) return audio::kPointer;
     *uses = ChannelUseOf(*d.segment);
-    return 0;
-}
-
-int CMidiMusic::GetSoundFont(std::string* path) {
-    Impl& d = *m_impl;
-    if (path == nullptr || !d.performance) return audio::kPointer;
-    *path = d.performance->SoundFont();
     return 0;
 }
 

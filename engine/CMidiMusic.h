@@ -12,6 +12,7 @@
 
 #include "engine/ChannelUse.h"
 #include "engine/IMessageSink.h"
+#include "engine/SynthOptions.h"
 #include "platform/audio/AudioTypes.h"
 
 namespace tonalbox {
@@ -61,6 +62,13 @@ public:
     // on its own. Off by default: apart, each channel has its own reverb
     // and chorus, and the mix is no longer the same bytes.
     void SetRenderChannelsApart(bool apart);
+    // Effects and bank select for the files loaded from now on; with
+    // BankSelect::Auto each file's own first SysEx chooses.
+    void SetSynthOptions(const SynthOptions& options);
+    // Plays the files loaded from now on with this SoundFont instead of
+    // the port's. Those used before stay loaded, to be taken again
+    // without loading them anew.
+    void UseSoundFont(const std::string& path);
     int EnumPort(int index, PortInfo* info);
     int CreatePort(const PortInfo& info);
     // Every file is read as a Standard MIDI File, whatever standardMidiFile says.
@@ -76,8 +84,6 @@ public:
     int GetDuration(double* seconds);
     // What each MIDI channel of the loaded piece plays.
     int GetChannelUse(ChannelUses* uses);
-    // The SoundFont the performance plays with.
-    int GetSoundFont(std::string* path);
     int ClearAudioFX();
     int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
     // The render buffer's format; fails when there is no render buffer.

@@ -13,7 +13,8 @@ struct ConversionSettings {
     std::string m_strOutputFolder;   // always ends with a separator
     int m_bSameAsSource = 0;
     int m_bUseTempFolder = 1;
-    // Stored as its number; anything but Mp3 is written as WAV.
+    // Stored as its number (WAV or MP3; the command line sets the others
+    // for its run only); a code no list holds is written as WAV.
     OutputFormat m_nOutputFormat = static_cast<OutputFormat>(options::OutputFormats().DefaultValue());
     int m_bOverwrite = 1;
     Mp3EncoderSettings m_mp3;

@@ -10,6 +10,8 @@
 #include "engine/IConvertFrontEnd.h"
 #include "engine/IPathList.h"
 #include "engine/LoudnessOptions.h"
+#include "engine/SndFileOptions.h"
+#include "engine/SynthOptions.h"
 
 namespace tonalbox {
 
@@ -23,8 +25,12 @@ struct ConvertJob {
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.
     LoudnessOptions loudness;
+    // How FLAC, Opus and Ogg Vorbis are written; not stored either.
+    SndFileOptions sndFile;
+    // The synthesizer's effects and bank select; not stored either.
+    SynthOptions synth = {};
     // Beside each output, one file per MIDI channel that plays a note and
-    // their description (command line only; not stored with the settings).
+    // their description (command line only; not stored either).
     bool stems = false;
 };
 

@@ -17,6 +17,9 @@ public:
     // The folder (ending with a separator) the output of entry index goes
     // to; empty for the settings' output folder.
     virtual std::string GetOutputFolder(int /*index*/) const { return {}; }
+    // The SoundFont entry index renders with, which also names its output
+    // (OutputPathFor); empty for the run's port and the usual name.
+    virtual std::string GetSoundFont(int /*index*/) const { return {}; }
 };
 
 }  // namespace tonalbox

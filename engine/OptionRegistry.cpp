@@ -17,9 +17,14 @@ constexpr int Stored(OutputFormat f) { return static_cast<int>(f); }
 constexpr int Stored(EncodeMode m) { return static_cast<int>(m); }
 constexpr int Stored(Mp3ChannelMode m) { return static_cast<int>(m); }
 
-// The output page's list: its positions are the stored values.
-constexpr OptionChoice kOutputFormatChoices[] = {{Stored(OutputFormat::Wav), "WAV"},
-                                                 {Stored(OutputFormat::Mp3), "MP3"}};
+// Every output format; a position is the format's code, and the alias is
+// the extension of its files. The output page's list is the first two.
+constexpr OptionChoice kOutputFormatChoices[] = {{Stored(OutputFormat::Wav), "WAV", "wav"},
+                                                 {Stored(OutputFormat::Mp3), "MP3", "mp3"},
+                                                 {Stored(OutputFormat::Flac), "FLAC", "flac"},
+                                                 {Stored(OutputFormat::Opus), "Opus", "opus"},
+                                                 {Stored(OutputFormat::Ogg), "Ogg Vorbis", "ogg"}};
+constexpr size_t kStoredOutputFormats = 2;
 constexpr OptionChoice kWavSampleRateChoices[] = {
     {11025, "11025 Hz"}, {22050, "22050 Hz"}, {44100, "44100 Hz"}};
 constexpr OptionChoice kWavChannelChoices[] = {{1, "Mono"}, {2, "Stereo"}};
@@ -52,7 +57,9 @@ constexpr OptionChoice kBitrateChoices[] = {
     {80, "80k"},   {96, "96k"},   {112, "112k"}, {128, "128k"}, {160, "160k"},
     {192, "192k"}, {224, "224k"}, {256, "256k"}, {320, "320k"}};
 
-constexpr ChoiceTable kOutputFormats{kOutputFormatChoices, 1};
+constexpr ChoiceTable kOutputFormats{
+    std::span<const OptionChoice>(kOutputFormatChoices).first(kStoredOutputFormats), 1};
+constexpr ChoiceTable kAllOutputFormats{kOutputFormatChoices, 1};
 constexpr ChoiceTable kWavSampleRates{kWavSampleRateChoices, 1};
 constexpr ChoiceTable kWavChannels{kWavChannelChoices, 1};
 constexpr ChoiceTable kMp3SampleRates{kMp3SampleRateChoices, 0};
@@ -66,6 +73,19 @@ constexpr IntRange kTrackNumbers{0, 255, 0};
 }  // namespace
 
 const ChoiceTable& OutputFormats() { return kOutputFormats; }
+const ChoiceTable& AllOutputFormats() { return kAllOutputFormats; }
+
+namespace {
+
+const OptionChoice& FormatRow(OutputFormat format) {
+    const int position = kAllOutputFormats.PositionOf(Stored(format));
+    return kOutputFormatChoices[position < 0 ? Stored(OutputFormat::Wav) : position];
+}
+
+}  // namespace
+
+std::string_view OutputExtension(OutputFormat format) { return FormatRow(format).alias; }
+std::string_view OutputFormatName(OutputFormat format) { return FormatRow(format).label; }
 const ChoiceTable& WavSampleRates() { return kWavSampleRates; }
 const ChoiceTable& WavChannels() { return kWavChannels; }
 const ChoiceTable& Mp3SampleRates() { return kMp3SampleRates; }
@@ -159,9 +179,11 @@ using K = OptionKind;
 using U = UsageSection;
 
 constexpr UserOption kUserOptions[] = {
+    // Takes every format; "Option.dat" and the window keep the stored ones.
     {.flag = "--format", .shortFlag = 'f', .kind = K::Choice, .field = "m_nOutputFormat",
-     .choices = &options::kOutputFormats, .section = U::Output, .valueName = "mp3|wav",
-     .help = "output format", .validValues = "\"mp3\", \"wav\""},
+     .choices = &options::kAllOutputFormats, .section = U::Output,
+     .valueName = "mp3|wav|flac|opus|ogg", .help = "output format",
+     .validValues = "\"mp3\", \"wav\", \"flac\", \"opus\", \"ogg\""},
     {.flag = "--output-dir", .shortFlag = 'o', .kind = K::Folder, .field = "m_strOutputFolder",
      .section = U::Output, .valueName = "DIR",
      .help = "put the outputs into DIR (created when missing)"},

@@ -15,14 +15,22 @@ namespace tonalbox {
 
 struct ConversionSettings;
 
-// The stored values of the output format and the MP3 lists.
-enum class OutputFormat : int { Wav = 0, Mp3 = 1 };
+// The output formats by their codes. WAV and MP3 are the stored ones (the
+// window's list, "Option.dat"); the others are written by the command line
+// only.
+enum class OutputFormat : int { Wav = 0, Mp3 = 1, Flac = 2, Opus = 3, Ogg = 4 };
 enum class EncodeMode : int { Cbr = 0, Abr = 1, Vbr = 2, Preset = 3 };
 enum class Mp3ChannelMode : int { Stereo = 0, JointStereo = 1, DualChannel = 2, Mono = 3 };
 
 namespace options {
 
-const ChoiceTable& OutputFormats();   // the output page's list
+const ChoiceTable& OutputFormats();   // the output page's list: the stored formats
+const ChoiceTable& AllOutputFormats();  // what --format takes: the stored ones first
+// The file name extension of a format, without the dot; a code outside
+// the list is written as WAV (as a stored value no list holds always was).
+std::string_view OutputExtension(OutputFormat format);
+// The format's name as AllOutputFormats() labels it.
+std::string_view OutputFormatName(OutputFormat format);
 const ChoiceTable& WavSampleRates();  // Hz
 const ChoiceTable& WavChannels();     // 1 mono, 2 stereo
 const ChoiceTable& Mp3SampleRates();  // Hz; 0 the input's rate
@@ -59,7 +67,7 @@ enum class OptionKind {
 };
 
 // The groups of the command line's help, in their order.
-enum class UsageSection { Input, Output, Mp3, Wav, Tag, Synthesizer, Other };
+enum class UsageSection { Input, Output, Mp3, Wav, SndFile, Tag, Synthesizer, Other };
 
 // One option as the user sees it. Its value goes to `field`; a list's
 // position, where the file keeps it too, to `positionField`.

@@ -15,12 +15,17 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext) {
 }
 
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
-                          const std::string& folder) {
+                          const std::string& folder, const std::string& soundFont) {
     const std::string base =
         settings.m_bSameAsSource
             ? source
             : (folder.empty() ? settings.m_strOutputFolder : folder) + platform::FileNameOf(source);
-    return ReplaceExtension(base, settings.m_nOutputFormat == OutputFormat::Mp3 ? "mp3" : "wav");
+    std::string ext(options::OutputExtension(settings.m_nOutputFormat));
+    if (!soundFont.empty()) {
+        const std::string name = platform::FileNameOf(soundFont);
+        ext = name.substr(0, name.find_last_of('.')) + "." + ext;
+    }
+    return ReplaceExtension(base, ext);
 }
 
 std::string StemPathFor(const std::string& output, int channel) {

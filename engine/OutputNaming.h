@@ -15,11 +15,14 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 
 // The output path for source: next to the source with m_bSameAsSource
 // set, otherwise the file name in m_strOutputFolder; the extension is
-// "mp3" for MP3 output (OutputFormat::Mp3) and "wav" otherwise. A
+// the format's (options::OutputExtension: "mp3", "flac", ...; "wav" for a
+// code no list holds). A
 // non-empty folder (ending with a separator) takes the place of
-// m_strOutputFolder.
+// m_strOutputFolder. A non-empty soundFont (for a run over several) puts
+// its file name without extension before the extension: "song.mid" with
+// "fonts/Piano.sf2" → "song.Piano.mp3".
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
-                          const std::string& folder = {});
+                          const std::string& folder = {}, const std::string& soundFont = {});
 
 // The output of MIDI channel `channel` (1..16, as General MIDI counts
 // them) beside `output`: "x.mp3" → "x.ch01.mp3" … "x.ch16.mp3".

@@ -64,6 +64,11 @@ void KeepWithinOptionTables(ConversionSettings& s) {
     for (const UserOption& option : UserOptions()) {
         if (option.keptOnLoad) KeepWithin(option, s);
     }
+    // The formats only the command line writes are never stored; a code
+    // outside the window's list is written as WAV, as it always was, and
+    // the window and the run read it so.
+    if (options::OutputFormats().PositionOf(static_cast<int>(s.m_nOutputFormat)) < 0)
+        s.m_nOutputFormat = OutputFormat::Wav;
 }
 
 }  // namespace

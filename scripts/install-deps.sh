@@ -9,11 +9,12 @@ packages=(
   clang libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6svg6
-  libfluidsynth-dev libglib2.0-dev libmp3lame-dev libmpg123-dev libsndfile1-dev libebur128-dev nlohmann-json3-dev
+  libfluidsynth-dev libglib2.0-dev libmp3lame-dev libmpg123-dev libsndfile1-dev libogg-dev libebur128-dev nlohmann-json3-dev
   # SoundFonts: the General MIDI set and a small one for tests
   fluid-soundfont-gm timgm6mb-soundfont
   # tools used by tests, benchmarks and window checks
   fluidsynth lame mpg123 sox time xvfb xauth xdg-utils fonts-dejavu-core imagemagick x11-utils
+  flac opus-tools vorbis-tools
   # the help compiler (chmcmd)
   fp-utils
   # the CHM viewer the desktop opens help.chm with

@@ -1,6 +1,7 @@
 #pragma once
 // Loudness normalisation of one piece: the audio is kept in floating point
-// in a temporary file while its integrated loudness (ITU-R BS.1770 with
+// (in memory, past a budget in a temporary file: SampleSpillFile) while
+// its integrated loudness (ITU-R BS.1770 with
 // EBU R128 gating) is measured by libebur128; once the piece is complete
 // one gain is chosen and the audio is read back at that gain as 16-bit
 // samples. The gain is plain arithmetic on the measurement, so the same
@@ -41,19 +42,24 @@ public:
         double seconds = 0.0;
     };
 
-    LoudnessNormalizer() = default;
+    // Bytes of samples a piece keeps in memory before it goes to its
+    // temporary file.
+    explicit LoudnessNormalizer(uint64_t memoryBudgetBytes = SampleSpillFile::kDefaultMemoryBudget)
+        : m_spill(memoryBudgetBytes) {}
     ~LoudnessNormalizer();
     LoudnessNormalizer(const LoudnessNormalizer&) = delete;
     LoudnessNormalizer& operator=(const LoudnessNormalizer&) = delete;
 
-    // Starts a piece of 1 or 2 channels; the samples go to a temporary
-    // file in the folder of `nearPath`.
+    // Starts a piece of 1 or 2 channels; samples past the memory budget
+    // go to a temporary file in the folder of `nearPath`.
     platform::Result Begin(const std::string& nearPath, int channels, int sampleRate);
     // Interleaved samples of the piece, in order.
     void Add(const float* samples, size_t frames);
     // Whether some audio could not be kept or measured.
     bool Failed() const { return m_failed || m_spill.Failed(); }
     bool Active() const { return m_state != nullptr; }
+    // Whether the piece went past the memory budget into its file.
+    bool Spilled() const { return m_spill.Spilled(); }
 
     // The piece's loudness and length, and its peak where it matters for
     // normalising to `targetLufs` (elsewhere its sample peak).

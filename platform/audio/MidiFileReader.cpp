@@ -99,7 +99,7 @@ platform::Result MidiFileReader::ReadFile(const std::string& path, MidiSequence&
 }
 
 platform::Result MidiFileReader::Read(const uint8_t* data, size_t size, MidiSequence& out) {
-    out = MidiSequence();
+    out = MidiSequence(out.TimingOnly());
     if (data == nullptr || size == 0) return NotMidi("empty");
 
     // RIFF "RMID": the Standard MIDI File is the "data" chunk.

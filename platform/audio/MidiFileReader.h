@@ -17,6 +17,7 @@ namespace tonalbox::audio {
 
 class MidiFileReader {
 public:
+    // `out` is read afresh, keeping only its timing if it was made so.
     // 0 on success; kNotFound when the file cannot be opened,
     // kUnsupportedStream for an empty file or one that is not MIDI,
     // kInvalidFile for a header that cannot be read.

@@ -31,10 +31,18 @@ bool MidiSequence::SetDivision(uint16_t division) {
 }
 
 void MidiSequence::AddChannelEvent(uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
+    if (m_timingOnly) {
+        ExtendTo(tick);
+        return;
+    }
     m_events.push_back(MidiEvent{tick, status, data1, data2, 0, 0});
 }
 
 void MidiSequence::AddSysEx(uint64_t tick, const uint8_t* body, uint32_t size) {
+    if (m_timingOnly) {
+        ExtendTo(tick);
+        return;
+    }
     MidiEvent e{tick, kSysEx, 0, 0, static_cast<uint32_t>(m_sysex.size()), size};
     m_sysex.insert(m_sysex.end(), body, body + size);
     m_events.push_back(e);

@@ -25,6 +25,14 @@ public:
     static constexpr uint8_t kTempo = 0xFF;
     static constexpr uint8_t kSysEx = 0xF0;
 
+    // With timingOnly the sequence keeps what its timing needs and no
+    // more: the tempo events, and of every other event only where it lies.
+    // Its length, tempo map and times are those of the whole sequence;
+    // it has no channel events or SysEx to play and no notes. Lengths of
+    // many files are read that way without holding their music.
+    explicit MidiSequence(bool timingOnly = false) : m_timingOnly(timingOnly) {}
+    bool TimingOnly() const { return m_timingOnly; }
+
     // The header's division word: ticks per quarter note, or (top bit set)
     // frames per second and ticks per frame. Returns false for a division
     // that gives no timing (zero ticks).
@@ -73,6 +81,7 @@ private:
     uint64_t m_lengthTicks = 0;
     uint64_t m_endTick = 0;
     bool m_hasNotes = false;
+    bool m_timingOnly = false;
 };
 
 }  // namespace tonalbox::audio

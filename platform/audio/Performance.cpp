@@ -92,23 +92,43 @@ Performance::~Performance() {
 void Performance::DropSynthLocked() {
     if (m_synth == nullptr) return;
     std::lock_guard<std::mutex> life(SynthLifeMutex());
-    if (m_synthHasSfont) fluid_synth_remove_sfont(m_synth, m_sfont);
-    m_synthHasSfont = false;
+    // The SoundFont is the holder's: deleting the synthesizer with it would free it.
+    if (m_synthSfont != nullptr) fluid_synth_remove_sfont(m_synth, m_synthSfont);
+    m_synthSfont = nullptr;
     delete_fluid_synth(m_synth);
     m_synth = nullptr;
 }
 
 void Performance::UnloadSoundFontLocked() {
-    if (m_synth != nullptr && m_synthHasSfont) {
+    if (m_synth != nullptr && m_synthSfont != nullptr) {
         fluid_synth_all_sounds_off(m_synth, -1);
-        fluid_synth_remove_sfont(m_synth, m_sfont);
-        m_synthHasSfont = false;
+        fluid_synth_remove_sfont(m_synth, m_synthSfont);
+        m_synthSfont = nullptr;
     }
     std::lock_guard<std::mutex> life(SynthLifeMutex());
-    if (m_holder != nullptr) delete_fluid_synth(m_holder);  // frees the SoundFont
+    if (m_holder != nullptr) delete_fluid_synth(m_holder);  // frees the SoundFonts
     m_holder = nullptr;
+    m_loaded.clear();
     m_sfont = nullptr;
     m_loadedSoundFont.clear();
+}
+
+// Loads the chosen SoundFont into the holder, made when there is none.
+platform::Result Performance::LoadSoundFontLocked(fluid_sfont_t*& sfont) {
+    std::lock_guard<std::mutex> life(SynthLifeMutex());
+    if (m_holder == nullptr) m_holder = new_fluid_synth(m_holderSettings);
+    if (m_holder == nullptr) return OutOfMemory("SoundFont holder");
+    const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
+    if (id == FLUID_FAILED) {
+        if (m_loaded.empty()) {
+            delete_fluid_synth(m_holder);
+            m_holder = nullptr;
+        }
+        return platform::Result::Fail(kNoSoundFont, "synthesizer: can not load the SoundFont " + m_soundFont);
+    }
+    sfont = fluid_synth_get_sfont_by_id(m_holder, id);
+    m_loaded.push_back({m_soundFont, sfont});
+    return platform::Result::Ok();
 }
 
 platform::Result Performance::RenewSynthLocked() {
@@ -119,38 +139,31 @@ platform::Result Performance::RenewSynthLocked() {
     if (m_sfont != nullptr) {
         if (fluid_synth_add_sfont(m_synth, m_sfont) == FLUID_FAILED)
             return platform::Result::Fail(kNoSoundFont, "synthesizer: can not take the SoundFont " + m_loadedSoundFont);
-        m_synthHasSfont = true;
+        m_synthSfont = m_sfont;
     }
     return platform::Result::Ok();
 }
 
-void Performance::SelectSoundFont(const std::string& path) {
+void Performance::SelectSoundFont(const std::string& path, bool keepOthers) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_soundFont = path;
-}
-
-std::string Performance::SoundFont() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_soundFont;
+    m_keepLoaded = keepOthers;
 }
 
 platform::Result Performance::EnsureSoundFont() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_sfont != nullptr && m_loadedSoundFont == m_soundFont) return platform::Result::Ok();
-    UnloadSoundFontLocked();
     if (m_soundFont.empty()) return platform::Result::Fail(kNoSoundFont, "synthesizer: no SoundFont chosen");
-    std::unique_lock<std::mutex> life(SynthLifeMutex());
-    m_holder = new_fluid_synth(m_holderSettings);
-    if (m_holder == nullptr) return OutOfMemory("SoundFont holder");
-    const int id = fluid_synth_sfload(m_holder, m_soundFont.c_str(), 0);
-    if (id == FLUID_FAILED) {
-        delete_fluid_synth(m_holder);
-        m_holder = nullptr;
-        return platform::Result::Fail(kNoSoundFont, "synthesizer: can not load the SoundFont " + m_soundFont);
+    fluid_sfont_t* sfont = nullptr;
+    for (const LoadedSoundFont& loaded : m_loaded)
+        if (loaded.path == m_soundFont) sfont = loaded.sfont;
+    if (sfont == nullptr) {
+        if (!m_keepLoaded) UnloadSoundFontLocked();
+        const platform::Result loaded = LoadSoundFontLocked(sfont);
+        if (!loaded.ok()) return loaded;
     }
-    m_sfont = fluid_synth_get_sfont_by_id(m_holder, id);
+    m_sfont = sfont;
     m_loadedSoundFont = m_soundFont;
-    life.unlock();
     return RenewSynthLocked();
 }
 
@@ -185,6 +198,24 @@ void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
         for (const MidiEvent& e : sequence->Events())
             if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_channelsPlaying |= 1u << (e.status & 0x0F);
     m_scheduler.Load(std::move(sequence), m_sampleRate);
+}
+
+void Performance::SetEffects(bool reverb, bool chorus) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    fluid_settings_setint(m_settings, "synth.reverb.active", reverb ? 1 : 0);
+    fluid_settings_setint(m_settings, "synth.chorus.active", chorus ? 1 : 0);
+}
+
+void Performance::SetBankSelect(BankSelect mode) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string name(FluidSynthName(mode));
+    char* fluidDefault = nullptr;
+    if (!name.empty()) {
+        fluid_settings_setstr(m_settings, "synth.midi-bank-select", name.c_str());
+    } else if (fluid_settings_getstr_default(m_settings, "synth.midi-bank-select", &fluidDefault) == FLUID_OK &&
+               fluidDefault != nullptr) {
+        fluid_settings_setstr(m_settings, "synth.midi-bank-select", fluidDefault);
+    }
 }
 
 platform::Result Performance::Play() {

@@ -15,6 +15,7 @@
 #include <fluidsynth.h>
 
 #include "platform/Result.h"
+#include "platform/audio/BankSelect.h"
 #include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/MidiScheduler.h"
 #include "platform/audio/MidiSequence.h"
@@ -54,15 +55,24 @@ public:
     int SampleRate() const { return m_sampleRate; }
 
     // Chooses the SoundFont to play with. It is loaded when first needed
-    // (EnsureSoundFont), once; choosing another one unloads the old one.
-    void SelectSoundFont(const std::string& path);
-    std::string SoundFont() const;
+    // (EnsureSoundFont), once. Choosing another one unloads the ones loaded
+    // before, unless keepOthers: then they stay loaded, to be chosen again
+    // without loading (a run over several SoundFonts).
+    void SelectSoundFont(const std::string& path, bool keepOthers = false);
     platform::Result EnsureSoundFont();
     // True when `path` is a readable regular file that FluidSynth loads as
     // a SoundFont.
     static bool LoadsSoundFont(const std::string& path);
 
     void SetSequence(std::shared_ptr<const MidiSequence> sequence);
+
+    // FluidSynth reads these when it makes a synthesizer, so they hold
+    // from the next Play on (which makes a fresh one; the SoundFont stays
+    // loaded). Reverb and chorus are on, and bank select is FluidSynth's
+    // default, until set. Auto counts as the default here: the caller
+    // chooses the mode per file.
+    void SetEffects(bool reverb, bool chorus);
+    void SetBankSelect(BankSelect mode);
 
     // Starts the sequence from its beginning on a freshly reset synthesizer.
     platform::Result Play();
@@ -99,17 +109,26 @@ private:
     platform::Result RenewSynthLocked();
     void DropSynthLocked();
     void UnloadSoundFontLocked();
+    platform::Result LoadSoundFontLocked(fluid_sfont_t*& sfont);
 
     mutable std::mutex m_mutex;
     fluid_settings_t* m_settings = nullptr;
     // The playing synthesizer.
     fluid_synth_t* m_synth = nullptr;
-    // A silent synthesizer that only keeps the SoundFont loaded, so that a
-    // new playing synthesizer can take it without loading it again.
+    // A silent synthesizer that only keeps the SoundFonts loaded, so that
+    // a new playing synthesizer can take one without loading it again.
     fluid_settings_t* m_holderSettings = nullptr;
     fluid_synth_t* m_holder = nullptr;
+    struct LoadedSoundFont {
+        std::string path;
+        fluid_sfont_t* sfont;
+    };
+    std::vector<LoadedSoundFont> m_loaded;
+    // The chosen SoundFont once loaded, and the one the playing
+    // synthesizer was given.
     fluid_sfont_t* m_sfont = nullptr;
-    bool m_synthHasSfont = false;
+    fluid_sfont_t* m_synthSfont = nullptr;
+    bool m_keepLoaded = false;
     int m_sampleRate = 0;
     bool m_channelsApart = false;
     uint32_t m_channelsPlaying = 0;  // of the sequence: bit c when channel c has a note

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "platform/audio/AudioErrors.h"
 
@@ -22,28 +22,51 @@ platform::Result CannotCreate(const std::string& pattern) {
 
 platform::Result SampleSpillFile::Create(const std::string& nearPath) {
     Close();
-    const size_t slash = nearPath.find_last_of('/');
-    std::string pattern = (slash == std::string::npos ? std::string() : nearPath.substr(0, slash + 1)) +
-                          ".samples-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return CannotCreate(pattern);
-    unlink(name.data());
-    m_file = fdopen(fd, "w+b");
-    if (m_file == nullptr) {
-        const platform::Result failed = CannotCreate(pattern);
-        close(fd);
-        return failed;
-    }
-    std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
+    m_nearPath = nearPath;
+    m_open = true;
     m_failed = false;
     m_written = 0;
+    m_readAt = 0;
     return platform::Result::Ok();
 }
 
+// Everything written so far goes to a new file, and the rest follows it.
+bool SampleSpillFile::MoveToFile() {
+    const size_t slash = m_nearPath.find_last_of('/');
+    std::string pattern =
+        (slash == std::string::npos ? std::string() : m_nearPath.substr(0, slash + 1)) + ".samples-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        CannotCreate(pattern);
+        return false;
+    }
+    unlink(name.data());
+    m_file = fdopen(fd, "w+b");
+    if (m_file == nullptr) {
+        CannotCreate(pattern);
+        close(fd);
+        return false;
+    }
+    std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
+    const bool moved = std::fwrite(m_memory.data(), sizeof(float), m_memory.size(), m_file) == m_memory.size();
+    m_memory.clear();
+    return moved;
+}
+
 bool SampleSpillFile::Write(const float* samples, size_t count) {
-    if (m_file == nullptr || m_failed) return false;
+    if (!m_open || m_failed) return false;
+    if (m_file == nullptr && m_written + count <= m_budgetSamples) {
+        if (m_memory.capacity() == 0) m_memory.reserve(static_cast<size_t>(m_budgetSamples));
+        m_memory.insert(m_memory.end(), samples, samples + count);
+        m_written += count;
+        return true;
+    }
+    if (m_file == nullptr && !MoveToFile()) {
+        m_failed = true;
+        return false;
+    }
     const size_t written = std::fwrite(samples, sizeof(float), count, m_file);
     m_written += written;
     if (written != count) m_failed = true;
@@ -53,19 +76,29 @@ bool SampleSpillFile::Write(const float* samples, size_t count) {
 bool SampleSpillFile::Rewind() { return Seek(0); }
 
 bool SampleSpillFile::Seek(uint64_t index) {
-    if (m_file == nullptr || index > m_written) return false;
+    if (!m_open || index > m_written) return false;
+    if (m_file == nullptr) {
+        m_readAt = index;
+        return !m_failed;
+    }
     if (std::fflush(m_file) != 0) m_failed = true;
     return fseeko(m_file, static_cast<off_t>(index * sizeof(float)), SEEK_SET) == 0 && !m_failed;
 }
 
 size_t SampleSpillFile::Read(float* samples, size_t count) {
-    if (m_file == nullptr) return 0;
-    return std::fread(samples, sizeof(float), count, m_file);
+    if (!m_open) return 0;
+    if (m_file != nullptr) return std::fread(samples, sizeof(float), count, m_file);
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(count, m_memory.size() - m_readAt));
+    std::copy_n(m_memory.begin() + static_cast<std::ptrdiff_t>(m_readAt), n, samples);
+    m_readAt += n;
+    return n;
 }
 
 void SampleSpillFile::Close() {
     if (m_file != nullptr) std::fclose(m_file);
     m_file = nullptr;
+    m_memory.clear();
+    m_open = false;
 }
 
 }  // namespace tonalbox::audio

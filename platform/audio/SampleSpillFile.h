@@ -1,13 +1,17 @@
 #pragma once
-// A temporary file of float samples: written once, then read back from the
-// start. It is created next to a given path (in the same folder) and has
-// no name in the folder from the moment it exists, so nothing is left
-// behind whatever ends the program; its space is freed when it is closed.
+// The float samples of one piece: written once, then read back from the
+// start or from any sample. They are kept in memory up to a budget; past
+// it they all move to a temporary file, created next to a given path (in
+// the same folder), which has no name in the folder from the moment it
+// exists, so nothing is left behind whatever ends the program; its space
+// is freed when it is closed. Where they are kept changes nothing of
+// what is read back.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/Result.h"
 
@@ -15,15 +19,21 @@ namespace tonalbox::audio {
 
 class SampleSpillFile {
 public:
-    SampleSpillFile() = default;
+    // Bytes of samples kept in memory before they go to the file: over
+    // three minutes of stereo at 44.1 kHz, most pieces of a batch.
+    static constexpr uint64_t kDefaultMemoryBudget = 64u * 1024u * 1024u;
+
+    explicit SampleSpillFile(uint64_t memoryBudgetBytes = kDefaultMemoryBudget)
+        : m_budgetSamples(memoryBudgetBytes / sizeof(float)) {}
     ~SampleSpillFile() { Close(); }
     SampleSpillFile(const SampleSpillFile&) = delete;
     SampleSpillFile& operator=(const SampleSpillFile&) = delete;
 
-    // Creates an empty file in the folder of `nearPath`; kCannotOpen when
-    // none can be made there.
+    // Starts an empty piece whose file, if it needs one, goes into the
+    // folder of `nearPath`.
     platform::Result Create(const std::string& nearPath);
-    // Appends `count` samples; false once a write has failed.
+    // Appends `count` samples; false once a write has failed (kCannotOpen
+    // logged when no file can be made for samples past the budget).
     bool Write(const float* samples, size_t count);
     // Back to the first sample for reading; false when that fails.
     bool Rewind();
@@ -33,11 +43,22 @@ public:
     size_t Read(float* samples, size_t count);
     void Close();
 
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_open; }
     bool Failed() const { return m_failed; }
     uint64_t Written() const { return m_written; }
+    // Whether the piece went past the budget into the file.
+    bool Spilled() const { return m_file != nullptr; }
 
 private:
+    bool MoveToFile();
+
+    const uint64_t m_budgetSamples;
+    std::string m_nearPath;
+    bool m_open = false;
+    // Below the budget the samples are here. The room stays reserved
+    // from piece to piece, so that its pages are not faulted in again.
+    std::vector<float> m_memory;
+    uint64_t m_readAt = 0;  // in memory, the next sample Read gives
     std::FILE* m_file = nullptr;
     bool m_failed = false;
     uint64_t m_written = 0;

@@ -26,6 +26,15 @@ inline constexpr Guid CLSID_WaveCaptureFx{
 inline constexpr Guid IID_IWaveCaptureFx{
     0x241BFF17, 0x79A5, 0x418F, {0x87, 0x87, 0x59, 0x91, 0x7E, 0x80, 0x60, 0x9F}};
 
+// What a normalising capture measured of its audio before the gain, and
+// the gain it wrote the audio at.
+struct CaptureLoudness {
+    bool measured = false;      // false: written at the buffer's level as it came
+    double loudnessLufs = 0.0;  // integrated; not finite when nothing passes the gates
+    double peakDbtp = 0.0;      // the larger of sample and true peak; not finite for silence
+    double gainDb = 0.0;
+};
+
 class IWaveCaptureFx {
 public:
     // From now on write the audio passing through the effect into a WAV
@@ -49,6 +58,9 @@ public:
     // The integrated loudness in LUFS of channel's file as the last
     // StopCapture wrote it; kFalse when it wrote none.
     virtual HResult ChannelLoudness(int channel, double* lufs) = 0;
+    // The loudness of the last capture that stopped; not measured while
+    // one runs or when it was not normalised.
+    virtual HResult GetLoudness(CaptureLoudness* out) = 0;
 
 protected:
     ~IWaveCaptureFx() = default;

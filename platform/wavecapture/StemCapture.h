@@ -1,7 +1,8 @@
 #pragma once
 // The MIDI channels a capture keeps apart from its mix ("stems"): each
-// channel's audio is kept in floating point (a SampleSpillFile next to its
-// WAV file) until the capture stops, because only then is the mix's gain
+// channel's audio is kept in floating point (a SampleSpillFile: in memory,
+// the stems sharing one budget, past its share in a file next to its WAV
+// file) until the capture stops, because only then is the mix's gain
 // known; then each is written at that gain into its own WAV file (the
 // capture's 56-byte header, 16-bit samples) and its integrated loudness as
 // written is measured.
@@ -20,6 +21,12 @@ namespace tonalbox::wavecapture {
 
 class StemCapture {
 public:
+    // The memory the stems of one capture keep their samples in, between
+    // them, so that a capture with stems holds at most this besides its
+    // normaliser's; each of n stems goes to its file past StoreBudget(n).
+    static constexpr uint64_t kMemoryBudget = audio::SampleSpillFile::kDefaultMemoryBudget;
+    static constexpr uint64_t StoreBudget(int stems) { return stems > 1 ? kMemoryBudget / stems : kMemoryBudget; }
+
     StemCapture() = default;
     ~StemCapture() { Clear(); }
     StemCapture(const StemCapture&) = delete;
@@ -27,7 +34,8 @@ public:
 
     // Keeps channel `channel` (0..15) for a WAV file at `path`, created now,
     // in `format` (16-bit PCM). kCannotOpen when the file or the store of
-    // its samples cannot be made.
+    // its samples cannot be made. Asked before the audio comes: the
+    // budget is shared anew among the channels kept.
     platform::Result Add(int channel, const std::string& path, const audio::WaveFormatEx& format);
     // The channels kept (bit c for channel c).
     uint32_t Channels() const { return m_channels; }
@@ -48,8 +56,9 @@ private:
         int channel = 0;
         std::string path;
         std::FILE* file = nullptr;
-        audio::SampleSpillFile samples;
+        std::unique_ptr<audio::SampleSpillFile> samples;
     };
+    platform::Result ShareBudget();
     platform::Result Write(Stem& stem, float gain);
 
     audio::WaveFormatEx m_format{};

@@ -86,6 +86,7 @@ HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format
     }
     m_file = f;
     m_path = path;
+    m_loudness = CaptureLoudness{};
     m_dataBytes = 0;
     m_writeFailed = false;
     return audio::kOk;
@@ -98,13 +99,22 @@ HResult WaveCaptureFx::SetLoudness(bool normalize, double targetLufs) {
     return audio::kOk;
 }
 
+HResult WaveCaptureFx::GetLoudness(CaptureLoudness* out) {
+    if (out == nullptr) return audio::kPointer;
+    *out = m_file != nullptr ? CaptureLoudness{} : m_loudness;
+    return audio::kOk;
+}
+
 HResult WaveCaptureFx::StopCapture() {
     if (m_file == nullptr) return audio::kFalse;
     bool ok = true;
     // Without normalising the channels already have the mix's gain.
     double gain = 1.0;
     if (m_normalizer.Active()) {
-        gain = audio::LoudnessNormalizer::GainFor(m_normalizer.Measure(m_targetLufs), m_targetLufs);
+        const audio::LoudnessNormalizer::Measurement measured = m_normalizer.Measure(m_targetLufs);
+        gain = audio::LoudnessNormalizer::GainFor(measured, m_targetLufs);
+        m_loudness = CaptureLoudness{true, measured.loudnessLufs, 20.0 * std::log10(measured.peak),
+                                     20.0 * std::log10(gain)};
         ok = m_normalizer
                  .Replay(gain,
                          [this](int16_t* samples, size_t frames) {

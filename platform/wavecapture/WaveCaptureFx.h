@@ -4,9 +4,10 @@
 // 16-byte "fmt " chunk, a 4-byte "fact" chunk (the frame count) and the
 // "data" chunk, so the 16-bit samples begin at byte 56; the sizes are set
 // when the capture stops. A normalising capture takes the audio in
-// floating point, keeps it in a temporary file next to the WAV file and
-// writes the samples, at the one gain its loudness asks for, when it stops.
-// MIDI channels asked for are written the same way into files of their own.
+// floating point, keeps it (in memory, past the normaliser's budget in a
+// temporary file next to the WAV file) and writes the samples, at the one
+// gain its loudness asks for, when it stops. MIDI channels asked for are
+// written the same way into files of their own.
 
 #include <cstdint>
 #include <cstdio>
@@ -29,9 +30,8 @@ public:
 
     // IWaveCaptureFx. StartCapture finishes a capture still running, then
     // creates the file; the format must be the buffer's (16-bit PCM).
-    // kCannotOpen when the file (or, normalising, the temporary file of
-    // its samples) cannot be created (the audio keeps flowing).
-    // StopCapture returns 1 when no capture runs and kWriteFault when some
+    // kCannotOpen when the file cannot be created (the audio keeps
+    // flowing). StopCapture returns 1 when no capture runs and kWriteFault when some
     // audio could not be kept or written. SetLoudness applies from the
     // next StartCapture; a new effect writes the audio as it comes.
     HResult StartCapture(const char* path, const WaveFormatEx* format) override;
@@ -39,6 +39,7 @@ public:
     HResult SetLoudness(bool normalize, double targetLufs) override;
     HResult CaptureChannel(int channel, const char* path) override;
     HResult ChannelLoudness(int channel, double* lufs) override;
+    HResult GetLoudness(CaptureLoudness* out) override;
 
     // IAudioEffect.
     platform::Result SetFormat(const WaveFormatEx& format) override;
@@ -68,6 +69,7 @@ private:
     double m_targetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
     audio::LoudnessNormalizer m_normalizer;
     StemCapture m_stems;
+    CaptureLoudness m_loudness;
 };
 
 // Registers the effect class under CLSID_WaveCaptureFx.

@@ -20,7 +20,7 @@ _tonalbox_convert()
     local program=${COMP_WORDS[0]}
 
     # The value of the option before the cursor, from its help line:
-    # "  -f, --format mp3|wav   output format" or "--bitrate RATE  "32k", ...".
+    # "  -f, --format mp3|wav|flac|opus|ogg   output format" or "--bitrate RATE  "32k", ...".
     if [[ $prev == -* ]]; then
         local line
         line=$(_tonalbox_convert_help "$program" |

@@ -68,10 +68,35 @@ TEST(CommandLine, BadValueIsAUsageErrorNamingTheValidOnes) {
     EXPECT_NE(p.error.find("\"Same as input\""), std::string::npos) << p.error;
 
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-f", "ogg"}, {"--wav-rate", "48000"}, {"--mode", "fast"},
+             {"-f", "aac"}, {"--wav-rate", "48000"}, {"--mode", "fast"},
              {"--vbr-quality", "10"}, {"--vbr-quality", "5x"}, {"--track", "256"},
-             {"--jobs", "0"}, {"--genre", "Polka Metal"}, {"--mp3-channels", "2"}}) {
+             {"--jobs", "0"}, {"--genre", "Polka Metal"}, {"--mp3-channels", "2"},
+             {"--bank-select", "gs2"}}) {
         EXPECT_FALSE(Parse(args).ok) << args[0] << " " << args[1];
+    }
+}
+
+TEST(CommandLine, SndFileFormatsTakeTheirOwnOptions) {
+    auto p = Parse({"-f", "flac", "--rate", "22050", "--bits", "24"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.settings.m_nOutputFormat, tonalbox::OutputFormat::Flac);
+    EXPECT_EQ(p.commandLine.sndFile.sampleRate, 22050);
+    EXPECT_EQ(p.commandLine.sndFile.bits, 24);
+    p = Parse({"--format", "Ogg Vorbis", "--quality", "10"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.settings.m_nOutputFormat, tonalbox::OutputFormat::Ogg);
+    EXPECT_EQ(p.commandLine.sndFile.quality, 10);
+    p = Parse({"--rate", "48000", "-f", "opus"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.settings.m_nOutputFormat, tonalbox::OutputFormat::Opus);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--rate", "32000"}, {"--bits", "20"}, {"--quality", "11"}, {"--quality", "-1"},
+             {"--rate", "44100", "-f", "opus"}}) {
+        p = Parse(args);
+        EXPECT_FALSE(p.ok) << args[0] << " " << args[1];
+        EXPECT_NE(p.error.find(args[0] == "--rate" && args.size() > 2 ? "48000 Hz only" : args[0]),
+                  std::string::npos) << p.error;
     }
 }
 

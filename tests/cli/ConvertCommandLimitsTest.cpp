@@ -93,9 +93,9 @@ TEST_F(ConvertCommandLimits, SoundFontThatDoesNotLoadIsNamedBeforeAnyWork) {
 }
 
 TEST_F(ConvertCommandLimits, ParallelJobsShareTheTemporaryFolder) {
-    // 1 MiB holds the temporary files of one 10 s piece at 11025 Hz mono
-    // (its WAV and the float samples kept beside it, 0.7 MB), not of two,
-    // and never those of the 20 s piece.
+    // 384 KiB holds the temporary WAV of one 10 s piece at 11025 Hz mono
+    // (0.25 MB; the float samples measuring its level stay in memory), not
+    // those of two, and never that of the 20 s piece.
     // Under ThreadSanitizer the program's runtime keeps a 512 KiB file of
     // its own in the temporary folder while it runs; the room is on top.
 #ifdef __SANITIZE_THREAD__
@@ -103,7 +103,7 @@ TEST_F(ConvertCommandLimits, ParallelJobsShareTheTemporaryFolder) {
 #else
     constexpr uint64_t kRuntimeFile = 0;
 #endif
-    constexpr uint64_t kRoom = 1024 * 1024 + kRuntimeFile;
+    constexpr uint64_t kRoom = 384 * 1024 + kRuntimeFile;
     testsupport::TmpfsMount small(kRoom);
     if (!small.Mounted()) GTEST_SKIP() << "no filesystem can be mounted here";
     // The run budgets the folder by the free space the filesystem reports;

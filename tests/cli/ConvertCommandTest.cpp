@@ -24,11 +24,13 @@
 #include "RunProgram.h"
 #include "audioprobe/LoudnessProbe.h"
 #include "audioprobe/WavFile.h"
+#include "engine/LoudnessOptions.h"
 #include "engine/SettingsFile.h"
-#include "platform/audio/LookAheadLimiter.h"
+#include "engine/SndFileOptions.h"
 #include "midigen/GmTestPiece.h"
 #include "midigen/LevelTestPieces.h"
 #include "midigen/MidiFileWriter.h"
+#include "platform/audio/LookAheadLimiter.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox {
@@ -39,6 +41,7 @@ using testsupport::ProgramResult;
 using testsupport::TempDir;
 
 const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+const std::string kOtherSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -239,6 +242,14 @@ TEST_F(ConvertCommand, SaveSettingsWritesAnOptionFileThatLoadsBack) {
     EXPECT_EQ(loaded.m_bOverwrite, 0);
     EXPECT_EQ(loaded.m_strOutputFolder, Out(""));
     EXPECT_EQ(loaded.m_bSameAsSource, 0);
+
+    // A format of the command line only leaves the stored one as it was.
+    result = testsupport::RunProgram(Program(), {"--save-settings", "-f", "flac", "--title", "Again"},
+                                     {"XDG_CONFIG_HOME=" + m_dir.File("config")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_EQ(LoadSettings(SettingsPath(), loaded), 1);
+    EXPECT_EQ(loaded.m_nOutputFormat, tonalbox::OutputFormat::Wav);
+    EXPECT_EQ(loaded.m_tag.m_strTitle, "Again");
 
     // The next start begins from the saved settings: WAV into the saved folder.
     result = Convert({Piece("next.mid")});
@@ -471,14 +482,27 @@ TEST_F(ConvertCommand, ReportHasOneRecordPerFileAndTheTotals) {
     const auto& converted = byInput[Src("a.mid")];
     EXPECT_EQ(converted["status"], "converted");
     EXPECT_EQ(converted["output"], Out("a.wav"));
+    EXPECT_EQ(converted["soundfont"], kTestSoundFont) << "the one given";
     EXPECT_EQ(converted["message"], "");
     EXPECT_EQ(converted["bytes"].get<uintmax_t>(), fs::file_size(Out("a.wav")));
     EXPECT_NEAR(converted["music_seconds"].get<double>(), 3.0, 0.3);
     EXPECT_GT(converted["wall_seconds"].get<double>(), 0.0);
+    audioprobe::WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    EXPECT_EQ(converted["format"], "wav");
+    EXPECT_EQ(converted["sample_rate"], wav.sampleRate);
+    EXPECT_EQ(converted["channels"], wav.channels);
+    EXPECT_EQ(converted["soundfont"], fs::canonical(kTestSoundFont).string());
+    // The render's loudness and peak before its gain: the output's are
+    // these plus the gain.
+    const double gain = converted["gain_db"].get<double>();
+    EXPECT_NEAR(converted["loudness_lufs"].get<double>() + gain, audioprobe::MeasureLoudness(wav).lufs, 0.1);
+    EXPECT_LE(converted["true_peak_dbtp"].get<double>() + gain, audio::LoudnessNormalizer::kCeilingDbtp + 0.01);
     const auto& failed = byInput[Src("gone.mid")];
     EXPECT_EQ(failed["status"], "failed");
     EXPECT_EQ(failed["message"], "Can not find file: " + Src("gone.mid") + ".");
     EXPECT_EQ(failed["bytes"], 0);
+    EXPECT_TRUE(failed["sample_rate"].is_null() && failed["loudness_lufs"].is_null()) << failed;
     const auto& totals = records[2]["totals"];
     EXPECT_EQ(totals["files"], 2);
     EXPECT_EQ(totals["converted"], 1);
@@ -623,9 +647,14 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
     const audioprobe::Loudness normalised = audioprobe::MeasureLoudness(wav);
     EXPECT_NEAR(normalised.lufs, -20.0, 1.0);
 
+    const std::string report = m_dir.File("raw.jsonl");
     result = Convert({"-q", "-f", "wav", "-o", Out(""), "--overwrite", "--loudness", "-20", "--no-normalize",
-                      Src("dense.mid")});
+                      "--report", report, Src("dense.mid")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto record = ReadReport(report).at(0);
+    EXPECT_TRUE(record["loudness_lufs"].is_null() && record["true_peak_dbtp"].is_null() &&
+                record["gain_db"].is_null())
+        << "nothing measured without normalisation: " << record;
     ASSERT_TRUE(wav.Read(Out("dense.wav")));
     const audioprobe::Loudness raw = audioprobe::MeasureLoudness(wav);
     // The same run left at the synthesizer's level: a dense piece is far
@@ -692,7 +721,8 @@ TEST_F(ConvertCommand, StemsAddUpToTheMixAndAreDescribed) {
     };
     const std::vector<Case> cases = {{{"-f", "wav"}, "wav"},
                                      {{"-f", "wav", "--wav-channels", "mono", "--no-normalize"}, "wav"},
-                                     {{"-f", "mp3"}, "mp3"}};
+                                     {{"-f", "mp3"}, "mp3"},
+                                     {{"-f", "flac"}, "flac"}};
     for (const Case& c : cases) {
         fs::remove_all(Out("")), fs::create_directories(Out(""));
         const std::string report = m_dir.File("report.jsonl");
@@ -769,6 +799,217 @@ TEST_F(ConvertCommand, AStemThatCannotBeWrittenFailsTheFileAndLeavesNoneOfIt) {
     EXPECT_NE(result.err.find("Can not write file: " + Out("band.ch10.wav")), std::string::npos) << result.err;
     EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"band.ch10.wav"});
     EXPECT_TRUE(NoCaptureFilesLeft());
+}
+
+// The Vorbis comments a tool lists ("comment[0]: TITLE=x" from metaflac,
+// a tab and "title=x" from ogginfo and opusinfo), by upper-case name.
+std::map<std::string, std::string> CommentsIn(const std::string& listing) {
+    std::map<std::string, std::string> comments;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        const auto colon = line.find("]: ");
+        std::string text = line.rfind("    comment[", 0) == 0 && colon != std::string::npos ? line.substr(colon + 3)
+                           : line.rfind("\t", 0) == 0 ? line.substr(1) : "";
+        const auto eq = text.find('=');
+        if (eq == std::string::npos) continue;
+        std::string name = text.substr(0, eq);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        comments[name] = text.substr(eq + 1);
+    }
+    return comments;
+}
+
+// The playing time a tool reports: "Playback length: 0m:02.000s" from
+// ogginfo and opusinfo, total samples and rate from metaflac.
+double PlaybackSeconds(const std::string& listing, bool flac) {
+    if (flac) {
+        double samples = 0, rate = 0;
+        std::istringstream(listing) >> samples >> rate;
+        return rate > 0 ? samples / rate : -1.0;
+    }
+    const auto at = listing.find("Playback length: ");
+    if (at == std::string::npos) return -1.0;
+    double minutes = 0, seconds = 0;
+    char m = 0, colon = 0;
+    std::istringstream(listing.substr(at + 17)) >> minutes >> m >> colon >> seconds;
+    return minutes * 60 + seconds;
+}
+
+// Each format through the real tools: valid, as long as the render, with
+// the run's tag (the artist the output's name when none is set), and the
+// same bytes on a second run.
+TEST_F(ConvertCommand, FlacOpusAndOggAreValidWholeAndTagged) {
+    struct Case {
+        std::string format;
+        std::vector<std::string> check;    // exits 0 for a valid file
+        std::vector<std::string> comments; // lists the comments
+        std::vector<std::string> length;   // tells the playing time
+        int rate;
+    };
+    const std::vector<Case> cases = {
+        {"flac", {"/usr/bin/flac", "-t", "-s"}, {"/usr/bin/metaflac", "--list", "--block-type=VORBIS_COMMENT"},
+         {"/usr/bin/metaflac", "--show-total-samples", "--show-sample-rate"}, SndFileOptions::kDefaultRate},
+        {"opus", {"/usr/bin/opusinfo"}, {"/usr/bin/opusinfo"}, {"/usr/bin/opusinfo"}, SndFileOptions::kOpusRate},
+        {"ogg", {"/usr/bin/ogginfo"}, {"/usr/bin/ogginfo"}, {"/usr/bin/ogginfo"}, SndFileOptions::kDefaultRate},
+    };
+    const std::string input = Piece("a.mid", 2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        if (!fs::exists(c.check[0])) GTEST_SKIP() << c.check[0] << " is not installed (scripts/install-deps.sh)";
+        const std::string output = Out(c.format + "/a." + c.format);
+        const std::string report = m_dir.File(c.format + ".jsonl");
+        const std::vector<std::string> tag = {"--title", "T\xc3\xaftel", "--album", "Al", "--year", "2001",
+                                              "--track", "7", "--genre", "Rock", "--comment", "c", "--artist", ""};
+        std::vector<std::string> args = {"-q", "-f", c.format, "-o", Out(c.format), "--report", report};
+        args.insert(args.end(), tag.begin(), tag.end());
+        args.push_back(input);
+        ASSERT_EQ(Convert(args).exitCode, 0);
+        const auto record = ReadReport(report).at(0);
+        EXPECT_EQ(record["format"], c.format);
+        EXPECT_EQ(record["sample_rate"], c.rate);
+        EXPECT_EQ(record["channels"], 2);
+
+        auto run = [&](std::vector<std::string> command) {
+            command.push_back(output);
+            const std::string program = command[0];
+            command.erase(command.begin());
+            return testsupport::RunProgram(program, command);
+        };
+        const auto checked = run(c.check);
+        EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
+        EXPECT_NEAR(PlaybackSeconds(run(c.length).out, c.format == "flac"),
+                    record["music_seconds"].get<double>(), 0.01);
+        const auto comments = CommentsIn(run(c.comments).out);
+        const std::map<std::string, std::string> expected = {
+            {"TITLE", "T\xc3\xaftel"}, {"ARTIST", "a." + c.format}, {"ALBUM", "Al"}, {"DATE", "2001"},
+            {"TRACKNUMBER", "7"}, {"GENRE", "Rock"}, {"COMMENT", "c"}};
+        for (const auto& [name, value] : expected) {
+            EXPECT_EQ(comments.count(name) ? comments.at(name) : "(none)", value) << name;
+        }
+
+        const std::string first = ReadText(output);
+        args.insert(args.begin(), "--overwrite");
+        ASSERT_EQ(Convert(args).exitCode, 0);
+        EXPECT_TRUE(ReadText(output) == first) << "the same bytes on every run";
+    }
+}
+
+// The synthesizer options reach the rendering: without reverb the sound
+// dies with the note, without chorus it is another sound, and with auto
+// bank select a file whose first SysEx is an XG System On plays as XG from
+// its start. Bank 127 is a drum kit the XG way, an unknown bank the GS way;
+// the note before the reset shows it (FluidSynth itself turns to XG on
+// the reset).
+TEST_F(ConvertCommand, SynthesizerOptionsChangeTheRendering) {
+    midigen::MidiFileWriter effects(1, 480);
+    effects.TempoBpm(0, 0, 120.0);
+    effects.ControlChange(1, 0, 0, 91, 127);  // reverb send
+    effects.ControlChange(1, 0, 0, 93, 127);  // chorus send
+    effects.Note(1, 0, 240, 0, 72, 120);
+    ASSERT_TRUE(effects.Write(Src("effects.mid")));
+    midigen::MidiFileWriter xg(0, 480);
+    xg.ControlChange(0, 0, 0, 0, 127);
+    xg.ProgramChange(0, 0, 0, 0);
+    xg.Note(0, 10, 200, 0, 38, 110);
+    xg.XgReset(0, 300);
+    xg.Note(0, 310, 200, 0, 38, 110);
+    ASSERT_TRUE(xg.Write(Src("xg.mid")));
+
+    struct Render {
+        std::string name;
+        std::string piece;
+        std::vector<std::string> args;
+    };
+    const std::vector<Render> renders = {
+        {"plain", "effects", {}},
+        {"no-reverb", "effects", {"--no-reverb"}},
+        {"no-chorus", "effects", {"--no-chorus"}},
+        {"xg-default", "xg", {}},
+        {"xg-auto", "xg", {"--bank-select", "auto"}},
+        {"xg-xg", "xg", {"--bank-select", "XG"}},
+    };
+    std::map<std::string, audioprobe::WavFile> wavs;
+    for (const Render& r : renders) {
+        std::vector<std::string> args = r.args;
+        args.insert(args.end(), {"-q", "-f", "wav", "--no-normalize", "-o", Out(r.name + "/"), Src(r.piece + ".mid")});
+        const auto result = Convert(args);
+        ASSERT_EQ(result.exitCode, 0) << r.name << ": " << result.err;
+        ASSERT_TRUE(wavs[r.name].Read(Out(r.name + "/" + r.piece + ".wav"))) << r.name;
+    }
+    // The note ends at 0.25 s; half a second later reverb is most of what sounds.
+    const size_t tail = wavs["plain"].sampleRate * 3 / 4;
+    EXPECT_GT(wavs["plain"].Rms(tail), 0.0);
+    EXPECT_LT(wavs["no-reverb"].Rms(tail), wavs["plain"].Rms(tail) / 4);
+    EXPECT_NE(wavs["no-chorus"].samples, wavs["plain"].samples);
+    EXPECT_EQ(wavs["xg-auto"].samples, wavs["xg-xg"].samples);
+    EXPECT_NE(wavs["xg-auto"].samples, wavs["xg-default"].samples);
+}
+
+// With two SoundFonts every input is rendered with each, into names that
+// say which; shards, --skip-existing and the report take each (input,
+// SoundFont) pair as one entry. Every SoundFont is looked at before any work.
+TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
+    const std::string other = kOtherSoundFont;
+    const std::map<std::string, std::string> stemOf = {{kTestSoundFont, "TimGM6mb"}, {other, "FluidR3_GM"}};
+    const std::vector<std::string> inputs = {Piece("a.mid"), Piece("b.mid")};
+    struct Case {
+        std::string name;
+        std::vector<std::string> args;
+        std::vector<std::string> existing;  // outputs there before the run
+        std::set<std::string> made;
+        std::string summary;
+    };
+    const std::vector<Case> cases = {
+        {"all pairs", {"-j", "1"}, {}, {"a.TimGM6mb.wav", "a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"},
+         "Total files: 4, converted: 4\n"},
+        {"first shard", {"--shard", "1/2"}, {}, {"a.TimGM6mb.wav", "b.TimGM6mb.wav"},
+         "Total files: 2, converted: 2\n"},
+        {"second shard", {"--shard", "2/2"}, {}, {"a.FluidR3_GM.wav", "b.FluidR3_GM.wav"},
+         "Total files: 2, converted: 2\n"},
+        {"skip existing", {"--skip-existing", "-j", "2"}, {"a.TimGM6mb.wav"},
+         {"a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"}, "Total files: 4, converted: 3, skipped: 1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = Out(c.name + "/");
+        fs::create_directories(folder);
+        for (const auto& name : c.existing) std::ofstream(folder + name) << "made before";
+        const std::string report = m_dir.File(c.name + ".jsonl");
+        std::vector<std::string> args = {"--soundfont", other, "-q", "-f", "wav", "-o", folder, "--report", report};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        const auto result = Convert(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, c.summary);
+        std::set<std::string> made;
+        for (const auto& name : NamesIn(folder))
+            if (std::find(c.existing.begin(), c.existing.end(), name) == c.existing.end()) made.insert(name);
+        EXPECT_EQ(made, c.made);
+        std::set<std::string> recorded;
+        for (const auto& record : ReadReport(report)) {
+            if (!record.contains("input")) continue;
+            const std::string font = record.value("soundfont", "");
+            ASSERT_TRUE(stemOf.count(font)) << record.dump();
+            const std::string input = fs::path(record["input"].get<std::string>()).filename().string();
+            EXPECT_EQ(record["output"], folder + input.substr(0, input.find('.')) + "." + stemOf.at(font) + ".wav");
+            recorded.insert(fs::path(record["output"].get<std::string>()).filename().string());
+        }
+        std::set<std::string> expected = c.made;
+        expected.insert(c.existing.begin(), c.existing.end());
+        EXPECT_EQ(recorded, expected) << "one record a pair, skipped ones too";
+    }
+    EXPECT_NE(ReadText(Out("all pairs/a.TimGM6mb.wav")), ReadText(Out("all pairs/a.FluidR3_GM.wav")))
+        << "each rendered with its own SoundFont";
+    // b's first rendering came after the run had turned to the other
+    // SoundFont and back: the bytes are those of a run with one.
+    ASSERT_EQ(Convert({"-q", "-f", "wav", "-o", Out("one/"), inputs[1]}).exitCode, 0);
+    EXPECT_EQ(ReadText(Out("one/b.wav")), ReadText(Out("all pairs/b.TimGM6mb.wav")));
+
+    { std::ofstream(m_dir.File("broken.sf2")) << std::string(5000, 'x'); }
+    const auto refused = Convert({"--soundfont", m_dir.File("broken.sf2"), "-o", Out("refused/"), inputs[0]});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err, "Can not load SoundFont: " + m_dir.File("broken.sf2") + ".\n");
+    EXPECT_FALSE(fs::exists(Out("refused")));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "cli/JobQueue.h"
@@ -19,6 +20,8 @@ std::vector<InputEntry> Entries(const std::vector<std::string>& paths) {
     for (const auto& path : paths) entries.push_back({path});
     return entries;
 }
+
+int Total(const std::vector<std::string>& paths) { return static_cast<int>(paths.size()); }
 
 // The count after a claim, as the run reads it before every entry.
 int Claimed(IPathList& list) {
@@ -88,6 +91,39 @@ TEST(JobQueue, EntriesOfOneOutputGoToOneListInOrderTheRestStayFree) {
     EXPECT_EQ(Claimed(first), 3);
     EXPECT_EQ(first.GetPath(2), "/m/e.mid");
     EXPECT_EQ(first.PositionOf(2), 3);
+}
+
+TEST(JobQueue, SeveralRunsTakeTheLongestPiecesFirst) {
+    // Entries 1 and 4 make one output (d/s.mp3): they go as one, in list
+    // order, by the sum of their seconds.
+    const std::vector<std::string> paths = {"/m/a.mid", "/m/d/s.mid", "/m/b.mid",
+                                            "/m/c.mid", "/m/d/./s.midi", "/m/e.mid"};
+    const double unreadable = std::nan("");
+    struct Case {
+        const char* what;
+        int runs;
+        std::vector<double> seconds;
+        std::vector<int> order;
+    };
+    const Case cases[] = {
+        {"one run: list order", 1, {10, 20, 30, 40, 50, 60}, {0, 1, 4, 2, 3, 5}},
+        {"longest first, the pair by its sum", 2, {10, 20, 30, 40, 15, 60}, {5, 3, 1, 4, 2, 0}},
+        {"ties in list order, unreadable last", 3, {7, 3, 7, unreadable, 4, 7}, {0, 1, 4, 2, 5, 3}},
+    };
+    ConversionSettings settings = Settings();
+    settings.m_bSameAsSource = 1;
+    for (const Case& c : cases) {
+        JobQueue queue(Entries(paths), settings);
+        int reads = 0;
+        queue.OrderByLength(c.runs, [&](int position) {
+            ++reads;
+            return c.seconds[static_cast<size_t>(position)];
+        });
+        std::vector<int> order, group;
+        while (queue.Claim(group)) order.insert(order.end(), group.begin(), group.end());
+        EXPECT_EQ(order, c.order) << c.what;
+        EXPECT_EQ(reads, c.runs > 1 ? Total(paths) : 0) << c.what;
+    }
 }
 
 TEST(JobQueue, RecursiveEntriesKeepTheirFolderBelowTheWalkedOne) {

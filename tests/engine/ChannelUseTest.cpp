@@ -2,6 +2,7 @@
 
 #include "engine/ChannelUse.h"
 #include "engine/RenderSize.h"
+#include "platform/audio/SampleSpillFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
 
 namespace tonalbox {
@@ -42,18 +43,34 @@ TEST(ChannelUse, CountsSoundingNotesAndTheProgramsTheyArePlayedWith) {
     for (size_t c : {1u, 3u, 9u, 14u}) EXPECT_EQ(uses[c].notes, 0u) << c;
 }
 
-TEST(RenderSize, EachStemNeedsItsWavAndItsFloatSamples) {
-    const uint64_t samples = 1000;
-    const uint64_t wav = wavecapture::kWaveHeaderSize + samples;
+// Each stem needs its WAV; float samples (twice the WAV's sample bytes)
+// take room only past their memory budget: the mix's whole, the stems' a
+// share of theirs each.
+TEST(RenderSize, EachStemNeedsItsWavAndItsFloatSamplesPastItsShareOfTheBudget) {
+    const uint64_t budget = audio::SampleSpillFile::kDefaultMemoryBudget;
     struct Case {
+        uint64_t sampleBytes;
         bool normalize;
         int stems;
-        uint64_t expected;
+        bool mixSpills;
+        bool stemsSpill;
     };
-    for (const Case& c : {Case{false, 0, wav}, Case{true, 0, wav + 2 * samples},
-                          Case{false, 3, wav + 3 * (wav + 2 * samples)},
-                          Case{true, 2, wav + 2 * samples + 2 * (wav + 2 * samples)}})
-        EXPECT_EQ(RenderSize::TempFolderBytes(wav, c.normalize, c.stems), c.expected) << c.normalize << c.stems;
+    const Case cases[] = {
+        {1000, false, 0, false, false},        {1000, true, 0, false, false},
+        {1000, false, 3, false, false},        {1000, true, 16, false, false},
+        {budget / 4, true, 1, false, false},   {budget / 4, true, 4, false, true},
+        {budget / 4, false, 2, false, false},  {budget / 4 + 2, false, 2, false, true},
+        {budget / 2, true, 0, false, false},   {budget / 2 + 2, true, 0, true, false},
+        {budget, true, 0, true, false},        {budget, true, 2, true, true},
+    };
+    for (const Case& c : cases) {
+        const uint64_t wav = wavecapture::kWaveHeaderSize + c.sampleBytes;
+        const uint64_t floats = 2 * c.sampleBytes;
+        const uint64_t expected =
+            wav + (c.mixSpills ? floats : 0) + static_cast<uint64_t>(c.stems) * (wav + (c.stemsSpill ? floats : 0));
+        EXPECT_EQ(RenderSize::TempFolderBytes(wav, c.normalize, c.stems), expected)
+            << c.sampleBytes << " " << c.normalize << " " << c.stems;
+    }
 }
 
 }  // namespace

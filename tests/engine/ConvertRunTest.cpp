@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -36,6 +37,7 @@ using Kind = RecordingFrontEnd::Kind;
 
 constexpr OutputFormat kWav = OutputFormat::Wav;
 constexpr OutputFormat kMp3 = OutputFormat::Mp3;
+constexpr OutputFormat kFlac = OutputFormat::Flac;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -58,7 +60,8 @@ bool IsFifo(const std::string& path) {
 // A job over a copy of `settings` and a list the test keeps alive.
 ConvertJob JobFor(const ConversionSettings& settings, IPathList& paths,
                   IConvertFrontEnd* frontEnd) {
-    return {settings, std::shared_ptr<IPathList>(&paths, [](IPathList*) {}), frontEnd, LoudnessOptions{}};
+    return {settings, std::shared_ptr<IPathList>(&paths, [](IPathList*) {}), frontEnd, LoudnessOptions{},
+            SndFileOptions{}};
 }
 
 // Settings for small, quick WAV outputs (11025 Hz mono) into folder.
@@ -320,21 +323,29 @@ TEST_F(ConvertRun, CancelDuringTheSecondOfThreeKeepsOnlyTheFirst) {
     ExpectCleanEnd();
 }
 
-TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialMp3AndEndsTheRun) {
-    { std::ofstream(Out("a.mp3")) << "old"; }
-    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-    auto settings = testsupport::TestSettings(Out(""), kMp3);
-    m_frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
-    };
+TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialOutputAndEndsTheRun) {
+    for (OutputFormat format : {kMp3, OutputFormat::Ogg}) {
+        const std::string ext(options::OutputExtension(format));
+        SCOPED_TRACE(ext);
+        const std::string out = Out(ext + "/");
+        std::filesystem::create_directories(out);
+        { std::ofstream(out + "a." + ext) << "old"; }
+        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+        auto settings = testsupport::TestSettings(out, format);
+        RecordingFrontEnd frontEnd;
+        frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
+            if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
+        };
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
 
-    Run(settings, paths);
-
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 0);
-    EXPECT_TRUE(ReadText(Out("a.mp3")) == "old") << "the file it was to replace stays";
-    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"a.mp3"});
-    EXPECT_EQ(m_frontEnd.Counters(), std::vector<std::string>{"1/2"});
-    ExpectCleanEnd();
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 0);
+        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
+        EXPECT_EQ(NamesIn(out), std::vector<std::string>{"a." + ext});
+        EXPECT_EQ(frontEnd.Counters(), std::vector<std::string>{"1/2"});
+        EXPECT_EQ(frontEnd.DoneCount(), 1);
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
 }
 
 TEST_F(ConvertRun, Mp3ProgressReaches75FromRenderingAnd100FromEncoding) {
@@ -485,13 +496,13 @@ TEST_F(ConvertRun, SpecialFilesAreNeitherReadNorReplaced) {
 }
 
 TEST_F(ConvertRun, TemporaryFolderWithoutRoomRefusesThePieceBeforeRendering) {
-    // A 256 KiB temporary folder: no room for the 8 s piece at 11025 Hz
-    // mono (a 200 KB WAV plus its float samples while the level is
-    // measured), room for the 1 s piece.
+    // A 256 KiB temporary folder: no room for the 14 s piece at 11025 Hz
+    // mono (a 330 KB WAV; its float samples, measuring the level, stay in
+    // memory), room for the 1 s piece.
     TmpfsMount small(256 * 1024);
     if (!small.Mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
     ::setenv("TMPDIR", small.Path().c_str(), 1);
-    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+    VectorPathList paths({Piece("a.mid", 14), Piece("b.mid", 1)});
     auto settings = SmallWavSettings(Out(""), kWav);
     Run(settings, paths);
     ::setenv("TMPDIR", m_temp.Path().c_str(), 1);
@@ -506,8 +517,8 @@ TEST_F(ConvertRun, TemporaryFolderWithoutRoomRefusesThePieceBeforeRendering) {
 }
 
 TEST_F(ConvertRun, CaptureThatCannotBeWrittenFailsTheFileAndTheBatchGoesOn) {
-    // Writes past 128 KiB fail from the start: the 8 s piece's measured
-    // samples and its WAV do not fit, the 1 s piece's do.
+    // Writes past 128 KiB fail from the start: the 8 s piece's WAV does
+    // not fit, the 1 s piece's does.
     VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
     auto settings = SmallWavSettings(Out(""), kWav);
     {
@@ -524,32 +535,82 @@ TEST_F(ConvertRun, CaptureThatCannotBeWrittenFailsTheFileAndTheBatchGoesOn) {
     EXPECT_TRUE(NamesIn(m_temp.Path()).empty()) << "no temporary WAV, no samples";
 }
 
-TEST_F(ConvertRun, Mp3ThatCannotBeWrittenLeavesWhatWasThere) {
+TEST_F(ConvertRun, EncodedOutputThatCannotBeWrittenLeavesWhatWasThere) {
     // Writes past 64 KiB fail once the 8 s piece is rendered and its
     // encoding has begun; the 1 s piece goes through once the limit is off.
-    { std::ofstream(Out("a.mp3")) << "old"; }
-    VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-    auto settings = SmallWavSettings(Out(""), kMp3);
-    std::optional<ScopedFileSizeLimit> limit;
-    bool armed = false;
-    m_frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
-        if (e.kind == Kind::Progress && e.value > 75 && !armed) {
-            limit.emplace(64 * 1024);
-            armed = true;
-        }
-        if (e.kind == Kind::Message) limit.reset();
-    };
-    Run(settings, paths);
-    limit.reset();
+    for (OutputFormat format : {kMp3, kFlac}) {
+        const std::string ext(options::OutputExtension(format));
+        SCOPED_TRACE(ext);
+        const std::string out = Out(ext + "/");
+        std::filesystem::create_directories(out);
+        { std::ofstream(out + "a." + ext) << "old"; }
+        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+        auto settings = SmallWavSettings(out, format);
+        RecordingFrontEnd frontEnd;
+        std::optional<ScopedFileSizeLimit> limit;
+        bool armed = false;
+        frontEnd.onEvent = [&](RecordingFrontEnd&, const RecordingFrontEnd::Event& e) {
+            if (e.kind == Kind::Progress && e.value > 75 && !armed) {
+                limit.emplace(64 * 1024);
+                armed = true;
+            }
+            if (e.kind == Kind::Message) limit.reset();
+        };
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
+        limit.reset();
 
-    ASSERT_TRUE(armed);
-    const auto messages = m_frontEnd.Messages();
-    EXPECT_NE(std::find(messages.begin(), messages.end(), "Can not write file: " + Out("a.mp3") + "."),
-              messages.end());
-    EXPECT_EQ(m_frontEnd.SuccessCounter().load(), 1);
-    EXPECT_TRUE(ReadText(Out("a.mp3")) == "old") << "the file it was to replace stays";
-    EXPECT_EQ(NamesIn(Out("")), (std::vector<std::string>{"a.mp3", "b.mp3"}));
-    ExpectCleanEnd();
+        ASSERT_TRUE(armed);
+        const auto messages = frontEnd.Messages();
+        EXPECT_NE(std::find(messages.begin(), messages.end(), "Can not write file: " + out + "a." + ext + "."),
+                  messages.end());
+        EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
+        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
+        EXPECT_EQ(NamesIn(out), (std::vector<std::string>{"a." + ext, "b." + ext}));
+        EXPECT_EQ(frontEnd.DoneCount(), 1);
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
+}
+
+// The samples of a FLAC output as libsndfile decodes them, as 32-bit ints
+// (a 16-bit sample s is s << 16, a 24-bit one s << 8); empty when unreadable.
+std::vector<int> DecodedSamples(const std::string& path, SF_INFO& info) {
+    info = SF_INFO{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) return {};
+    std::vector<int> samples(static_cast<size_t>(info.frames * info.channels));
+    samples.resize(static_cast<size_t>(sf_read_int(file, samples.data(), static_cast<sf_count_t>(samples.size()))));
+    sf_close(file);
+    return samples;
+}
+
+TEST_F(ConvertRun, FlacHoldsTheSamplesOfTheWavOutput) {
+    // The same piece at the same rate and channels as WAV, then as 16- and
+    // 24-bit FLAC: lossless, so the decoded samples are the WAV's.
+    VectorPathList paths({Piece("a.mid", 2)});
+    auto settings = testsupport::TestSettings(Out(""), kWav);
+    settings.m_nWavSampleRate = SndFileOptions::kDefaultRate;
+    Run(settings, paths);
+    WavFile wav;
+    ASSERT_TRUE(wav.Read(Out("a.wav"))) << wav.Error();
+    ASSERT_GT(wav.PeakAbs(), 0);
+
+    for (int bits : {16, 24}) {
+        SCOPED_TRACE(bits);
+        settings.m_nOutputFormat = kFlac;
+        ConvertJob job = JobFor(settings, paths, &m_frontEnd);
+        job.sndFile.bits = bits;
+        RunConversion(job);
+        SF_INFO info;
+        const std::vector<int> decoded = DecodedSamples(Out("a.flac"), info);
+        EXPECT_EQ(info.format, SF_FORMAT_FLAC | (bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16));
+        EXPECT_EQ(info.samplerate, static_cast<int>(wav.sampleRate));
+        EXPECT_EQ(info.channels, static_cast<int>(wav.channels));
+        ASSERT_EQ(decoded.size(), wav.samples.size());
+        size_t differing = 0;
+        for (size_t i = 0; i < decoded.size(); ++i) differing += decoded[i] != wav.samples[i] * 65536;
+        EXPECT_EQ(differing, 0u);
+    }
 }
 
 TEST_F(ConvertRun, WavOutputFolderThatFillsUpLeavesWhatWasThere) {

@@ -63,7 +63,7 @@ protected:
         testsupport::RecordingFrontEnd frontEnd;
         ConvertJob job{testsupport::TestSettings(m_dir.Path(), OutputFormat::Mp3),
                        std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
-                       &frontEnd, LoudnessOptions{}};
+                       &frontEnd, LoudnessOptions{}, SndFileOptions{}};
         job.settings.m_mp3 = mp3;
         EXPECT_EQ(RunConversion(job), 0);
         EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);

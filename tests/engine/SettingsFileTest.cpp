@@ -226,6 +226,14 @@ TEST_F(SettingsFileTest, ValuesOutsideTheOptionListsLoadAsTheirDefaults) {
         c.field(loaded) = c.bad;
         ExpectSame(loaded, stored);  // every other field as stored
     }
+    // A format only the command line writes loads as WAV, as any code but
+    // MP3 has always been written: the window's list holds WAV and MP3.
+    ConversionSettings stored = Unusual();
+    stored.m_nOutputFormat = tonalbox::OutputFormat::Flac;
+    ASSERT_EQ(tonalbox::SaveSettings(path_, stored), 1);
+    ConversionSettings loaded = ConversionSettings::Defaults();
+    ASSERT_EQ(tonalbox::LoadSettings(path_, loaded), 1);
+    EXPECT_EQ(loaded.m_nOutputFormat, tonalbox::OutputFormat::Wav);
 }
 
 TEST_F(SettingsFileTest, MissingFileLoadsNothingAndBurnFlagIsKeptAsStored) {

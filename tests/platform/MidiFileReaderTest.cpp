@@ -315,6 +315,32 @@ TEST(MidiFileReaderTest, LengthRunsToTheLastEventEndOfTrackIncluded) {
     EXPECT_EQ(seq.LengthTicks(), 500u);
 }
 
+TEST(MidiFileReaderTest, ATimingOnlyReadGivesTheLengthOfTheWholeRead) {
+    // Tempo changes in one track, notes ending later in another, a SysEx
+    // as the last event, format 2 sequences, a track cut short.
+    MidiFileWriter tempos(1, 480);
+    tempos.TempoBpm(0, 0, 90);
+    tempos.TempoBpm(0, 1920, 150);
+    tempos.Note(1, 3000, 2000, 0, 60, 100);
+    tempos.SysEx(2, 6000, {0x7E, 0x7F, 0x09, 0x01});
+    MidiFileWriter f2(2, 96);
+    f2.TempoBpm(0, 0, 200);
+    f2.Note(0, 0, 300, 0, 60, 90);
+    f2.Note(1, 10, 700, 0, 62, 90);
+    std::vector<uint8_t> cut = File(0, 96, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x10, 0x90}});
+    cut[21] = 0x40;
+    for (const auto& bytes : {tempos.Build(), f2.Build(), cut}) {
+        MidiSequence whole, timing(true);
+        ASSERT_EQ(ReadBytes(bytes, whole), kOk);
+        ASSERT_EQ(ReadBytes(bytes, timing), kOk);
+        EXPECT_TRUE(timing.TimingOnly()) << "a read keeps the kind of sequence";
+        EXPECT_GT(whole.LengthTicks(), 0u);
+        EXPECT_EQ(timing.LengthTicks(), whole.LengthTicks());
+        EXPECT_EQ(timing.LengthSeconds(), whole.LengthSeconds());
+        EXPECT_TRUE(ChannelEvents(timing).empty()) << "no music is kept";
+    }
+}
+
 TEST(MidiFileReaderTest, HugeDeltaTimesAddUpPastTwoToThe32) {
     // Seventeen deltas of 0x0FFFFFFF ticks.
     std::vector<uint8_t> body;

@@ -1,14 +1,19 @@
 // The wave capture effect in its normalising mode, at its edges: silence
 // and pieces too short to measure keep their level (never an infinite or
-// undefined gain), and audio that cannot be kept fails the capture.
+// undefined gain), and audio that cannot be kept fails the capture. The
+// normaliser gives the same samples whether it kept the piece in memory
+// or in its file.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "audioprobe/WavFile.h"
 #include "platform/audio/AudioErrors.h"
+#include "platform/audio/LoudnessNormalizer.h"
 #include "platform/audio/RenderBuffer.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 #include "tests/support/ScopedFileSizeLimit.h"
@@ -78,6 +83,62 @@ TEST(NormalisingCaptureTest, AudioThatCannotBeKeptFailsTheCapture) {
         hr = Capture(dir.File("a.wav"), Sine(2.0, 0.1f));  // 350 KB of floats
     }
     EXPECT_EQ(hr, audio::kWriteFault);
+}
+
+struct Normalised {
+    bool ok = false;
+    bool spilled = false;
+    std::vector<int16_t> samples;
+};
+
+// Normalises stereo `samples` keeping at most `budget` bytes of them in
+// memory; the file, if any, goes next to `nearPath`.
+Normalised Normalise(const std::string& nearPath, const std::vector<float>& samples, uint64_t budget) {
+    audio::LoudnessNormalizer normalizer(budget);
+    Normalised out;
+    if (!normalizer.Begin(nearPath, 2, kRate).ok()) return out;
+    for (size_t at = 0; at < samples.size(); at += 2048)
+        normalizer.Add(samples.data() + at, std::min<size_t>(2048, samples.size() - at) / 2);
+    out.spilled = normalizer.Spilled();
+    const double gain = audio::LoudnessNormalizer::GainFor(normalizer.Measure(-16.0), -16.0);
+    out.ok = normalizer
+                 .Replay(gain,
+                         [&out](int16_t* pcm, size_t frames) {
+                             out.samples.insert(out.samples.end(), pcm, pcm + 2 * frames);
+                             return true;
+                         })
+                 .ok();
+    return out;
+}
+
+TEST(NormalisingCaptureTest, SamplesKeptInMemoryOrInTheFileGiveTheSameOutput) {
+    // A quiet tone with a loud burst: the gain is held back by the burst's
+    // true peak, which is measured by reading the samples back there.
+    std::vector<float> samples = Sine(3.0, 0.02f);
+    const std::vector<float> burst = Sine(0.2, 0.9f);
+    std::copy(burst.begin(), burst.end(), samples.begin() + 2 * kRate);
+    TempDir dir;
+    const Normalised inMemory = Normalise(dir.File("a.wav"), samples, audio::SampleSpillFile::kDefaultMemoryBudget);
+    ASSERT_TRUE(inMemory.ok);
+    EXPECT_FALSE(inMemory.spilled);
+    ASSERT_EQ(inMemory.samples.size(), samples.size());
+    EXPECT_LT(*std::max_element(inMemory.samples.begin(), inMemory.samples.end()),
+              audio::RenderBuffer::ToPcm16(0.9f)) << "the burst's peak lowered the gain";
+    // Past the budget half-way through, and from the first sample on.
+    for (const uint64_t budget : {uint64_t{samples.size() * sizeof(float) / 2}, uint64_t{0}}) {
+        const Normalised spilled = Normalise(dir.File("a.wav"), samples, budget);
+        ASSERT_TRUE(spilled.ok) << budget;
+        EXPECT_TRUE(spilled.spilled) << budget;
+        EXPECT_EQ(spilled.samples, inMemory.samples) << budget;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no sample file left";
+
+    // A piece that fits in memory needs no room in the folder; one that
+    // goes to its file fails when the file cannot hold it.
+    testsupport::ScopedFileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_TRUE(Normalise(dir.File("a.wav"), samples, audio::SampleSpillFile::kDefaultMemoryBudget).ok);
+    EXPECT_FALSE(Normalise(dir.File("a.wav"), samples, 0).ok);
 }
 
 }  // namespace
