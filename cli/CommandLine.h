@@ -28,6 +28,7 @@ struct CommandLine {
     bool recursive = false;
     bool nulSeparated = false;        // -0: --files-from is NUL-separated
     bool skipExisting = false;
+    bool stems = false;               // --stems
     bool outputDirGiven = false;
     bool listPorts = false;
     bool saveSettings = false;

@@ -133,6 +133,10 @@ const std::vector<CommandOption> kCommandOptions = {
      }},
     {"--skip-existing", 0, "", U::Output, "leave a file whose output exists (to resume a run)",
      Raise<&CommandLine::skipExisting>},
+    {"--stems", 0, "", U::Output,
+     "also write x.chNN.EXT per MIDI channel that plays\n"
+     "(NN = 01..16) and x.json that describes them",
+     Raise<&CommandLine::stems>},
     {"--report", 0, "FILE", U::Output,
      "append a JSON line per file, and one with the\n"
      "totals, to FILE (created when missing)",

@@ -58,6 +58,7 @@ void ConsoleFrontEnd::EntryEnded(const EntryResult& result) {
     record.output = result.output.empty() ? m_queue->OutputPath(m_entryPosition) : result.output;
     record.message = result.message;
     record.musicSeconds = result.musicSeconds;
+    record.stems = result.stems;
     record.wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - m_entryStart).count();
     record.status = StatusName(result.status);

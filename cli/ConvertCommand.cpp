@@ -357,6 +357,7 @@ RunTotals ConvertQueue(const CommandLine& cl, const ConversionSettings& settings
         job.convert.paths = job.list;
         job.convert.frontEnd = job.frontEnd.get();
         job.convert.loudness = cl.loudness;
+        job.convert.stems = cl.stems;
         job.convert.sndFile = cl.sndFile;
         job.convert.synth = cl.synth;
     }

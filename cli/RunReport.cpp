@@ -25,20 +25,22 @@ nlohmann::json OrNull(const std::optional<double>& number) {
 }
 
 nlohmann::json RecordJson(const FileRecord& r) {
-    return {{"input", r.input},
-            {"output", r.output},
-            {"status", r.status},
-            {"message", r.message},
-            {"music_seconds", r.musicSeconds},
-            {"wall_seconds", r.wallSeconds},
-            {"bytes", r.bytes},
-            {"format", OrNull(r.format)},
-            {"sample_rate", OrNull(r.sampleRate)},
-            {"channels", OrNull(r.channels)},
-            {"soundfont", OrNull(r.soundFont)},
-            {"loudness_lufs", OrNull(r.loudnessLufs)},
-            {"true_peak_dbtp", OrNull(r.truePeakDbtp)},
-            {"gain_db", OrNull(r.gainDb)}};
+    nlohmann::json json = {{"input", r.input},
+                           {"output", r.output},
+                           {"status", r.status},
+                           {"message", r.message},
+                           {"music_seconds", r.musicSeconds},
+                           {"wall_seconds", r.wallSeconds},
+                           {"bytes", r.bytes},
+                           {"format", OrNull(r.format)},
+                           {"sample_rate", OrNull(r.sampleRate)},
+                           {"channels", OrNull(r.channels)},
+                           {"soundfont", OrNull(r.soundFont)},
+                           {"loudness_lufs", OrNull(r.loudnessLufs)},
+                           {"true_peak_dbtp", OrNull(r.truePeakDbtp)},
+                           {"gain_db", OrNull(r.gainDb)}};
+    if (!r.stems.empty()) json["stems"] = r.stems;
+    return json;
 }
 
 }  // namespace

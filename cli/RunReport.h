@@ -29,6 +29,7 @@ struct FileRecord {
     double musicSeconds = 0.0;
     double wallSeconds = 0.0;
     uintmax_t bytes = 0;
+    std::vector<std::string> stems;  // --stems: the stems written beside the output
     // What the output is ("flac", as -f takes it), its rate and channels,
     // the SoundFont, the measured loudness and peak before normalisation
     // and the gain; each null in the record when it is not known.

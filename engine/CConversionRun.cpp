@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -14,6 +15,7 @@
 #include "engine/RenderSize.h"
 #include "engine/OggStreamSerial.h"
 #include "engine/SndFileEncoder.h"
+#include "engine/StemSidecar.h"
 #include "engine/TempFolderRoom.h"
 #include "platform/ProgramPaths.h"
 #include "platform/audio/AudioErrors.h"
@@ -31,7 +33,7 @@ constexpr int kFullBar = 100;
 
 CConversionRun::CConversionRun(ConvertJob& job)
     : m_settings(job.settings), m_paths(*job.paths), m_frontEnd(*job.frontEnd),
-      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile) {
+      m_music(&m_frontEnd), m_loudness(job.loudness), m_sndFile(job.sndFile), m_stems(job.stems) {
     m_music.SetSynthOptions(job.synth);
 }
 
@@ -71,6 +73,8 @@ CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     m_entrySoundFont.clear();
     m_entrySeconds = 0.0;
     m_entryDeclined.clear();
+    m_entryStems.clear();
+    m_entryStemOutputs.clear();
     m_entryRate = 0;
     m_entryChannels = 0;
     m_entryLoudness = wavecapture::CaptureLoudness{};
@@ -88,7 +92,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     result.format = m_settings.m_nOutputFormat;
     result.sampleRate = m_entryRate;
     result.channels = m_entryChannels;
-    result.soundFont = m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
+    result.soundFont = EntrySoundFont();
     if (m_entryLoudness.measured) {
         const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
         result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
@@ -101,6 +105,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(m_entryOutput, ec);
         result.bytes = ec ? 0 : bytes;
+        result.stems = m_entryStemOutputs;
     } else if (Cancelled()) {
         result.status = EntryResult::Status::Cancelled;
     } else {
@@ -108,6 +113,10 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
                                                 : EntryResult::Status::Skipped;
     }
     return result;
+}
+
+std::string CConversionRun::EntrySoundFont() const {
+    return m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
 }
 
 bool CConversionRun::Start() {
@@ -134,6 +143,7 @@ bool CConversionRun::Start() {
         pathType = DMUS_APATH_DYNAMIC_MONO;
     }
     // A failed initialisation shows up below: no capture interface.
+    m_music.SetRenderChannelsApart(m_stems);
     m_music.Initialize(EngineMode::Render, pathType, sampleRate);
 
     // The port the user pre-listened to, when it is still there; otherwise
@@ -213,6 +223,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
     m_settings.m_mp3.m_nInChannels = format.nChannels;
     NoteOutputFormat(format);
+    if (m_stems && !PrepareStems(output)) return Outcome::Next;
 
     // The output's partial file comes first: an output folder that cannot
     // be written fails the file before anything is rendered.
@@ -227,6 +238,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
         return Outcome::Next;
     }
+    if (!CaptureStems()) return Outcome::Next;
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
@@ -237,9 +249,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
-    const Outcome produced = ProduceOutput(m_tempWav.Path(), partial, output);
-    if (produced == Outcome::Written) m_frontEnd.SuccessCounter().fetch_add(1);
-    return produced == Outcome::Cancelled ? Outcome::Cancelled : Outcome::Next;
+    return FinishEntry(partial, output);
 }
 
 // The output has the render's rate and channels, but for an MP3 the
@@ -268,7 +278,8 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
         m_frontEnd.ShowMessage(Format(kPieceTooLong, source));
         return false;
     }
-    const uint64_t room = RenderSize::TempFolderBytes(bytes, m_loudness.normalize);
+    const uint64_t room =
+        RenderSize::TempFolderBytes(bytes, m_loudness.normalize, static_cast<int>(m_entryStems.size()));
     switch (TempFolderRoom::Shared().Reserve(platform::FolderOf(m_tempWav.Path()), room,
                                              m_frontEnd.CancelFlag())) {
         case TempFolderRoom::Grant::Granted:
@@ -288,6 +299,8 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
 void CConversionRun::ReleaseTempRoom() {
     if (m_tempRoomHeld == 0) return;
     m_tempWav.Truncate();
+    for (TempWavFile& stem : m_stemWavs)
+        if (stem.IsCreated()) stem.Truncate();
     TempFolderRoom::Shared().Release(m_tempRoomHeld);
     m_tempRoomHeld = 0;
 }
@@ -344,9 +357,9 @@ CConversionRun::Outcome CConversionRun::RenderFile() {
 }
 
 // Writes the output from the WAV at wavPath into its partial file next
-// to it and renames that into place once whole; a failed or cancelled file
-// leaves the name as it was. Written when the output is in place (and
-// counted as converted).
+// to it; the caller renames it into place once whole, so a failed or
+// cancelled file leaves the name as it was. Written when the partial file
+// holds the whole output; Next when not (the message shown).
 CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& wavPath,
                                                       PartialOutputFile& partial,
                                                       const std::string& outputPath) {
@@ -358,14 +371,9 @@ CConversionRun::Outcome CConversionRun::ProduceOutput(const std::string& wavPath
     } else if (!CopyFileContents(wavPath, partial.Path()).ok()) {
         step = Outcome::Next;
     }
-    if (step == Outcome::Cancelled) return step;
-    if (step != Outcome::Written || !partial.Commit().ok()) {
-        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
-        return Outcome::Next;
-    }
-    m_written[std::hash<std::string>{}(OutputIdentity(outputPath))] =
-        std::hash<std::string>{}(m_entrySource);
-    return Outcome::Written;
+    if (step == Outcome::Cancelled || step == Outcome::Written) return step;
+    m_frontEnd.ShowMessage(Format(kCanNotWriteFile, outputPath));
+    return Outcome::Next;
 }
 
 // The run's tag for one output: without an artist, the output's file name
@@ -379,8 +387,9 @@ TagRecord CConversionRun::OutputTag(const std::string& outputPath) const {
 CConversionRun::Outcome CConversionRun::WriteMp3(const std::string& wavPath, PartialOutputFile& partial,
                                                  const std::string& outputPath) {
     CMp3Encoder encoder;
-    const int encoded = encoder.EncodeFile(wavPath, partial.Path(), m_settings.m_mp3, &m_frontEnd,
-                                           kEncodeRenderEnd, kFullBar, m_frontEnd.CancelFlag());
+    const int from = m_encodingStem ? kFullBar : kEncodeRenderEnd;
+    const int encoded = encoder.EncodeFile(wavPath, partial.Path(), m_settings.m_mp3, &m_frontEnd, from,
+                                           kFullBar, m_frontEnd.CancelFlag());
     // A cut-off MP3 is no output: it goes with the partial file.
     if (Cancelled()) return Outcome::Cancelled;
     if (encoded != 1) return Outcome::Next;
@@ -398,13 +407,142 @@ CConversionRun::Outcome CConversionRun::WriteSndFile(const std::string& wavPath,
     request.options = m_sndFile;
     request.tag = OutputTag(outputPath);
     request.oggSerial = OggSerialFor(platform::FileNameOf(outputPath));
+    // Encoding moves the bar only for the mix.
     const auto progress = [this](int percent) {
-        ShowProgress(kEncodeRenderEnd + percent * (kFullBar - kEncodeRenderEnd) / kFullBar);
+        if (!m_encodingStem) ShowProgress(kEncodeRenderEnd + percent * (kFullBar - kEncodeRenderEnd) / kFullBar);
     };
     const platform::Result encoded =
         SndFileEncoder::Encode(wavPath, partial.Descriptor(), request, progress, m_frontEnd.CancelFlag());
     if (Cancelled()) return Outcome::Cancelled;
     return encoded.ok() ? Outcome::Written : Outcome::Next;
+}
+
+// The mix, then its stems and their description; all are renamed into
+// place only when every one of them is whole.
+CConversionRun::Outcome CConversionRun::FinishEntry(PartialOutputFile& partial, const std::string& output) {
+    std::vector<std::unique_ptr<PartialOutputFile>> stems;
+    const bool produced = ProduceOutput(m_tempWav.Path(), partial, output) == Outcome::Written &&
+                          (!m_stems || ProduceStems(output, stems));
+    if (!produced) return Cancelled() ? Outcome::Cancelled : Outcome::Next;
+    if (!CommitOutputs(partial, stems)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
+        return Outcome::Next;
+    }
+    m_written[std::hash<std::string>{}(OutputIdentity(output))] = std::hash<std::string>{}(m_entrySource);
+    m_frontEnd.SuccessCounter().fetch_add(1);
+    return Outcome::Next;
+}
+
+// The channels that play a note get a stem; names held by anything but a
+// file are not ours to replace, as for the mix.
+bool CConversionRun::PrepareStems(const std::string& output) {
+    m_music.GetChannelUse(&m_entryUse);
+    std::vector<std::string> outputs{StemSidecarPathFor(output)};
+    for (int c = 0; c < audio::kMidiChannels; ++c) {
+        if (m_entryUse[static_cast<size_t>(c)].notes == 0) continue;
+        m_entryStems.push_back(c);
+        outputs.push_back(StemPathFor(output, c + 1));
+    }
+    for (const std::string& path : outputs) {
+        if (platform::FileExists(path) && !platform::IsRegularFile(path)) {
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            return false;
+        }
+    }
+    const std::string tempFolder = platform::FolderOf(m_tempWav.Path());
+    for (int c : m_entryStems) {
+        TempWavFile& wav = m_stemWavs[static_cast<size_t>(c)];
+        if (!wav.IsCreated() && !wav.Create(tempFolder).ok()) {
+            m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CConversionRun::CaptureStems() {
+    for (int c : m_entryStems) {
+        const std::string& path = m_stemWavs[static_cast<size_t>(c)].Path();
+        if (audio::Failed(m_pCapture->CaptureChannel(c, path.c_str()))) {
+            m_pCapture->StopCapture();
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each stem goes through the output step of the mix, in the mix's format.
+bool CConversionRun::ProduceStems(const std::string& output,
+                                  std::vector<std::unique_ptr<PartialOutputFile>>& partials) {
+    m_encodingStem = true;
+    bool ok = true;
+    for (int c : m_entryStems) {
+        const std::string path = StemPathFor(output, c + 1);
+        auto partial = std::make_unique<PartialOutputFile>();
+        if (!partial->Create(path).ok()) {
+            m_frontEnd.ShowMessage(Format(kCanNotWriteFile, path));
+            ok = false;
+            break;
+        }
+        ok = ProduceOutput(m_stemWavs[static_cast<size_t>(c)].Path(), *partial, path) == Outcome::Written;
+        partials.push_back(std::move(partial));
+        if (!ok) break;
+    }
+    m_encodingStem = false;
+    if (!ok) return false;
+    auto sidecar = std::make_unique<PartialOutputFile>();
+    const std::string sidecarPath = StemSidecarPathFor(output);
+    if (!sidecar->Create(sidecarPath).ok() || !WriteSidecar(output, *sidecar)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, sidecarPath));
+        return false;
+    }
+    partials.push_back(std::move(sidecar));
+    return true;
+}
+
+bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
+    StemSidecar sidecar;
+    sidecar.mix = platform::FileNameOf(output);
+    sidecar.soundFont = EntrySoundFont();
+    sidecar.sampleRate = m_entryRate;
+    sidecar.channels = m_entryChannels;
+    sidecar.seconds = m_entrySeconds;
+    for (int c : m_entryStems) {
+        StemSidecar::Stem stem;
+        stem.channel = c + 1;
+        stem.file = platform::FileNameOf(StemPathFor(output, c + 1));
+        stem.programs = m_entryUse[static_cast<size_t>(c)].programs;
+        stem.notes = m_entryUse[static_cast<size_t>(c)].notes;
+        if (m_pCapture->ChannelLoudness(c, &stem.loudnessLufs) != audio::kOk) return false;
+        sidecar.stems.push_back(std::move(stem));
+    }
+    std::ofstream out(partial.Path(), std::ios::binary | std::ios::trunc);
+    out << sidecar.Text();
+    out.close();
+    return !out.fail();
+}
+
+// The stems and their description first, the mix last: a rename that fails
+// takes back those done before it, so an entry that fails leaves none of
+// its files under their names (a stem it replaced is then gone too).
+bool CConversionRun::CommitOutputs(PartialOutputFile& mix, std::vector<std::unique_ptr<PartialOutputFile>>& stems) {
+    std::vector<std::string> committed;
+    for (size_t i = 0; i < stems.size(); ++i) {
+        // The stems in channel order, then the description.
+        const std::string path = i < m_entryStems.size() ? StemPathFor(m_entryOutput, m_entryStems[i] + 1)
+                                                          : StemSidecarPathFor(m_entryOutput);
+        if (!stems[i]->Commit().ok()) break;
+        committed.push_back(path);
+    }
+    if (committed.size() == stems.size() && mix.Commit().ok()) {
+        committed.resize(m_entryStems.size());
+        m_entryStemOutputs = std::move(committed);
+        return true;
+    }
+    std::error_code ec;
+    for (const std::string& path : committed) std::filesystem::remove(path, ec);
+    return false;
 }
 
 void CConversionRun::CancelRender() {
@@ -415,6 +553,7 @@ void CConversionRun::CancelRender() {
 
 void CConversionRun::Finish() {
     m_tempWav.Remove();
+    for (TempWavFile& stem : m_stemWavs) stem.Remove();
     m_pCapture = nullptr;
     m_frontEnd.RunEnded();
     m_music.Shutdown();

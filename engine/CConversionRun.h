@@ -3,11 +3,15 @@
 // FLAC, Opus or Ogg Vorbis file, rendered by the run's own engine through
 // the wave capture effect into the run's temporary WAV file.
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/CMidiMusic.h"
+#include "engine/ChannelUse.h"
 #include "engine/ConvertJob.h"
 #include "engine/EntryMessageLog.h"
 #include "engine/TempWavFile.h"
@@ -55,24 +59,38 @@ public:
     static std::string Format(const char* fmt, const std::string& arg);
 
 private:
-    // Written: an output is in place (from the output step only).
+    // Written: an output is whole in its partial file (from the output
+    // step only).
     enum class Outcome { Next, Skipped, Cancelled, Written };
 
     bool Start();
     Outcome ConvertAndReport(int index, int count);
     Outcome ConvertEntry(int index, int count);
     EntryResult ResultOfEntry(bool converted);
+    // The SoundFont the entry in hand is rendered with.
+    std::string EntrySoundFont() const;
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
     void NoteOutputFormat(const WaveFormatEx& rendered);
     bool WrittenFromAnotherSource(const std::string& output) const;
+    // Writes the output made from the WAV at wavPath into its partial
+    // file: Written when whole, else Next (the message shown) or Cancelled.
     Outcome ProduceOutput(const std::string& wavPath, PartialOutputFile& partial,
                           const std::string& outputPath);
     TagRecord OutputTag(const std::string& outputPath) const;
     Outcome WriteMp3(const std::string& wavPath, PartialOutputFile& partial, const std::string& outputPath);
     Outcome WriteSndFile(const std::string& wavPath, PartialOutputFile& partial,
                          const std::string& outputPath);
+    Outcome FinishEntry(PartialOutputFile& partial, const std::string& output);
+    // Stems: the channels of the entry that play a note, their temporary
+    // WAVs and captures, their outputs and description in partial files,
+    // and the renames that put them all in place (or none).
+    bool PrepareStems(const std::string& output);
+    bool CaptureStems();
+    bool ProduceStems(const std::string& output, std::vector<std::unique_ptr<PartialOutputFile>>& partials);
+    bool WriteSidecar(const std::string& output, PartialOutputFile& partial);
+    bool CommitOutputs(PartialOutputFile& mix, std::vector<std::unique_ptr<PartialOutputFile>>& stems);
     void CancelRender();
     void Finish();
 
@@ -110,6 +128,16 @@ private:
     std::unordered_map<size_t, size_t> m_written;
     // The temporary folder's room this run holds for its WAV file.
     uint64_t m_tempRoomHeld = 0;
+    // With stems: a temporary WAV per MIDI channel (made when first
+    // needed), the channels of the entry in hand that play a note (from
+    // 0), what they play, and the stems written for it.
+    bool m_stems = false;
+    std::array<TempWavFile, audio::kMidiChannels> m_stemWavs;
+    std::vector<int> m_entryStems;
+    ChannelUses m_entryUse;
+    std::vector<std::string> m_entryStemOutputs;
+    // MP3 encoding moves the bar only for the mix.
+    bool m_encodingStem = false;
 };
 
 }  // namespace tonalbox

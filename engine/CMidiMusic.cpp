@@ -45,6 +45,7 @@ struct CMidiMusic::Impl {
     IMessageSink* messages = nullptr;
 
     int renderCores = 1;
+    bool renderChannelsApart = false;
     SynthOptions synthOptions;
     // The port list as the engine found it at Initialize.
     std::optional<std::vector<SoundFontPort>> directMusic8;
@@ -88,7 +89,7 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
     // Loader and performance.
     d.loader = true;
     const bool render = mode == EngineMode::Render;
-    Result made = render ? Performance::Create(sampleRate, d.performance, d.renderCores)
+    Result made = render ? Performance::Create(sampleRate, d.performance, d.renderCores, d.renderChannelsApart)
                          : Performance::Create(audio::kPreListenSampleRate, d.performance);
     if (!made.ok()) return made.code;
 
@@ -114,6 +115,8 @@ int CMidiMusic::Initialize(int mode, int pathType, int sampleRate) {
 }
 
 void CMidiMusic::SetRenderCores(int cores) { m_impl->renderCores = cores; }
+
+void CMidiMusic::SetRenderChannelsApart(bool apart) { m_impl->renderChannelsApart = apart; }
 
 void CMidiMusic::SetSynthOptions(const SynthOptions& options) { m_impl->synthOptions = options; }
 
@@ -211,6 +214,13 @@ int CMidiMusic::GetDuration(double* seconds) {
     Impl& d = *m_impl;
     if (seconds == nullptr || !d.segment) return audio::kPointer;
     *seconds = d.segment->LengthSeconds();
+    return 0;
+}
+
+int CMidiMusic::GetChannelUse(ChannelUses* uses) {
+    Impl& d = *m_impl;
+    if (uses == nullptr || !d.segment) return audio::kPointer;
+    *uses = ChannelUseOf(*d.segment);
     return 0;
 }
 

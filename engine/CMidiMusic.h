@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/ChannelUse.h"
 #include "engine/IMessageSink.h"
 #include "engine/SynthOptions.h"
 #include "platform/audio/AudioTypes.h"
@@ -56,6 +57,11 @@ public:
     // its voices on. 1, the default, is the only choice that renders the
     // same bytes every time; more is for measuring that.
     void SetRenderCores(int cores);
+    // Whether the synthesizer of the next Initialize in render mode keeps
+    // the MIDI channels apart, so that the capture effect can write each
+    // on its own. Off by default: apart, each channel has its own reverb
+    // and chorus, and the mix is no longer the same bytes.
+    void SetRenderChannelsApart(bool apart);
     // Effects and bank select for the files loaded from now on; with
     // BankSelect::Auto each file's own first SysEx chooses.
     void SetSynthOptions(const SynthOptions& options);
@@ -76,6 +82,8 @@ public:
     // The loaded piece's playing time in seconds (to the end of GetLength),
     // worked out from its tempo map without rendering anything.
     int GetDuration(double* seconds);
+    // What each MIDI channel of the loaded piece plays.
+    int GetChannelUse(ChannelUses* uses);
     int ClearAudioFX();
     int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
     // The render buffer's format; fails when there is no render buffer.

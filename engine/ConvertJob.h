@@ -29,6 +29,9 @@ struct ConvertJob {
     SndFileOptions sndFile;
     // The synthesizer's effects and bank select; not stored either.
     SynthOptions synth = {};
+    // Beside each output, one file per MIDI channel that plays a note and
+    // their description (command line only; not stored either).
+    bool stems = false;
 };
 
 }  // namespace tonalbox

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/OptionRegistry.h"
 
@@ -27,6 +28,9 @@ struct EntryResult {
     double musicSeconds = 0.0;
     // The size of the written output; 0 unless converted.
     uint64_t bytes = 0;
+    // The stems written beside the output, in channel order; empty unless
+    // converted with stems.
+    std::vector<std::string> stems;
     // What the output is, or was to be: its format, rate and channels
     // (0 until the entry's audio was set up), and the SoundFont it is
     // rendered with.

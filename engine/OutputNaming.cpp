@@ -28,6 +28,18 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
     return ReplaceExtension(base, ext);
 }
 
+std::string StemPathFor(const std::string& output, int channel) {
+    const auto slash = output.find_last_of(platform::kPathSeparator);
+    const auto nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const auto dot = output.find_last_of('.');
+    const bool hasExt = dot != std::string::npos && dot >= nameStart;
+    const std::string number = (channel < 10 ? "0" : "") + std::to_string(channel);
+    const std::string stem = hasExt ? output.substr(0, dot) : output;
+    return stem + ".ch" + number + (hasExt ? output.substr(dot) : std::string());
+}
+
+std::string StemSidecarPathFor(const std::string& output) { return ReplaceExtension(output, "json"); }
+
 std::string PartialOutputPrefix(const std::string& output) {
     const auto slash = output.find_last_of(platform::kPathSeparator);
     const std::string folder = slash == std::string::npos ? "" : output.substr(0, slash + 1);

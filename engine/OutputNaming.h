@@ -24,6 +24,12 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
                           const std::string& folder = {}, const std::string& soundFont = {});
 
+// The output of MIDI channel `channel` (1..16, as General MIDI counts
+// them) beside `output`: "x.mp3" → "x.ch01.mp3" … "x.ch16.mp3".
+std::string StemPathFor(const std::string& output, int channel);
+// The description of an output's stems beside it: "x.mp3" → "x.json".
+std::string StemSidecarPathFor(const std::string& output);
+
 // An output is written under a hidden name of its own in the output's
 // folder and renamed over the output only when it is complete. This is
 // the fixed start of that name, "<folder>/.<name>.part-"; six random

@@ -6,6 +6,7 @@
 #include "engine/CConversionRun.h"
 #include "platform/audio/SampleSpillFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
+#include "platform/wavecapture/StemCapture.h"
 
 namespace tonalbox {
 
@@ -21,11 +22,18 @@ uint64_t RenderSize::TempWavBytes(double musicSeconds, const audio::WaveFormatEx
     return static_cast<uint64_t>(bytes);
 }
 
-uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize) {
-    if (!normalize || tempWavBytes < kWaveHeaderSize) return tempWavBytes;
-    const uint64_t floatBytes = 2 * (tempWavBytes - kWaveHeaderSize);
-    if (floatBytes <= audio::SampleSpillFile::kDefaultMemoryBudget) return tempWavBytes;
-    return tempWavBytes > UINT64_MAX - floatBytes ? UINT64_MAX : tempWavBytes + floatBytes;
+uint64_t RenderSize::TempFolderBytes(uint64_t tempWavBytes, bool normalize, int stems) {
+    if (tempWavBytes < kWaveHeaderSize) return tempWavBytes;
+    stems = std::max(stems, 0);
+    // Beyond counting long before it overflows: the WAV is at most 4 GiB.
+    const long double wav = static_cast<long double>(tempWavBytes);
+    const long double floats = 2.0L * static_cast<long double>(tempWavBytes - kWaveHeaderSize);
+    // Float samples take room in the folder only past their memory budget.
+    const bool mixSpills = normalize && floats > audio::SampleSpillFile::kDefaultMemoryBudget;
+    const bool stemsSpill = stems > 0 && floats > wavecapture::StemCapture::StoreBudget(stems);
+    const long double bytes = wav + (mixSpills ? floats : 0.0L) + stems * (wav + (stemsSpill ? floats : 0.0L));
+    if (!(bytes < 1.8e19L)) return UINT64_MAX;
+    return static_cast<uint64_t>(bytes);
 }
 
 bool RenderSize::FitsInWav(uint64_t tempWavBytes) {

@@ -18,8 +18,11 @@ public:
     // itself and, when the run normalises the level, the float samples
     // (twice the WAV's sample bytes) kept until it is written, when they
     // are more than the normaliser keeps in memory (then all of them go
-    // to the folder).
-    static uint64_t TempFolderBytes(uint64_t tempWavBytes, bool normalize);
+    // to the folder); and for each of `stems` channels written apart, a
+    // WAV of the same size, and its float samples (always kept until the
+    // mix's gain is known) when they are more than its part of the stems'
+    // memory budget.
+    static uint64_t TempFolderBytes(uint64_t tempWavBytes, bool normalize, int stems = 0);
 
     // True when a temporary WAV of that many bytes is a WAV file the sizes
     // of which can be written.

@@ -27,7 +27,7 @@ void LookAheadLimiter::Reset() {
 // gains, and each held gain is at most the smallest gain needed by the
 // m_length + 1 input frames up to it; so the output frame, which entered
 // m_length frames ago, gets at most the gain it needs.
-void LookAheadLimiter::Process(float* left, float* right, size_t frames) {
+void LookAheadLimiter::Process(float* left, float* right, size_t frames, float* appliedGains) {
     const bool mono = left == right;
     for (size_t i = 0; i < frames; ++i) {
         const float inLeft = left[i];
@@ -48,6 +48,7 @@ void LookAheadLimiter::Process(float* left, float* right, size_t frames) {
         m_held[m_pos] = static_cast<float>(m_gain);
         const float applied = std::min(1.0f, static_cast<float>(m_heldSum / static_cast<double>(m_length)));
         m_minGain = std::min(m_minGain, applied);
+        if (appliedGains != nullptr) appliedGains[i] = applied;
 
         const float outLeft = m_delayLeft[m_pos] * applied;
         const float outRight = m_delayRight[m_pos] * applied;

@@ -25,8 +25,10 @@ public:
     // Back to rest: unity gain, an empty (silent) delay line.
     void Reset();
     // Limits `frames` frames in place (right may equal left for mono). The
-    // output lags the input by DelayFrames().
-    void Process(float* left, float* right, size_t frames);
+    // output lags the input by DelayFrames(). `applied`, when given, gets
+    // the gain each output frame was given (before the clip at the
+    // ceiling), so that what the input was summed from can be given the same.
+    void Process(float* left, float* right, size_t frames, float* applied = nullptr);
 
     size_t DelayFrames() const { return m_length; }
     // Smallest gain applied since the last Reset.

@@ -15,7 +15,6 @@ namespace tonalbox::audio {
 
 namespace {
 
-constexpr int kMidiChannels = 16;
 // The synthesizer answers SysEx addressed to this device (or to all).
 constexpr int kSysExDeviceId = 0x10;
 
@@ -35,7 +34,8 @@ std::mutex& SynthLifeMutex() {
 
 }  // namespace
 
-platform::Result Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, int cores) {
+platform::Result Performance::Create(int sampleRate, std::unique_ptr<Performance>& out, int cores,
+                                     bool channelsApart) {
     out.reset();
     if (sampleRate < 8000 || sampleRate > 96000)
         return platform::Result::Fail(kInvalidArg, "synthesizer: no rate of " + std::to_string(sampleRate) + " Hz");
@@ -60,6 +60,14 @@ platform::Result Performance::Create(int sampleRate, std::unique_ptr<Performance
     fluid_settings_setint(p->m_settings, "synth.cpu-cores",
                           cores >= 1 && cores <= kMaxSynthCores ? cores : 1);
     fluid_settings_setint(p->m_settings, "synth.device-id", kSysExDeviceId);
+    if (channelsApart) {
+        // A voice sounds in the output group and effects unit of its MIDI
+        // channel: one group and one unit (reverb and chorus) per channel.
+        fluid_settings_setint(p->m_settings, "synth.audio-channels", kMidiChannels);
+        fluid_settings_setint(p->m_settings, "synth.audio-groups", kMidiChannels);
+        fluid_settings_setint(p->m_settings, "synth.effects-groups", kMidiChannels);
+    }
+    p->m_channelsApart = channelsApart;
     fluid_settings_setint(p->m_settings, "audio.period-size", 512);
     fluid_settings_setint(p->m_settings, "audio.periods", 8);
     fluid_settings_setstr(p->m_settings, "audio.sample-format", "float");
@@ -185,6 +193,10 @@ bool Performance::LoadsSoundFont(const std::string& path) {
 
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_channelsPlaying = 0;
+    if (sequence)
+        for (const MidiEvent& e : sequence->Events())
+            if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_channelsPlaying |= 1u << (e.status & 0x0F);
     m_scheduler.Load(std::move(sequence), m_sampleRate);
 }
 
@@ -213,6 +225,14 @@ platform::Result Performance::Play() {
     if (!m_scheduler.Loaded()) return platform::Result::Fail(kPointer, "synthesizer: no sequence to play");
     platform::Result renewed = RenewSynthLocked();
     if (!renewed.ok()) return renewed;
+    // Apart, every channel has its own reverb and chorus, which cost their
+    // time whether they hear anything or not: those of channels without a
+    // note are switched off (they would only ever give silence).
+    for (int channel = 0; m_channelsApart && channel < kMidiChannels; ++channel) {
+        if ((m_channelsPlaying & (1u << channel)) != 0) continue;
+        fluid_synth_reverb_on(m_synth, channel, 0);
+        fluid_synth_chorus_on(m_synth, channel, 0);
+    }
     m_scheduler.Start();
     ++m_playCount;
     return platform::Result::Ok();
@@ -252,10 +272,22 @@ int64_t Performance::LengthTicks() const {
 void Performance::Render(float* left, float* right, size_t frames) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_synth == nullptr) return;
-    RenderLocked(left, right, frames);
+    RenderLocked(&left, &right, 1, frames);
 }
 
-void Performance::RenderLocked(float* left, float* right, size_t frames) {
+void Performance::RenderChannels(float* const* left, float* const* right, size_t frames) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_synth == nullptr || !m_channelsApart) return;
+    RenderLocked(left, right, kMidiChannels, frames);
+}
+
+// FluidSynth's buffers: dry pair i is out[2i], out[2i+1]; effects unit u
+// sends its reverb to fx[4u], fx[4u+1] and its chorus to fx[4u+2],
+// fx[4u+3] (each index modulo the count given). Both go to the dry pair of
+// their group, so a pair holds the whole sound of its group.
+void Performance::RenderLocked(float* const* left, float* const* right, int pairs, size_t frames) {
+    float* out[2 * kMidiChannels];
+    float* fx[4 * kMidiChannels];
     size_t done = 0;
     while (done < frames) {
         {
@@ -264,9 +296,13 @@ void Performance::RenderLocked(float* left, float* right, size_t frames) {
             m_scheduler.DispatchDue(m_synth);
         }
         const size_t n = std::max<size_t>(1, m_scheduler.FramesBeforeNextEvent(frames - done));
-        float* out[2] = {left + done, right + done};
-        float* fx[4] = {out[0], out[1], out[0], out[1]};
-        fluid_synth_process(m_synth, static_cast<int>(n), 4, fx, 2, out);
+        for (int p = 0; p < pairs; ++p) {
+            out[2 * p] = left[p] + done;
+            out[2 * p + 1] = right[p] + done;
+            fx[4 * p] = fx[4 * p + 2] = out[2 * p];
+            fx[4 * p + 1] = fx[4 * p + 3] = out[2 * p + 1];
+        }
+        fluid_synth_process(m_synth, static_cast<int>(n), 4 * pairs, fx, 2 * pairs, out);
         m_scheduler.Advance(n);
         done += n;
     }

@@ -34,12 +34,20 @@ inline constexpr int kPreListenSampleRate = 44100;
 // The most threads one synthesizer may mix its voices on (for comparisons:
 // only one gives the same bytes on every rendering).
 inline constexpr int kMaxSynthCores = 4;
+// MIDI channels of the synthesizer; a performance that keeps them apart
+// renders each of them (dry, reverb and chorus) into a stereo pair of its own.
+inline constexpr int kMidiChannels = 16;
 
 class Performance {
 public:
     // Makes the synthesizer for `sampleRate` (8000..96000 Hz), mixing its
     // voices on `cores` threads (1..kMaxSynthCores; outside that, 1).
-    static platform::Result Create(int sampleRate, std::unique_ptr<Performance>& out, int cores = 1);
+    // `channelsApart`: every MIDI channel gets its own output and its own
+    // reverb and chorus (RenderChannels); otherwise all channels share one
+    // stereo output and one reverb and chorus, as a performance renders
+    // unless it is asked for the channels one by one.
+    static platform::Result Create(int sampleRate, std::unique_ptr<Performance>& out, int cores = 1,
+                                   bool channelsApart = false);
     ~Performance();
     Performance(const Performance&) = delete;
     Performance& operator=(const Performance&) = delete;
@@ -77,8 +85,14 @@ public:
     int64_t PositionTicks() const;
     int64_t LengthTicks() const;
 
-    // Renders `frames` frames of both channels, adding to the buffers.
+    // Renders `frames` frames of both channels, adding to the buffers (all
+    // MIDI channels mixed, also when they are kept apart).
     void Render(float* left, float* right, size_t frames);
+    bool ChannelsApart() const { return m_channelsApart; }
+    // The same, each MIDI channel into its own pair of buffers (kMidiChannels
+    // of each side), adding to them. Only for a performance made with
+    // channelsApart.
+    void RenderChannels(float* const* left, float* const* right, size_t frames);
 
     // Real-time output (pre-listen mode).
     platform::Result OpenOutput();
@@ -86,7 +100,8 @@ public:
 
 private:
     Performance() = default;
-    void RenderLocked(float* left, float* right, size_t frames);
+    // `pairs` pairs of buffers: one, or one per MIDI channel.
+    void RenderLocked(float* const* left, float* const* right, int pairs, size_t frames);
     void RenderOutput(float* left, float* right, size_t frames);
     // Replaces the playing synthesizer with a new one that plays the loaded
     // SoundFont, so that nothing of an earlier file (voices, reverb and
@@ -115,6 +130,8 @@ private:
     fluid_sfont_t* m_synthSfont = nullptr;
     bool m_keepLoaded = false;
     int m_sampleRate = 0;
+    bool m_channelsApart = false;
+    uint32_t m_channelsPlaying = 0;  // of the sequence: bit c when channel c has a note
     std::string m_soundFont;
     std::string m_loadedSoundFont;
     MidiScheduler m_scheduler;

@@ -61,8 +61,17 @@ public:
     }
 
 private:
-    // The block at the fixed output level, limited, into m_pcm.
+    // The block at the fixed output level, limited, into m_pcm; the
+    // limiter's gain of each frame into m_gains.
     void ToOutputLevel(size_t frames);
+    // Renders the MIDI channels apart into m_channelBlock and their mix
+    // (summed in channel order) into m_left and m_right.
+    void RenderChannelsApart(size_t frames);
+    // Gives the effects that take channels their channels' blocks.
+    void PassChannels(size_t frames, bool atOutputLevel);
+    // Channel c's block in the buffer's format: as rendered, or delayed by
+    // the limiter's look-ahead and given the mix's output gain.
+    const float* ChannelBlock(int channel, size_t frames, bool atOutputLevel);
 
     struct Slot {
         Guid clsid;
@@ -78,6 +87,12 @@ private:
     uint64_t m_playCount = 0;  // the performance's, when the limiter was last reset
     std::vector<float> m_left, m_right, m_interleaved;
     std::vector<int16_t> m_pcm;
+    // With the channels apart: their pairs of the block, the limiter's gains
+    // of the block, and each channel's audio waiting out the look-ahead
+    // (interleaved, as the limiter's delay line holds the mix).
+    std::vector<float> m_channelBlock, m_gains, m_channelOut;
+    std::vector<std::vector<float>> m_channelDelay;
+    size_t m_delayPos = 0;
 };
 
 }  // namespace tonalbox::audio

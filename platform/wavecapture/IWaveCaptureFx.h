@@ -47,6 +47,17 @@ public:
     // -1 dBTP), or, when `normalize` is false, at the buffer's fixed output
     // level as the audio comes.
     virtual HResult SetLoudness(bool normalize, double targetLufs) = 0;
+    // Also writes MIDI channel `channel` (0..15) of the running capture on
+    // its own into a WAV file at path (created anew), in the capture's
+    // format and at the mix's gain, so that the channels' files add up to
+    // the capture's: written when the capture stops. Asked after
+    // StartCapture, before the audio comes; the render buffer must keep
+    // the channels apart. kCannotOpen when the file or the store of its
+    // samples cannot be made (the capture goes on without it).
+    virtual HResult CaptureChannel(int channel, const char* path) = 0;
+    // The integrated loudness in LUFS of channel's file as the last
+    // StopCapture wrote it; kFalse when it wrote none.
+    virtual HResult ChannelLoudness(int channel, double* lufs) = 0;
     // The loudness of the last capture that stopped; not measured while
     // one runs or when it was not normalised.
     virtual HResult GetLoudness(CaptureLoudness* out) = 0;

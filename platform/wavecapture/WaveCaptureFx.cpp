@@ -66,6 +66,7 @@ HResult WaveCaptureFx::StartCapture(const char* path, const WaveFormatEx* format
     if (path == nullptr || format == nullptr) return audio::kPointer;
     if (!IsPcm16(*format)) return audio::kBadFormat;
     if (m_haveBufferFormat && !SameFormat(*format, m_bufferFormat)) return audio::kBadFormat;
+    m_stems.Clear();
     std::FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return audio::kCannotOpen;
     m_format = *format;
@@ -107,9 +108,11 @@ HResult WaveCaptureFx::GetLoudness(CaptureLoudness* out) {
 HResult WaveCaptureFx::StopCapture() {
     if (m_file == nullptr) return audio::kFalse;
     bool ok = true;
+    // Without normalising the channels already have the mix's gain.
+    double gain = 1.0;
     if (m_normalizer.Active()) {
         const audio::LoudnessNormalizer::Measurement measured = m_normalizer.Measure(m_targetLufs);
-        const double gain = audio::LoudnessNormalizer::GainFor(measured, m_targetLufs);
+        gain = audio::LoudnessNormalizer::GainFor(measured, m_targetLufs);
         m_loudness = CaptureLoudness{true, measured.loudnessLufs, 20.0 * std::log10(measured.peak),
                                      20.0 * std::log10(gain)};
         ok = m_normalizer
@@ -121,6 +124,7 @@ HResult WaveCaptureFx::StopCapture() {
                  .ok();
         m_normalizer.End();
     }
+    if (!m_stems.Finish(gain).ok()) ok = false;
     uint8_t header[kWaveHeaderSize];
     BuildHeader(m_format, static_cast<uint32_t>(m_dataBytes), header);
     if (m_writeFailed) ok = false;
@@ -144,6 +148,21 @@ void WaveCaptureFx::Process(int16_t* samples, size_t frames) {
 
 void WaveCaptureFx::ProcessFloat(const float* samples, size_t frames) {
     if (m_file != nullptr) m_normalizer.Add(samples, frames);
+}
+
+HResult WaveCaptureFx::CaptureChannel(int channel, const char* path) {
+    if (path == nullptr) return audio::kPointer;
+    if (m_file == nullptr) return audio::kInvalidCall;
+    return m_stems.Add(channel, path, m_format).ok() ? audio::kOk : audio::kCannotOpen;
+}
+
+HResult WaveCaptureFx::ChannelLoudness(int channel, double* lufs) {
+    if (lufs == nullptr) return audio::kPointer;
+    return m_stems.Loudness(channel, lufs) ? audio::kOk : audio::kFalse;
+}
+
+void WaveCaptureFx::ProcessChannel(int channel, const float* samples, size_t frames) {
+    if (m_file != nullptr) m_stems.Process(channel, samples, frames);
 }
 
 void WaveCaptureFx::WritePcm(const int16_t* samples, size_t frames) {

@@ -6,7 +6,8 @@
 // when the capture stops. A normalising capture takes the audio in
 // floating point, keeps it (in memory, past the normaliser's budget in a
 // temporary file next to the WAV file) and writes the samples, at the one
-// gain its loudness asks for, when it stops.
+// gain its loudness asks for, when it stops. MIDI channels asked for are
+// written the same way into files of their own.
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "platform/audio/IAudioEffect.h"
 #include "platform/audio/LoudnessNormalizer.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
+#include "platform/wavecapture/StemCapture.h"
 
 namespace tonalbox::wavecapture {
 
@@ -35,6 +37,8 @@ public:
     HResult StartCapture(const char* path, const WaveFormatEx* format) override;
     HResult StopCapture() override;
     HResult SetLoudness(bool normalize, double targetLufs) override;
+    HResult CaptureChannel(int channel, const char* path) override;
+    HResult ChannelLoudness(int channel, double* lufs) override;
     HResult GetLoudness(CaptureLoudness* out) override;
 
     // IAudioEffect.
@@ -43,6 +47,8 @@ public:
     void* GetInterface(const Guid& iid) override;
     bool TakesFloat() const override { return m_normalizer.Active(); }
     void ProcessFloat(const float* samples, size_t frames) override;
+    uint32_t ChannelsTaken() const override { return m_file != nullptr ? m_stems.Channels() : 0; }
+    void ProcessChannel(int channel, const float* samples, size_t frames) override;
 
     bool Capturing() const { return m_file != nullptr; }
 
@@ -62,6 +68,7 @@ private:
     bool m_normalize = false;
     double m_targetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
     audio::LoudnessNormalizer m_normalizer;
+    StemCapture m_stems;
     CaptureLoudness m_loudness;
 };
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,8 +27,10 @@
 #include "engine/LoudnessOptions.h"
 #include "engine/SettingsFile.h"
 #include "engine/SndFileOptions.h"
+#include "midigen/GmTestPiece.h"
 #include "midigen/LevelTestPieces.h"
 #include "midigen/MidiFileWriter.h"
+#include "platform/audio/LookAheadLimiter.h"
 #include "tests/support/TempDir.h"
 
 namespace tonalbox {
@@ -659,6 +662,143 @@ TEST_F(ConvertCommand, LoudnessOptionsSetTheLevelOfTheOutputs) {
     EXPECT_GT(raw.lufs, normalised.lufs + 3.0);
     EXPECT_LE(raw.peakAbs, 29205);  // -1 dBFS
     EXPECT_NE(testsupport::RunProgram(Program(), {"--help"}).out.find("--loudness LUFS"), std::string::npos);
+}
+
+
+namespace stems {
+
+struct Phrase {
+    int channel;  // from 0
+    int program;  // -1: none given
+    int notes;
+};
+
+// A piece whose channels play `lines` of phrases (a program change
+// before a phrase that names one), plus channel 6 that only
+// changes its program and controllers and so plays nothing.
+bool WriteBand(const std::string& path, const std::vector<std::vector<Phrase>>& lines) {
+    midigen::MidiFileWriter writer(1, 480);
+    writer.TempoBpm(0, 0, 120.0);
+    writer.ProgramChange(1, 0, 5, 19);
+    writer.ControlChange(1, 0, 5, 7, 100);
+    int track = 1;
+    for (const auto& line : lines) {
+        ++track;
+        uint32_t tick = 0;
+        for (const Phrase& p : line) {
+            if (p.program >= 0) writer.ProgramChange(track, tick, p.channel, p.program);
+            for (int i = 0; i < p.notes; ++i, tick += 240)
+                writer.Note(track, tick, 200, p.channel, p.channel == 9 ? 36 + (i % 3) * 2 : 55 + (i % 7) * 2, 100);
+        }
+    }
+    return writer.Write(path);
+}
+
+double ResidualDb(const audioprobe::WavFile& mix, const std::vector<audioprobe::WavFile>& stems) {
+    double error = 0.0, signal = 0.0;
+    for (size_t i = 0; i < mix.samples.size(); ++i) {
+        double sum = 0.0;
+        for (const auto& stem : stems) sum += i < stem.samples.size() ? stem.samples[i] : 0;
+        error += (sum - mix.samples[i]) * (sum - mix.samples[i]);
+        signal += static_cast<double>(mix.samples[i]) * mix.samples[i];
+    }
+    return 10.0 * std::log10(error / signal);
+}
+
+}  // namespace stems
+
+TEST_F(ConvertCommand, StemsAddUpToTheMixAndAreDescribed) {
+    using stems::Phrase;
+    // Channel 1 piano; channel 3 violin then flute; channel 10 the drums.
+    const std::vector<std::vector<Phrase>> lines = {
+        {{0, -1, 8}}, {{2, 40, 5}, {2, 73, 4}}, {{9, -1, 12}}};
+    const std::map<int, std::vector<std::string>> names = {
+        {1, {"Acoustic Grand Piano"}}, {3, {"Violin", "Flute"}}, {10, {"Standard Kit"}}};
+    ASSERT_TRUE(stems::WriteBand(Src("band.mid"), lines));
+    struct Case {
+        std::vector<std::string> args;
+        std::string ext;
+    };
+    const std::vector<Case> cases = {{{"-f", "wav"}, "wav"},
+                                     {{"-f", "wav", "--wav-channels", "mono", "--no-normalize"}, "wav"},
+                                     {{"-f", "mp3"}, "mp3"},
+                                     {{"-f", "flac"}, "flac"}};
+    for (const Case& c : cases) {
+        fs::remove_all(Out("")), fs::create_directories(Out(""));
+        const std::string report = m_dir.File("report.jsonl");
+        fs::remove(report);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--stems", "-q", "--report", report, "-o", Out(""), Src("band.mid")});
+        const auto result = Convert(args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+
+        std::vector<std::string> expected = {"band." + c.ext, "band.json"};
+        std::vector<std::string> stemPaths;
+        for (const auto& [channel, programs] : names) {
+            const std::string name = "band.ch" + std::string(channel < 10 ? "0" : "") + std::to_string(channel) + "." + c.ext;
+            expected.push_back(name);
+            stemPaths.push_back(Out(name));
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(NamesIn(Out("")), expected) << "only the channels that play a note";
+        EXPECT_EQ(ReadReport(report).at(0).value("stems", nlohmann::json()), nlohmann::json(stemPaths));
+
+        const auto sidecar = nlohmann::json::parse(ReadText(Out("band.json")), nullptr, false);
+        ASSERT_EQ(sidecar["stems"].size(), names.size()) << sidecar.dump();
+        EXPECT_EQ(sidecar["soundfont"], kTestSoundFont);
+        size_t i = 0;
+        for (const auto& [channel, programs] : names) {
+            const auto& stem = sidecar["stems"][i++];
+            EXPECT_EQ(stem["channel"], channel);
+            std::vector<std::string> got;
+            for (const auto& p : stem["programs"]) got.push_back(p["name"]);
+            EXPECT_EQ(got, programs) << channel;
+            int notes = 0;
+            for (const auto& line : lines)
+                for (const Phrase& p : line) notes += p.channel + 1 == channel ? p.notes : 0;
+            EXPECT_EQ(stem["notes"], notes) << channel;
+        }
+        if (c.ext != "wav") continue;
+        audioprobe::WavFile mix;
+        ASSERT_TRUE(mix.Read(Out("band.wav"))) << mix.Error();
+        std::vector<audioprobe::WavFile> wavs(stemPaths.size());
+        for (size_t k = 0; k < wavs.size(); ++k) {
+            ASSERT_TRUE(wavs[k].Read(stemPaths[k])) << wavs[k].Error();
+            EXPECT_EQ(wavs[k].samples.size(), mix.samples.size());
+            EXPECT_NEAR(sidecar["stems"][k]["loudness_lufs"].get<double>(), audioprobe::MeasureLoudness(wavs[k]).lufs,
+                        0.01);
+        }
+        EXPECT_LT(stems::ResidualDb(mix, wavs), -40.0) << c.args.back();
+    }
+}
+
+// Without normalising, the mix is limited frame by frame; the stems get
+// the limiter's gains and still add up to it.
+TEST_F(ConvertCommand, StemsAddUpToALimitedMix) {
+    ASSERT_TRUE(midigen::GmTestPiece::Build(4, true).Write(Src("dense.mid")));
+    const auto result = Convert({"-q", "--stems", "--no-normalize", "-f", "wav", "-o", Out(""), Src("dense.mid")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    audioprobe::WavFile mix;
+    ASSERT_TRUE(mix.Read(Out("dense.wav"))) << mix.Error();
+    EXPECT_GT(mix.PeakAbs(), 0.97 * audio::LookAheadLimiter::kCeiling * 32768) << "the limiter was at work";
+    std::vector<audioprobe::WavFile> wavs;
+    for (const auto& name : NamesIn(Out(""))) {
+        if (name.find(".ch") == std::string::npos) continue;
+        wavs.emplace_back();
+        ASSERT_TRUE(wavs.back().Read(Out(name))) << wavs.back().Error();
+    }
+    EXPECT_GE(wavs.size(), 5u);
+    EXPECT_LT(stems::ResidualDb(mix, wavs), -40.0);
+}
+
+TEST_F(ConvertCommand, AStemThatCannotBeWrittenFailsTheFileAndLeavesNoneOfIt) {
+    ASSERT_TRUE(stems::WriteBand(Src("band.mid"), {{{0, -1, 4}}, {{9, -1, 4}}}));
+    fs::create_directories(Out("band.ch10.wav"));
+    const auto result = Convert({"-q", "--stems", "-f", "wav", "-o", Out(""), Src("band.mid")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Can not write file: " + Out("band.ch10.wav")), std::string::npos) << result.err;
+    EXPECT_EQ(NamesIn(Out("")), std::vector<std::string>{"band.ch10.wav"});
+    EXPECT_TRUE(NoCaptureFilesLeft());
 }
 
 // The Vorbis comments a tool lists ("comment[0]: TITLE=x" from metaflac,

@@ -34,5 +34,12 @@ TEST(OutputNaming, OutputFolderOrSameAsSource) {
     EXPECT_EQ(OutputPathFor("/x/tune.mid", s), "/x/tune.mp3");
 }
 
+TEST(OutputNaming, StemsAndTheirDescriptionSitBesideTheOutput) {
+    EXPECT_EQ(StemPathFor("/o/a.b.mp3", 1), "/o/a.b.ch01.mp3");
+    EXPECT_EQ(StemPathFor("/o/a.wav", 16), "/o/a.ch16.wav");
+    EXPECT_EQ(StemPathFor("/o/v1.2/tune", 10), "/o/v1.2/tune.ch10");
+    EXPECT_EQ(StemSidecarPathFor("/o/a.b.mp3"), "/o/a.b.json");
+}
+
 }  // namespace
 }  // namespace tonalbox
