@@ -50,7 +50,10 @@ bool SampleSpillFile::MoveToFile() {
         return false;
     }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
-    const bool moved = std::fwrite(m_memory.data(), sizeof(float), m_memory.size(), m_file) == m_memory.size();
+    // With a budget of nothing the memory never held a sample, and its
+    // data pointer may be null, which fwrite must not be given.
+    const bool moved = m_memory.empty() ||
+                       std::fwrite(m_memory.data(), sizeof(float), m_memory.size(), m_file) == m_memory.size();
     m_memory.clear();
     return moved;
 }
