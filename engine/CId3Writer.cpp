@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/Utf8Text.h"
+#include "platform/PositionalIo.h"
 #include "platform/ProgramPaths.h"
 
 namespace tonalbox {
@@ -43,17 +44,6 @@ std::string Latin1FromUtf8(const std::string& text) {
 void PutText(unsigned char* field, size_t fieldLength, const std::string& utf8) {
     const std::string text = Latin1FromUtf8(utf8);
     std::memcpy(field, text.data(), std::min(fieldLength, text.size()));
-}
-
-bool WriteAll(int fd, const unsigned char* data, size_t size, off_t offset) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, offset);
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += n;
-    }
-    return true;
 }
 
 // True when the 128 bytes start with "TAG" in any letter case (the bytes
@@ -106,7 +96,7 @@ int CId3Writer::WriteTag(int fd, const std::string& mp3Path, TagRecord& tag) {
 
     unsigned char block[kTagSize];
     BuildBlock(tag, block);
-    return WriteAll(fd, block, kTagSize, writeAt) ? 1 : 0;
+    return platform::WriteAllAt(fd, block, kTagSize, writeAt) ? 1 : 0;
 }
 
 }  // namespace tonalbox

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/PositionalIo.h"
+
 namespace tonalbox {
 
 namespace {
@@ -20,28 +22,6 @@ constexpr size_t kFixedHeader = 27;
 constexpr size_t kSerialAt = 14;
 constexpr size_t kSegmentCountAt = 26;
 
-bool ReadAt(int fd, unsigned char* data, size_t size, off_t at) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, data + done, size - done, at + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAt(int fd, const unsigned char* data, size_t size, off_t at) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, at + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 Result SetOggStreamSerial(int fd, uint32_t serial) {
@@ -51,25 +31,25 @@ Result SetOggStreamSerial(int fd, uint32_t serial) {
         unsigned char fixed[kFixedHeader];
         const ssize_t first = ::pread(fd, fixed, 1, at);
         if (first == 0) return Result::Ok();  // the end of the last page
-        if (first < 0 || !ReadAt(fd, fixed, kFixedHeader, at) || std::memcmp(fixed, "OggS", 4) != 0)
+        if (first < 0 || !platform::ReadAllAt(fd, fixed, kFixedHeader, at) || std::memcmp(fixed, "OggS", 4) != 0)
             return Result::Fail(EIO, "ogg: no page where one was expected");
         const size_t segments = fixed[kSegmentCountAt];
         page.assign(fixed, fixed + kFixedHeader);
         page.resize(kFixedHeader + segments);
-        if (!ReadAt(fd, page.data() + kFixedHeader, segments, at + static_cast<off_t>(kFixedHeader)))
+        if (!platform::ReadAllAt(fd, page.data() + kFixedHeader, segments, at + static_cast<off_t>(kFixedHeader)))
             return Result::Fail(EIO, "ogg: a page header ends early");
         size_t bodyLength = 0;
         for (size_t i = 0; i < segments; ++i) bodyLength += page[kFixedHeader + i];
         const size_t headerLength = page.size();
         page.resize(headerLength + bodyLength);
-        if (!ReadAt(fd, page.data() + headerLength, bodyLength, at + static_cast<off_t>(headerLength)))
+        if (!platform::ReadAllAt(fd, page.data() + headerLength, bodyLength, at + static_cast<off_t>(headerLength)))
             return Result::Fail(EIO, "ogg: a page ends early");
         for (size_t i = 0; i < 4; ++i) page[kSerialAt + i] = static_cast<unsigned char>(serial >> (8 * i));
         ogg_page og{page.data(), static_cast<long>(headerLength), page.data() + headerLength,
                     static_cast<long>(bodyLength)};
         ogg_page_checksum_set(&og);
         // Only the header changed: the body stays where it is.
-        if (!WriteAt(fd, page.data(), headerLength, at)) return platform::SystemFailure("ogg: can not write a page header");
+        if (!platform::WriteAllAt(fd, page.data(), headerLength, at)) return platform::SystemFailure("ogg: can not write a page header");
         at += static_cast<off_t>(headerLength + bodyLength);
     }
 }
