@@ -26,6 +26,7 @@ platform::Result SampleSpillFile::Create(const std::string& nearPath) {
     m_open = true;
     m_failed = false;
     m_written = 0;
+    m_inMemory = 0;
     m_readAt = 0;
     return platform::Result::Ok();
 }
@@ -51,20 +52,23 @@ bool SampleSpillFile::MoveToFile() {
     }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     // With a budget of nothing the memory never held a sample, and its
-    // data pointer may be null, which fwrite must not be given.
-    const bool moved = m_memory.empty() ||
-                       std::fwrite(m_memory.data(), sizeof(float), m_memory.size(), m_file) == m_memory.size();
-    m_memory.clear();
+    // room may not exist, which fwrite must not be given.
+    const bool moved = m_inMemory == 0 || std::fwrite(Memory(), sizeof(float), m_inMemory, m_file) == m_inMemory;
+    m_inMemory = 0;
     return moved;
 }
 
 bool SampleSpillFile::Write(const float* samples, size_t count) {
     if (!m_open || m_failed) return false;
     if (m_file == nullptr && m_written + count <= m_budgetSamples) {
-        if (m_memory.capacity() == 0) m_memory.reserve(static_cast<size_t>(m_budgetSamples));
-        m_memory.insert(m_memory.end(), samples, samples + count);
-        m_written += count;
-        return true;
+        // Without room (no addresses to be had) the samples go to the file.
+        if (m_room.Empty()) m_room = platform::ReservedMemory(static_cast<size_t>(m_budgetSamples * sizeof(float)));
+        if (!m_room.Empty()) {
+            std::copy_n(samples, count, Memory() + m_inMemory);
+            m_inMemory += count;
+            m_written += count;
+            return true;
+        }
     }
     if (m_file == nullptr && !MoveToFile()) {
         m_failed = true;
@@ -91,8 +95,8 @@ bool SampleSpillFile::Seek(uint64_t index) {
 size_t SampleSpillFile::Read(float* samples, size_t count) {
     if (!m_open) return 0;
     if (m_file != nullptr) return std::fread(samples, sizeof(float), count, m_file);
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(count, m_memory.size() - m_readAt));
-    std::copy_n(m_memory.begin() + static_cast<std::ptrdiff_t>(m_readAt), n, samples);
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(count, m_inMemory - m_readAt));
+    std::copy_n(Memory() + m_readAt, n, samples);
     m_readAt += n;
     return n;
 }
@@ -100,7 +104,7 @@ size_t SampleSpillFile::Read(float* samples, size_t count) {
 void SampleSpillFile::Close() {
     if (m_file != nullptr) std::fclose(m_file);
     m_file = nullptr;
-    m_memory.clear();
+    m_inMemory = 0;
     m_open = false;
 }
 

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
+#include "platform/ReservedMemory.h"
 #include "platform/Result.h"
 
 namespace tonalbox::audio {
@@ -51,13 +51,16 @@ public:
 
 private:
     bool MoveToFile();
+    float* Memory() const { return static_cast<float*>(m_room.Data()); }
 
     const uint64_t m_budgetSamples;
     std::string m_nearPath;
     bool m_open = false;
-    // Below the budget the samples are here. The room stays reserved
-    // from piece to piece, so that its pages are not faulted in again.
-    std::vector<float> m_memory;
+    // Below the budget the samples are here (m_inMemory of them). The
+    // room stays reserved from piece to piece, so that its pages are not
+    // faulted in again.
+    platform::ReservedMemory m_room;
+    uint64_t m_inMemory = 0;
     uint64_t m_readAt = 0;  // in memory, the next sample Read gives
     std::FILE* m_file = nullptr;
     bool m_failed = false;

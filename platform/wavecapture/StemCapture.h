@@ -24,7 +24,9 @@ public:
     // The memory the stems of one capture keep their samples in, between
     // them, so that a capture with stems holds at most this besides its
     // normaliser's; each of n stems goes to its file past StoreBudget(n).
-    static constexpr uint64_t kMemoryBudget = audio::SampleSpillFile::kDefaultMemoryBudget;
+    // Eight stems of a minute at 44.1 kHz fit: writing them to a file and
+    // reading them back would cost a tenth of the mix's rendering.
+    static constexpr uint64_t kMemoryBudget = 4 * audio::SampleSpillFile::kDefaultMemoryBudget;
     static constexpr uint64_t StoreBudget(int stems) { return stems > 1 ? kMemoryBudget / stems : kMemoryBudget; }
 
     StemCapture() = default;

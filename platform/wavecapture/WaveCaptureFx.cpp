@@ -138,9 +138,9 @@ HResult WaveCaptureFx::StopCapture() {
 
 void WaveCaptureFx::Process(int16_t* samples, size_t frames) {
     if (m_normalizer.Active()) {
-        std::vector<float> block(frames * m_format.nChannels);
-        for (size_t i = 0; i < block.size(); ++i) block[i] = samples[i] / 32768.0f;
-        ProcessFloat(block.data(), frames);
+        m_floatBlock.resize(frames * m_format.nChannels);
+        for (size_t i = 0; i < m_floatBlock.size(); ++i) m_floatBlock[i] = samples[i] / 32768.0f;
+        ProcessFloat(m_floatBlock.data(), frames);
         return;
     }
     WritePcm(samples, frames);

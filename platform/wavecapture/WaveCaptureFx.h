@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/audio/EffectRegistry.h"
 #include "platform/audio/IAudioEffect.h"
@@ -68,6 +69,7 @@ private:
     bool m_normalize = false;
     double m_targetLufs = audio::LoudnessNormalizer::kDefaultTargetLufs;
     audio::LoudnessNormalizer m_normalizer;
+    std::vector<float> m_floatBlock;  // 16-bit audio on its way to the normaliser
     StemCapture m_stems;
     CaptureLoudness m_loudness;
 };
