@@ -60,8 +60,9 @@ bool IsFifo(const std::string& path) {
 // A job over a copy of `settings` and a list the test keeps alive.
 ConvertJob JobFor(const ConversionSettings& settings, IPathList& paths,
                   IConvertFrontEnd* frontEnd) {
-    return {settings, std::shared_ptr<IPathList>(&paths, [](IPathList*) {}), frontEnd, LoudnessOptions{},
-            SndFileOptions{}};
+    return {.settings = settings,
+            .paths = std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
+            .frontEnd = frontEnd};
 }
 
 // Settings for small, quick WAV outputs (11025 Hz mono) into folder.
