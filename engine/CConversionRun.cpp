@@ -92,7 +92,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     result.format = m_settings.m_nOutputFormat;
     result.sampleRate = m_entryRate;
     result.channels = m_entryChannels;
-    result.soundFont = EntrySoundFont();
+    result.soundFont = m_entrySoundFont;
     if (m_entryLoudness.measured) {
         const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
         result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
@@ -113,10 +113,6 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
                                                 : EntryResult::Status::Skipped;
     }
     return result;
-}
-
-std::string CConversionRun::EntrySoundFont() const {
-    return m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
 }
 
 bool CConversionRun::Start() {
@@ -151,7 +147,7 @@ bool CConversionRun::Start() {
     PortInfo port;
     const bool chosen = m_settings.m_nPortIndex >= 0 &&
                         m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0 && m_music.CreatePort(port) == 0;
-    // The SoundFont the run renders with, for its results.
+    // The SoundFont the run renders with when an entry names none.
     if (chosen || m_music.EnumPort(0, &port) == 0) {
         if (const auto found = audio::SoundFontCatalog::Find(port.guidPort)) m_soundFont = found->path;
     }
@@ -174,6 +170,10 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     const std::string source = m_paths.GetPath(index);
     const std::string name = platform::FileNameOf(source);
     m_frontEnd.EntryStarted(index, count, name);
+    // Decided once for the entry, whatever becomes of it: its result and
+    // the stems' description both name it.
+    const std::string soundFont = m_paths.GetSoundFont(index);
+    m_entrySoundFont = soundFont.empty() ? m_soundFont : soundFont;
 
     // Only regular files are read: a FIFO, a device or a socket could
     // block the run or never end.
@@ -182,10 +182,8 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string soundFont = m_paths.GetSoundFont(index);
     const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
     m_entryOutput = output;
-    m_entrySoundFont = soundFont;
     // One source rendered with two SoundFonts is two entries.
     m_entrySource = platform::ResolvedPath(source);
     if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
@@ -504,7 +502,7 @@ bool CConversionRun::ProduceStems(const std::string& output,
 bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
     StemSidecar sidecar;
     sidecar.mix = platform::FileNameOf(output);
-    sidecar.soundFont = EntrySoundFont();
+    sidecar.soundFont = m_entrySoundFont;
     sidecar.sampleRate = m_entryRate;
     sidecar.channels = m_entryChannels;
     sidecar.seconds = m_entrySeconds;

@@ -67,8 +67,6 @@ private:
     Outcome ConvertAndReport(int index, int count);
     Outcome ConvertEntry(int index, int count);
     EntryResult ResultOfEntry(bool converted);
-    // The SoundFont the entry in hand is rendered with.
-    std::string EntrySoundFont() const;
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
@@ -118,8 +116,8 @@ private:
     int m_entryRate = 0;
     int m_entryChannels = 0;
     wavecapture::CaptureLoudness m_entryLoudness;
-    // The SoundFont of the run's port, and the one the entry in hand
-    // names (empty: the port's).
+    // The SoundFont of the run's port, and the one the entry in hand is
+    // rendered with: the one it names, else the port's.
     std::string m_soundFont;
     std::string m_entrySoundFont;
     // The outputs this run has written, each with the source it was made
