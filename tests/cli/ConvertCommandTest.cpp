@@ -208,6 +208,8 @@ TEST_F(ConvertCommand, HelpAndVersion) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out.rfind("Usage: tonalbox-convert [OPTIONS] FILE...", 0), 0u) << result.out;
     EXPECT_NE(result.out.find("\"Fast extreme\""), std::string::npos);
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
     result = testsupport::RunProgram(Program(), {"--version"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "tonalbox-convert (Tonalbox) 2.3\n");
