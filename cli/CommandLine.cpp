@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "cli/CommandOptions.h"
 #include "cli/OptionTables.h"
@@ -107,18 +109,61 @@ bool ParseCommandLine(const std::vector<std::string>& args, ConversionSettings& 
 namespace {
 
 // The help lists an option as "  -f, --format mp3|wav" and starts its text
-// in this column; a longer synopsis gets a gap of its own.
+// in this column; a longer synopsis gets a gap of its own. No line is
+// wider than a terminal's 80 columns.
 constexpr std::size_t kHelpColumn = 30;
 constexpr std::size_t kHelpGap = 3;
+constexpr std::size_t kHelpWidth = 80;
 
+// Appends words to text, a blank apart; a word that would pass the width
+// starts a new line at indent.
+void AppendWords(std::string& text, const std::vector<std::string>& words, std::size_t indent) {
+    const auto lineStart = text.rfind('\n');
+    std::size_t column = lineStart == std::string::npos ? text.size() : text.size() - lineStart - 1;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0 && column + 1 + words[i].size() > kHelpWidth) {
+            text += '\n';
+            text.append(indent, ' ');
+            column = indent;
+        } else if (i > 0) {
+            text += ' ';
+            ++column;
+        }
+        text += words[i];
+        column += words[i].size();
+    }
+}
+
+// The words of one line of help: a quoted label ("Fast standard") is one.
+std::vector<std::string> WordsOf(std::string_view line) {
+    std::vector<std::string> words(1);
+    bool quoted = false;
+    for (char c : line) {
+        if (c == ' ' && !quoted) {
+            words.emplace_back();
+            continue;
+        }
+        if (c == '"') quoted = !quoted;
+        words.back() += c;
+    }
+    return words;
+}
+
+// The lists of values are made from the tables, so they are broken to the
+// width here; a written line break stays.
 std::string HelpLine(char shortFlag, const std::string& synopsis, const std::string& help) {
     std::string line = shortFlag ? std::string("  -") + shortFlag + ", " : std::string(6, ' ');
     line += synopsis;
     if (!help.empty()) {
         line.append(line.size() < kHelpColumn ? kHelpColumn - line.size() : kHelpGap, ' ');
-        for (char c : help) {
-            line += c;
-            if (c == '\n') line.append(kHelpColumn, ' ');
+        const std::string_view text(help);
+        for (std::size_t from = 0;;) {
+            const std::size_t end = text.find('\n', from);
+            AppendWords(line, WordsOf(text.substr(from, end - from)), kHelpColumn);
+            if (end == std::string_view::npos) break;
+            line += '\n';
+            line.append(kHelpColumn, ' ');
+            from = end + 1;
         }
     }
     return line + "\n";
@@ -165,13 +210,14 @@ std::string OptionsHelp() {
     return text;
 }
 
-std::string GenreList() {
-    std::string genres;
-    for (int i = 0; i < kGenreCount; ++i) {
-        if (i > 0) genres += ", ";
-        genres += std::to_string(i) + " " + GenreNames[i];
-    }
-    return genres;
+// "Genres: 0 Blues, 1 Classic Rock, ...", broken between two genres.
+std::string GenreLines() {
+    std::vector<std::string> words = {"Genres:"};
+    for (int i = 0; i < kGenreCount; ++i)
+        words.push_back(std::to_string(i) + " " + GenreNames[i] + (i + 1 < kGenreCount ? "," : ""));
+    std::string text;
+    AppendWords(text, words, 0);
+    return text + "\n";
 }
 
 }  // namespace
@@ -188,8 +234,8 @@ std::string UsageText(const std::string& programName) {
            "written as '-') or the plain numbers they stand for.\n"
            "Exit status: 0 every file converted (or skipped by --skip-existing), 1 some not,\n"
            "2 usage error.\n"
-           "\n"
-           "Genres: " + GenreList() + "\n";
+           "\n" +
+           GenreLines();
 }
 
 }  // namespace tonalbox::cli

@@ -116,8 +116,9 @@ const std::vector<CommandOption> kCommandOptions = {
      "keeps its path below the folder it was found in",
      Raise<&CommandLine::recursive>},
     {"--files-from", 0, "FILE", U::Input,
-     "read more paths from FILE, one a line (- is standard\n"
-     "input); relative paths are from the current folder",
+     "read more paths from FILE, one a line (- is\n"
+     "standard input); relative paths are from the\n"
+     "current folder",
      [](const std::string& v, CommandLine& cl, std::string& e) {
          return TakePath(v, cl.filesFrom, "--files-from needs a file (or - for standard input)", e);
      }},
@@ -206,7 +207,7 @@ const std::vector<CommandOption> kCommandOptions = {
      std::string("write the resulting settings to \"") + kSettingsFileName + "\"",
      Raise<&CommandLine::saveSettings>},
     {"--jobs", 'j', "N", U::Other,
-     "convert N files at a time (1 to " + std::to_string(kMaxJobs) + "; default: one per core)",
+     "convert N files at a time (1 to " + std::to_string(kMaxJobs) + ";\ndefault: one per core)",
      [](const std::string& v, CommandLine& cl, std::string& e) {
          if (ParseInt(v, 1, kMaxJobs, &cl.jobs)) return true;
          e = InvalidValue("--jobs", v, IntegerFrom(1, kMaxJobs));

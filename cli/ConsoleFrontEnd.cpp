@@ -66,7 +66,7 @@ void ConsoleFrontEnd::EntryEnded(const EntryResult& result) {
     record.format = options::OutputExtension(result.format);
     record.sampleRate = result.sampleRate;
     record.channels = result.channels;
-    record.soundFont = result.soundFont;  // the entry's, else the run's
+    record.soundFont = result.soundFont;  // as the run decided it
     record.loudnessLufs = result.loudnessLufs;
     record.truePeakDbtp = result.truePeakDbtp;
     record.gainDb = result.gainDb;

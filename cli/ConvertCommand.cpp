@@ -252,8 +252,6 @@ std::optional<int> GatherInputs(const CommandLine& cl, const ConversionSettings&
     entries = CollectInputs(std::move(inputs), cl.recursive, &emptyFolders);
     RemoveRepeats(entries);
     if (cl.soundFonts.size() > 1) PairWithSoundFonts(entries, cl.soundFonts);
-    // With one SoundFont every record names it; with several, each its own.
-    if (cl.soundFonts.size() == 1) report.SetSoundFont(cl.soundFonts.front());
     if (!cl.reportPath.empty() && IsInputOrOutput(cl.reportPath, entries, settings)) {
         return Usage(io, programName,
                      "the report file " + cl.reportPath + " is an input or an output of the run");

@@ -71,8 +71,12 @@ void JobQueue::OrderByLength(int runs, const std::function<double(int position)>
     if (runs <= 1) return;
     std::lock_guard<std::mutex> lock(m_mutex);
     auto lengthOf = [&](int position) {
-        // A folder that could not be read has no piece; a NaN would not sort.
+        // A folder that could not be read has no piece, and an entry that
+        // --skip-existing will leave is not read: a resumed run over a
+        // large library would open every file it has done. A NaN would not
+        // sort.
         if (m_entries[static_cast<size_t>(position)].unreadableFolder) return 0.0;
+        if (m_skipExisting && IsFinishedOutput(OutputPath(position))) return 0.0;
         const double s = seconds(position);
         return s >= 0.0 ? s : 0.0;
     };

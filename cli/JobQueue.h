@@ -44,7 +44,8 @@ public:
     // With more than one run, and before the first claim, orders the
     // entries by their seconds, longest first: a group of entries sharing
     // an output by the sum of its entries' (one run plays them all), ties
-    // in list order. With one run the list order stays and nothing is read.
+    // in list order. With one run the list order stays and nothing is read;
+    // an entry --skip-existing will leave is never read.
     void OrderByLength(int runs, const std::function<double(int position)>& seconds);
 
     int Total() const { return static_cast<int>(m_entries.size()); }

@@ -61,11 +61,6 @@ bool RunReport::Close() {
     return !m_writeFailed;
 }
 
-void RunReport::SetSoundFont(const std::string& path) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_soundFont = path;
-}
-
 void RunReport::SetTotal(int total) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_recorded.assign(static_cast<size_t>(total > 0 ? total : 0), false);
@@ -83,13 +78,7 @@ void RunReport::Add(int position, const FileRecord& r) {
     if (r.status == kStatusConverted) m_musicSeconds += r.musicSeconds;
     m_bytes += r.bytes;
     if (m_fd < 0) return;
-    if (r.soundFont.empty() && !m_soundFont.empty()) {
-        FileRecord named = r;
-        named.soundFont = m_soundFont;
-        WriteLine(Dump(RecordJson(named)));
-    } else {
-        WriteLine(Dump(RecordJson(r)));
-    }
+    WriteLine(Dump(RecordJson(r)));
 }
 
 bool RunReport::Recorded(int position) const {

@@ -36,7 +36,9 @@ struct FileRecord {
     std::string format;
     int sampleRate = 0;
     int channels = 0;
-    std::string soundFont;  // empty: the report's (see SetSoundFont)
+    // The one the run rendered the entry with; for an entry no run took,
+    // the one it names (several --soundfont) or none.
+    std::string soundFont;
     std::optional<double> loudnessLufs;
     std::optional<double> truePeakDbtp;
     std::optional<double> gainDb;
@@ -55,8 +57,6 @@ public:
     // Closes the report file. False when it, or any line written to it,
     // failed; then the report is not whole.
     bool Close();
-    // The SoundFont of the records that name none: the run's only one.
-    void SetSoundFont(const std::string& path);
     // The number of files; records are kept apart by position.
     void SetTotal(int total);
 
@@ -74,7 +74,6 @@ private:
     int m_fd = -1;
     bool m_writeFailed = false;
     std::vector<bool> m_recorded;  // one bit a file
-    std::string m_soundFont;
     int m_converted = 0, m_skipped = 0, m_failed = 0, m_cancelled = 0;
     double m_musicSeconds = 0.0;
     uintmax_t m_bytes = 0;

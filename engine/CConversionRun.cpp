@@ -92,7 +92,7 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
     result.format = m_settings.m_nOutputFormat;
     result.sampleRate = m_entryRate;
     result.channels = m_entryChannels;
-    result.soundFont = EntrySoundFont();
+    result.soundFont = m_entrySoundFont;
     if (m_entryLoudness.measured) {
         const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
         result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
@@ -113,10 +113,6 @@ EntryResult CConversionRun::ResultOfEntry(bool converted) {
                                                 : EntryResult::Status::Skipped;
     }
     return result;
-}
-
-std::string CConversionRun::EntrySoundFont() const {
-    return m_entrySoundFont.empty() ? m_soundFont : m_entrySoundFont;
 }
 
 bool CConversionRun::Start() {
@@ -151,7 +147,7 @@ bool CConversionRun::Start() {
     PortInfo port;
     const bool chosen = m_settings.m_nPortIndex >= 0 &&
                         m_music.EnumPort(m_settings.m_nPortIndex, &port) == 0 && m_music.CreatePort(port) == 0;
-    // The SoundFont the run renders with, for its results.
+    // The SoundFont the run renders with when an entry names none.
     if (chosen || m_music.EnumPort(0, &port) == 0) {
         if (const auto found = audio::SoundFontCatalog::Find(port.guidPort)) m_soundFont = found->path;
     }
@@ -172,8 +168,11 @@ bool CConversionRun::Start() {
 
 CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     const std::string source = m_paths.GetPath(index);
-    const std::string name = platform::FileNameOf(source);
-    m_frontEnd.EntryStarted(index, count, name);
+    m_frontEnd.EntryStarted(index, count, platform::FileNameOf(source));
+    // Decided once for the entry, whatever becomes of it: its result and
+    // the stems' description both name it.
+    const std::string soundFont = m_paths.GetSoundFont(index);
+    m_entrySoundFont = soundFont.empty() ? m_soundFont : soundFont;
 
     // Only regular files are read: a FIFO, a device or a socket could
     // block the run or never end.
@@ -182,47 +181,15 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         return Outcome::Next;
     }
 
-    const std::string soundFont = m_paths.GetSoundFont(index);
     const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
     m_entryOutput = output;
-    m_entrySoundFont = soundFont;
     // One source rendered with two SoundFonts is two entries.
     m_entrySource = platform::ResolvedPath(source);
     if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
-    // Two files of one name (a/y.mid and b/y.mid into one folder) would
-    // leave one output for both: the later one is not converted over it.
-    if (WrittenFromAnotherSource(output)) {
-        m_frontEnd.ShowMessage(Format(kOutputWrittenInRun, output));
-        return Outcome::Next;
-    }
-    // A MIDI file named like its output ("x.wav" to WAV) would be
-    // overwritten by its own audio: skip it rather than lose it.
-    if (platform::IsSameFile(source, output)) {
-        m_frontEnd.ShowMessage(Format(kOutputIsSource, output));
-        return Outcome::Next;
-    }
-    // A name held by a folder, FIFO, device or socket is not ours to replace.
-    if (platform::FileExists(output) && !platform::IsRegularFile(output)) {
-        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
-        return Outcome::Next;
-    }
-    if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
-        if (!m_frontEnd.AskOverwrite(output)) {
-            m_entryDeclined = Format(kOverwriteQuestion, output);
-            return Outcome::Next;
-        }
-    }
+    if (!OutputMayBeWritten(source, output)) return Outcome::Next;
 
-    if (!soundFont.empty()) m_music.UseSoundFont(soundFont);
-    // Without the buffer's format nothing could be rendered from the file.
     WaveFormatEx format;
-    if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {
-        m_frontEnd.ShowMessage(kErrorLoadingFile);
-        return Outcome::Next;
-    }
-    m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
-    m_settings.m_mp3.m_nInChannels = format.nChannels;
-    NoteOutputFormat(format);
+    if (!LoadEntry(source, soundFont, format)) return Outcome::Next;
     if (m_stems && !PrepareStems(output)) return Outcome::Next;
 
     // The output's partial file comes first: an output folder that cannot
@@ -232,13 +199,59 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
+    const Outcome rendered = RenderEntry(source, format);
+    if (rendered != Outcome::Next) return rendered;
+    return FinishEntry(partial, output);
+}
+
+bool CConversionRun::OutputMayBeWritten(const std::string& source, const std::string& output) {
+    // Two files of one name (a/y.mid and b/y.mid into one folder) would
+    // leave one output for both: the later one is not converted over it.
+    if (WrittenFromAnotherSource(output)) {
+        m_frontEnd.ShowMessage(Format(kOutputWrittenInRun, output));
+        return false;
+    }
+    // A MIDI file named like its output ("x.wav" to WAV) would be
+    // overwritten by its own audio: skip it rather than lose it.
+    if (platform::IsSameFile(source, output)) {
+        m_frontEnd.ShowMessage(Format(kOutputIsSource, output));
+        return false;
+    }
+    // A name held by a folder, FIFO, device or socket is not ours to replace.
+    if (platform::FileExists(output) && !platform::IsRegularFile(output)) {
+        m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
+        return false;
+    }
+    if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
+        if (!m_frontEnd.AskOverwrite(output)) {
+            m_entryDeclined = Format(kOverwriteQuestion, output);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CConversionRun::LoadEntry(const std::string& source, const std::string& soundFont, WaveFormatEx& format) {
+    if (!soundFont.empty()) m_music.UseSoundFont(soundFont);
+    // Without the buffer's format nothing could be rendered from the file.
+    if (m_music.LoadMidiFile(source, true) != 0 || m_music.GetBufferFormat(&format) != 0) {
+        m_frontEnd.ShowMessage(kErrorLoadingFile);
+        return false;
+    }
+    m_settings.m_mp3.m_nInSampleRate = static_cast<int>(format.nSamplesPerSec);
+    m_settings.m_mp3.m_nInChannels = format.nChannels;
+    NoteOutputFormat(format);
+    return true;
+}
+
+CConversionRun::Outcome CConversionRun::RenderEntry(const std::string& source, const WaveFormatEx& format) {
     m_tempWav.Truncate();
-    if (!TempWavFits(source, format)) return Cancelled() ? Outcome::Cancelled : Outcome::Next;
+    if (!TempWavFits(source, format)) return Cancelled() ? Outcome::Cancelled : Outcome::Skipped;
     if (audio::Failed(m_pCapture->StartCapture(m_tempWav.Path().c_str(), &format))) {
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, m_tempWav.Path()));
-        return Outcome::Next;
+        return Outcome::Skipped;
     }
-    if (!CaptureStems()) return Outcome::Next;
+    if (!CaptureStems()) return Outcome::Skipped;
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
@@ -249,7 +262,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
         m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
-    return FinishEntry(partial, output);
+    return Outcome::Next;
 }
 
 // The output has the render's rate and channels, but for an MP3 the
@@ -504,7 +517,7 @@ bool CConversionRun::ProduceStems(const std::string& output,
 bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
     StemSidecar sidecar;
     sidecar.mix = platform::FileNameOf(output);
-    sidecar.soundFont = EntrySoundFont();
+    sidecar.soundFont = m_entrySoundFont;
     sidecar.sampleRate = m_entryRate;
     sidecar.channels = m_entryChannels;
     sidecar.seconds = m_entrySeconds;

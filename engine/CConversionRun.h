@@ -66,9 +66,18 @@ private:
     bool Start();
     Outcome ConvertAndReport(int index, int count);
     Outcome ConvertEntry(int index, int count);
+    // The steps of one entry; each shows its message when it fails. First
+    // whether the output may be written (a question answered No is kept
+    // for the entry's result).
+    bool OutputMayBeWritten(const std::string& source, const std::string& output);
+    // Loads the source, with the SoundFont the entry names (empty: the
+    // port's), and notes the format it is rendered in.
+    bool LoadEntry(const std::string& source, const std::string& soundFont, WaveFormatEx& format);
+    // Renders the loaded piece into the temporary WAV (and the stems'):
+    // Next when whole, its loudness and length noted; Skipped when it
+    // failed; Cancelled.
+    Outcome RenderEntry(const std::string& source, const WaveFormatEx& format);
     EntryResult ResultOfEntry(bool converted);
-    // The SoundFont the entry in hand is rendered with.
-    std::string EntrySoundFont() const;
     bool TempWavFits(const std::string& source, const WaveFormatEx& format);
     void ReleaseTempRoom();
     Outcome RenderFile();
@@ -118,8 +127,8 @@ private:
     int m_entryRate = 0;
     int m_entryChannels = 0;
     wavecapture::CaptureLoudness m_entryLoudness;
-    // The SoundFont of the run's port, and the one the entry in hand
-    // names (empty: the port's).
+    // The SoundFont of the run's port, and the one the entry in hand is
+    // rendered with: the one it names, else the port's.
     std::string m_soundFont;
     std::string m_entrySoundFont;
     // The outputs this run has written, each with the source it was made

@@ -24,9 +24,9 @@ struct ConvertJob {
     // Every call from the run returns once the front end has carried it out.
     IConvertFrontEnd* frontEnd = nullptr;
     // The level of the outputs; not stored with the settings.
-    LoudnessOptions loudness;
+    LoudnessOptions loudness = {};
     // How FLAC, Opus and Ogg Vorbis are written; not stored either.
-    SndFileOptions sndFile;
+    SndFileOptions sndFile = {};
     // The synthesizer's effects and bank select; not stored either.
     SynthOptions synth = {};
     // Beside each output, one file per MIDI channel that plays a note and

@@ -19,12 +19,17 @@ _tonalbox_convert()
     fi
     local program=${COMP_WORDS[0]}
 
-    # The value of the option before the cursor, from its help line:
+    # The value of the option before the cursor, from its help line and the
+    # indented lines that go on with it:
     # "  -f, --format mp3|wav|flac|opus|ogg   output format" or "--bitrate RATE  "32k", ...".
     if [[ $prev == -* ]]; then
         local line
         line=$(_tonalbox_convert_help "$program" |
-            grep -E -- "(^|[ ,])${prev}( |,|\$)" | head -n 1)
+            awk -v option="$prev" '
+                found && /^       / { sub(/^ +/, " "); line = line $0; next }
+                found { exit }
+                $0 ~ ("(^|[ ,])" option "( |,|$)") { found = 1; line = $0 }
+                END { print line }')
         if [[ $line =~ ^\ +(-[A-Za-z],\ )?--[A-Za-z0-9-]+\ ([^ ]+)\ +(.*)$ ]]; then
             local kind=${BASH_REMATCH[2]} text=${BASH_REMATCH[3]}
             local IFS=$'\n'

@@ -208,6 +208,8 @@ TEST_F(ConvertCommand, HelpAndVersion) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out.rfind("Usage: tonalbox-convert [OPTIONS] FILE...", 0), 0u) << result.out;
     EXPECT_NE(result.out.find("\"Fast extreme\""), std::string::npos);
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
     result = testsupport::RunProgram(Program(), {"--version"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "tonalbox-convert (Tonalbox) 2.3\n");
@@ -958,16 +960,20 @@ TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
         std::vector<std::string> existing;  // outputs there before the run
         std::set<std::string> made;
         std::string summary;
+        std::set<std::string> failed;  // outputs of inputs that are not there
     };
     const std::vector<Case> cases = {
         {"all pairs", {"-j", "1"}, {}, {"a.TimGM6mb.wav", "a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"},
-         "Total files: 4, converted: 4\n"},
+         "Total files: 4, converted: 4\n", {}},
         {"first shard", {"--shard", "1/2"}, {}, {"a.TimGM6mb.wav", "b.TimGM6mb.wav"},
-         "Total files: 2, converted: 2\n"},
+         "Total files: 2, converted: 2\n", {}},
         {"second shard", {"--shard", "2/2"}, {}, {"a.FluidR3_GM.wav", "b.FluidR3_GM.wav"},
-         "Total files: 2, converted: 2\n"},
+         "Total files: 2, converted: 2\n", {}},
         {"skip existing", {"--skip-existing", "-j", "2"}, {"a.TimGM6mb.wav"},
-         {"a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"}, "Total files: 4, converted: 3, skipped: 1\n"},
+         {"a.FluidR3_GM.wav", "b.TimGM6mb.wav", "b.FluidR3_GM.wav"}, "Total files: 4, converted: 3, skipped: 1\n", {}},
+        // Not the first SoundFont's pair: its record still names its own.
+        {"missing input", {"--shard", "2/2", Src("gone.mid")}, {}, {"a.FluidR3_GM.wav", "b.FluidR3_GM.wav"},
+         "Total files: 3, converted: 2\n", {"gone.FluidR3_GM.wav"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -979,7 +985,7 @@ TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         args.insert(args.end(), inputs.begin(), inputs.end());
         const auto result = Convert(args);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.exitCode, c.failed.empty() ? 0 : 1) << result.err;
         EXPECT_EQ(result.out, c.summary);
         std::set<std::string> made;
         for (const auto& name : NamesIn(folder))
@@ -996,6 +1002,7 @@ TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
         }
         std::set<std::string> expected = c.made;
         expected.insert(c.existing.begin(), c.existing.end());
+        expected.insert(c.failed.begin(), c.failed.end());
         EXPECT_EQ(recorded, expected) << "one record a pair, skipped ones too";
     }
     EXPECT_NE(ReadText(Out("all pairs/a.TimGM6mb.wav")), ReadText(Out("all pairs/a.FluidR3_GM.wav")))

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <thread>
 
 #include "cli/JobQueue.h"
+#include "tests/support/TempDir.h"
 
 namespace tonalbox::cli {
 namespace {
@@ -95,34 +99,45 @@ TEST(JobQueue, EntriesOfOneOutputGoToOneListInOrderTheRestStayFree) {
 
 TEST(JobQueue, SeveralRunsTakeTheLongestPiecesFirst) {
     // Entries 1 and 4 make one output (d/s.mp3): they go as one, in list
-    // order, by the sum of their seconds.
-    const std::vector<std::string> paths = {"/m/a.mid", "/m/d/s.mid", "/m/b.mid",
-                                            "/m/c.mid", "/m/d/./s.midi", "/m/e.mid"};
+    // order, by the sum of their seconds. An entry whose output is already
+    // there is left by --skip-existing, and not read for its length.
+    testsupport::TempDir dir("tonalbox-order");
+    std::filesystem::create_directories(dir.File("d"));
+    std::vector<std::string> paths;
+    for (const char* name : {"a.mid", "d/s.mid", "b.mid", "c.mid", "d/./s.midi", "e.mid"})
+        paths.push_back(dir.File(name));
     const double unreadable = std::nan("");
     struct Case {
         const char* what;
         int runs;
         std::vector<double> seconds;
         std::vector<int> order;
+        std::vector<int> finished;  // entries whose output exists
     };
     const Case cases[] = {
-        {"one run: list order", 1, {10, 20, 30, 40, 50, 60}, {0, 1, 4, 2, 3, 5}},
-        {"longest first, the pair by its sum", 2, {10, 20, 30, 40, 15, 60}, {5, 3, 1, 4, 2, 0}},
-        {"ties in list order, unreadable last", 3, {7, 3, 7, unreadable, 4, 7}, {0, 1, 4, 2, 5, 3}},
+        {"one run: list order", 1, {10, 20, 30, 40, 50, 60}, {0, 1, 4, 2, 3, 5}, {}},
+        {"longest first, the pair by its sum", 2, {10, 20, 30, 40, 15, 60}, {5, 3, 1, 4, 2, 0}, {}},
+        {"ties in list order, unreadable last", 3, {7, 3, 7, unreadable, 4, 7}, {0, 1, 4, 2, 5, 3}, {}},
+        {"finished outputs are not read", 2, {10, 20, 30, 40, 15, 60}, {5, 1, 4, 0}, {2, 3}},
     };
     ConversionSettings settings = Settings();
     settings.m_bSameAsSource = 1;
     for (const Case& c : cases) {
-        JobQueue queue(Entries(paths), settings);
-        int reads = 0;
+        JobQueue queue(Entries(paths), settings, true);
+        for (int position : c.finished) std::ofstream(queue.OutputPath(position)) << "made before";
+        std::set<int> read;
         queue.OrderByLength(c.runs, [&](int position) {
-            ++reads;
+            read.insert(position);
             return c.seconds[static_cast<size_t>(position)];
         });
         std::vector<int> order, group;
         while (queue.Claim(group)) order.insert(order.end(), group.begin(), group.end());
         EXPECT_EQ(order, c.order) << c.what;
-        EXPECT_EQ(reads, c.runs > 1 ? Total(paths) : 0) << c.what;
+        std::set<int> unfinished;
+        for (int i = 0; i < Total(paths) && c.runs > 1; ++i)
+            if (std::find(c.finished.begin(), c.finished.end(), i) == c.finished.end()) unfinished.insert(i);
+        EXPECT_EQ(read, unfinished) << c.what;
+        for (int position : c.finished) std::filesystem::remove(queue.OutputPath(position));
     }
 }
 

@@ -60,8 +60,9 @@ bool IsFifo(const std::string& path) {
 // A job over a copy of `settings` and a list the test keeps alive.
 ConvertJob JobFor(const ConversionSettings& settings, IPathList& paths,
                   IConvertFrontEnd* frontEnd) {
-    return {settings, std::shared_ptr<IPathList>(&paths, [](IPathList*) {}), frontEnd, LoudnessOptions{},
-            SndFileOptions{}};
+    return {.settings = settings,
+            .paths = std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
+            .frontEnd = frontEnd};
 }
 
 // Settings for small, quick WAV outputs (11025 Hz mono) into folder.
@@ -121,6 +122,25 @@ protected:
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.back().kind, Kind::Done);
         EXPECT_TRUE(m_temp.CaptureFiles().empty());
+    }
+
+    // Converts an 8 s a.mid, whose output holds "old" before the run, and a
+    // 1 s b.mid with `settings` into a folder of their own named after the
+    // format, `frontEnd` watching. The old output must stay, the run end
+    // once and leave no temporary file; returns the names in the folder.
+    std::vector<std::string> ConvertOverAnOldOutput(ConversionSettings settings, RecordingFrontEnd& frontEnd) {
+        const std::string ext(options::OutputExtension(settings.m_nOutputFormat));
+        const std::string out = Out(ext + "/");
+        std::filesystem::create_directories(out);
+        { std::ofstream(out + "a." + ext) << "old"; }
+        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
+        settings.m_strOutputFolder = out;
+        ConvertJob job = JobFor(settings, paths, &frontEnd);
+        RunConversion(job);
+        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
+        EXPECT_EQ(frontEnd.DoneCount(), 1);
+        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+        return NamesIn(out);
     }
 
     TempDir m_dir{"tonalbox-run"};
@@ -327,24 +347,15 @@ TEST_F(ConvertRun, CancelDuringEncodingRemovesThePartialOutputAndEndsTheRun) {
     for (OutputFormat format : {kMp3, OutputFormat::Ogg}) {
         const std::string ext(options::OutputExtension(format));
         SCOPED_TRACE(ext);
-        const std::string out = Out(ext + "/");
-        std::filesystem::create_directories(out);
-        { std::ofstream(out + "a." + ext) << "old"; }
-        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-        auto settings = testsupport::TestSettings(out, format);
         RecordingFrontEnd frontEnd;
         frontEnd.onEvent = [&](RecordingFrontEnd& fe, const RecordingFrontEnd::Event& e) {
             if (e.kind == Kind::Progress && e.value > 75) fe.CancelFlag() = 1;
         };
-        ConvertJob job = JobFor(settings, paths, &frontEnd);
-        RunConversion(job);
+        const auto names = ConvertOverAnOldOutput(testsupport::TestSettings("", format), frontEnd);
 
         EXPECT_EQ(frontEnd.SuccessCounter().load(), 0);
-        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
-        EXPECT_EQ(NamesIn(out), std::vector<std::string>{"a." + ext});
+        EXPECT_EQ(names, std::vector<std::string>{"a." + ext});
         EXPECT_EQ(frontEnd.Counters(), std::vector<std::string>{"1/2"});
-        EXPECT_EQ(frontEnd.DoneCount(), 1);
-        EXPECT_TRUE(m_temp.CaptureFiles().empty());
     }
 }
 
@@ -541,11 +552,6 @@ TEST_F(ConvertRun, EncodedOutputThatCannotBeWrittenLeavesWhatWasThere) {
     for (OutputFormat format : {kMp3, kFlac}) {
         const std::string ext(options::OutputExtension(format));
         SCOPED_TRACE(ext);
-        const std::string out = Out(ext + "/");
-        std::filesystem::create_directories(out);
-        { std::ofstream(out + "a." + ext) << "old"; }
-        VectorPathList paths({Piece("a.mid", 8), Piece("b.mid", 1)});
-        auto settings = SmallWavSettings(out, format);
         RecordingFrontEnd frontEnd;
         std::optional<ScopedFileSizeLimit> limit;
         bool armed = false;
@@ -554,21 +560,17 @@ TEST_F(ConvertRun, EncodedOutputThatCannotBeWrittenLeavesWhatWasThere) {
                 limit.emplace(64 * 1024);
                 armed = true;
             }
-            if (e.kind == Kind::Message) limit.reset();
+            // Off at the failure, and at the latest when the run ends.
+            if (e.kind == Kind::Message || e.kind == Kind::Done) limit.reset();
         };
-        ConvertJob job = JobFor(settings, paths, &frontEnd);
-        RunConversion(job);
-        limit.reset();
+        const auto names = ConvertOverAnOldOutput(SmallWavSettings("", format), frontEnd);
 
         ASSERT_TRUE(armed);
         const auto messages = frontEnd.Messages();
-        EXPECT_NE(std::find(messages.begin(), messages.end(), "Can not write file: " + out + "a." + ext + "."),
+        EXPECT_NE(std::find(messages.begin(), messages.end(), "Can not write file: " + Out(ext + "/a." + ext + ".")),
                   messages.end());
         EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
-        EXPECT_TRUE(ReadText(out + "a." + ext) == "old") << "the file it was to replace stays";
-        EXPECT_EQ(NamesIn(out), (std::vector<std::string>{"a." + ext, "b." + ext}));
-        EXPECT_EQ(frontEnd.DoneCount(), 1);
-        EXPECT_TRUE(m_temp.CaptureFiles().empty());
+        EXPECT_EQ(names, (std::vector<std::string>{"a." + ext, "b." + ext}));
     }
 }
 

@@ -61,9 +61,9 @@ protected:
         EXPECT_TRUE(WriteCymbals(source));
         testsupport::VectorPathList paths({source});
         testsupport::RecordingFrontEnd frontEnd;
-        ConvertJob job{testsupport::TestSettings(m_dir.Path(), OutputFormat::Mp3),
-                       std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
-                       &frontEnd, LoudnessOptions{}, SndFileOptions{}};
+        ConvertJob job{.settings = testsupport::TestSettings(m_dir.Path(), OutputFormat::Mp3),
+                       .paths = std::shared_ptr<IPathList>(&paths, [](IPathList*) {}),
+                       .frontEnd = &frontEnd};
         job.settings.m_mp3 = mp3;
         EXPECT_EQ(RunConversion(job), 0);
         EXPECT_EQ(frontEnd.SuccessCounter().load(), 1);
