@@ -4,6 +4,7 @@
 #include "engine/RenderSize.h"
 #include "platform/audio/SampleSpillFile.h"
 #include "platform/wavecapture/IWaveCaptureFx.h"
+#include "platform/wavecapture/StemCapture.h"
 
 namespace tonalbox {
 namespace {
@@ -51,7 +52,8 @@ TEST(ChannelUse, CountsSoundingNotesAndTheProgramsTheyArePlayedWith) {
 // take room only past their memory budget: the mix's whole, the stems' a
 // share of theirs each.
 TEST(RenderSize, EachStemNeedsItsWavAndItsFloatSamplesPastItsShareOfTheBudget) {
-    const uint64_t budget = audio::SampleSpillFile::kDefaultMemoryBudget;
+    const uint64_t mix = audio::SampleSpillFile::kDefaultMemoryBudget;
+    const uint64_t stems = wavecapture::StemCapture::kMemoryBudget;
     struct Case {
         uint64_t sampleBytes;
         bool normalize;
@@ -60,12 +62,12 @@ TEST(RenderSize, EachStemNeedsItsWavAndItsFloatSamplesPastItsShareOfTheBudget) {
         bool stemsSpill;
     };
     const Case cases[] = {
-        {1000, false, 0, false, false},        {1000, true, 0, false, false},
-        {1000, false, 3, false, false},        {1000, true, 16, false, false},
-        {budget / 4, true, 1, false, false},   {budget / 4, true, 4, false, true},
-        {budget / 4, false, 2, false, false},  {budget / 4 + 2, false, 2, false, true},
-        {budget / 2, true, 0, false, false},   {budget / 2 + 2, true, 0, true, false},
-        {budget, true, 0, true, false},        {budget, true, 2, true, true},
+        {1000, false, 0, false, false},         {1000, true, 0, false, false},
+        {1000, false, 3, false, false},         {1000, true, 16, false, false},
+        {stems / 4, false, 1, false, false},    {stems / 8, false, 4, false, false},
+        {stems / 8 + 2, false, 4, false, true}, {mix / 2, true, 0, false, false},
+        {mix / 2 + 2, true, 0, true, false},    {mix, true, 2, true, false},
+        {stems / 4 + 2, true, 2, true, true},
     };
     for (const Case& c : cases) {
         const uint64_t wav = wavecapture::kWaveHeaderSize + c.sampleBytes;
