@@ -5,6 +5,12 @@
 # (user + system) time and the ratios. Each side runs RUNS times (default
 # 3) and the fastest run counts. The machine may be shared: the CPU ratio
 # is the steadier figure.
+# Then what the one pass needs whatever the converter does around it:
+# FluidSynth's own file renderer (fluidsynth -F) on the same piece with
+# one reverb/chorus unit and with one per stem (units of channels without
+# a note are switched off in the converter). The other part the stems
+# need, libebur128's loudness of each stem, shows with
+#   perf record tonalbox-convert --stems ...; perf report --sort dso
 #
 #   bench/stems_cost.sh [BUILD_DIR] [SOUNDFONT]
 #   FORMAT=mp3 SECONDS_LONG=120 RUNS=5 bench/stems_cost.sh
@@ -51,4 +57,21 @@ awk -v sf="$soundfont" -v runs="$runs" -v f="$format" -v s="$seconds" -v n="$cou
     printf "mix alone:  %6.2f s wall  %6.2f s CPU\n", mw, mc
     printf "--stems:    %6.2f s wall  %6.2f s CPU\n", sw, sc
     printf "ratio --stems / mix: wall %.2f, CPU %.2f (target <= 1.5)\n", sw / mw, sc / mc
+}'
+
+command -v fluidsynth >/dev/null || exit 0
+rate=$(sed -n 's/.*"sample_rate": *\([0-9]*\).*/\1/p' "$tmp/out-stems/dense.json")
+# Fastest CPU seconds of RUNS renders by fluidsynth with `units` effects units.
+fluid_cpu() {
+    local TIMEFORMAT='%U %S'
+    for ((i = 0; i < runs; i++)); do
+        { time fluidsynth -ni -q -F /dev/null -T raw -r "$rate" -o synth.audio-channels=16 \
+              -o synth.audio-groups=16 -o synth.effects-groups="$1" "$soundfont" "$tmp/dense.mid" \
+              >/dev/null 2>&1; } 2>&1 | awk '{ printf "%.3f\n", $1 + $2 }'
+    done | sort -g | head -n1
+}
+one=$(fluid_cpu 1); each=$(fluid_cpu "$count")
+awk -v n="$count" -v one="$one" -v each="$each" -v mc="$mix_cpu" 'BEGIN {
+    printf "fluidsynth -F, 1 effects unit: %.2f s CPU, %d units: %.2f s CPU: +%.2f of the mix alone\n",
+           one, n, each, (each - one) / mc
 }'
