@@ -1,6 +1,7 @@
 #include "cli/ConsoleFrontEnd.h"
 
 #include "engine/CConversionRun.h"
+#include "engine/OutputNaming.h"
 
 namespace tonalbox::cli {
 
@@ -20,11 +21,17 @@ void ConsoleFrontEnd::EntryStarted(int index, int count, const std::string& name
     m_entryStart = std::chrono::steady_clock::now();
     m_entryPosition = m_list != nullptr ? m_list->PositionOf(index) : -1;
     std::string counter = std::to_string(index + 1) + "/" + std::to_string(count);
+    std::string shown = name;
     if (m_entryPosition >= 0) {
         counter = std::to_string(m_entryPosition + 1) + "/" + std::to_string(m_total);
-        if (m_queue != nullptr) m_entryName = m_queue->Path(m_entryPosition);
+        if (m_queue != nullptr) {
+            m_entryName = m_queue->Path(m_entryPosition);
+            // Over several SoundFonts one input is several entries.
+            const std::string& soundFont = m_queue->SoundFont(m_entryPosition);
+            if (!soundFont.empty()) shown += " (" + SoundFontLabel(soundFont) + ")";
+        }
     }
-    m_console.FileStarted(m_slot, counter, name + "...");
+    m_console.FileStarted(m_slot, counter, shown + "...");
 }
 
 // The bar line shows the bar's value itself.

@@ -21,11 +21,13 @@ std::string OutputPathFor(const std::string& source, const ConversionSettings& s
             ? source
             : (folder.empty() ? settings.m_strOutputFolder : folder) + platform::FileNameOf(source);
     std::string ext(options::OutputExtension(settings.m_nOutputFormat));
-    if (!soundFont.empty()) {
-        const std::string name = platform::FileNameOf(soundFont);
-        ext = name.substr(0, name.find_last_of('.')) + "." + ext;
-    }
+    if (!soundFont.empty()) ext = SoundFontLabel(soundFont) + "." + ext;
     return ReplaceExtension(base, ext);
+}
+
+std::string SoundFontLabel(const std::string& soundFont) {
+    const std::string name = platform::FileNameOf(soundFont);
+    return name.substr(0, name.find_last_of('.'));
 }
 
 std::string StemPathFor(const std::string& output, int channel) {

@@ -23,6 +23,9 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 // "fonts/Piano.sf2" → "song.Piano.mp3".
 std::string OutputPathFor(const std::string& source, const ConversionSettings& settings,
                           const std::string& folder = {}, const std::string& soundFont = {});
+// How a run over several SoundFonts names one in outputs and messages:
+// its file name without extension ("fonts/Piano.sf2" → "Piano").
+std::string SoundFontLabel(const std::string& soundFont);
 
 // The output of MIDI channel `channel` (1..16, as General MIDI counts
 // them) beside `output`: "x.mp3" → "x.ch01.mp3" … "x.ch16.mp3".

@@ -981,7 +981,7 @@ TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
         fs::create_directories(folder);
         for (const auto& name : c.existing) std::ofstream(folder + name) << "made before";
         const std::string report = m_dir.File(c.name + ".jsonl");
-        std::vector<std::string> args = {"--soundfont", other, "-q", "-f", "wav", "-o", folder, "--report", report};
+        std::vector<std::string> args = {"--soundfont", other, "-f", "wav", "-o", folder, "--report", report};
         args.insert(args.end(), c.args.begin(), c.args.end());
         args.insert(args.end(), inputs.begin(), inputs.end());
         const auto result = Convert(args);
@@ -991,6 +991,11 @@ TEST_F(ConvertCommand, SeveralSoundFontsRenderEachInputWithEach) {
         for (const auto& name : NamesIn(folder))
             if (std::find(c.existing.begin(), c.existing.end(), name) == c.existing.end()) made.insert(name);
         EXPECT_EQ(made, c.made);
+        for (const auto& name : c.made) {  // "a.TimGM6mb.wav" was shown as "a.mid (TimGM6mb)..."
+            const size_t dot = name.find('.');
+            const std::string shown = name.substr(0, dot) + ".mid (" + name.substr(dot + 1, name.rfind('.') - dot - 1);
+            EXPECT_NE(result.err.find(shown + ")..."), std::string::npos) << result.err;
+        }
         std::set<std::string> recorded;
         for (const auto& record : ReadReport(report)) {
             if (!record.contains("input")) continue;
