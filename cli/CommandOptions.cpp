@@ -1,7 +1,6 @@
 #include "cli/CommandOptions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 #include "cli/OptionTables.h"
@@ -98,10 +97,9 @@ const std::string& BankSelectValues() {
 }
 
 bool ApplyBankSelect(const std::string& v, CommandLine& cl, std::string& e) {
-    std::string lower = v;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string key = NormalizeChoice(v);
     for (const audio::BankSelectName& n : audio::BankSelectNames()) {
-        if (lower == n.name) {
+        if (key == n.name) {
             cl.synth.bankSelect = n.mode;
             return true;
         }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cerrno>
 
+#include "engine/Utf8Text.h"
+
 namespace tonalbox::cli {
 
 namespace {
@@ -29,36 +31,6 @@ std::string PercentText(int percent) {
 
 }  // namespace
 
-namespace {
-
-// Length of the well-formed UTF-8 sequence that starts at text[i], or 0.
-size_t Utf8SequenceAt(const std::string& text, size_t i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        if (c == 0xE0) low = 0xA0;   // no overlong forms
-        if (c == 0xED) high = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        if (c == 0xF0) low = 0x90;
-        if (c == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() - i < length) return 0;
-    for (size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + k]);
-        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
-    }
-    return length;
-}
-
-}  // namespace
-
 std::string EscapeControls(const std::string& text) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
@@ -70,7 +42,7 @@ std::string EscapeControls(const std::string& text) {
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const size_t sequence = c >= 0x80 ? Utf8SequenceAt(text, i) : 0;
+        const size_t sequence = c >= 0x80 ? Utf8SequenceLength(text, i) : 0;
         if (c < 0x20 || c == 0x7f) {
             escape(c);
         } else if (sequence == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {

@@ -70,13 +70,7 @@ void ConsoleFrontEnd::EntryEnded(const EntryResult& result) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - m_entryStart).count();
     record.status = StatusName(result.status);
     record.bytes = result.bytes;
-    record.format = options::OutputExtension(result.format);
-    record.sampleRate = result.sampleRate;
-    record.channels = result.channels;
-    record.soundFont = result.soundFont;  // as the run decided it
-    record.loudnessLufs = result.loudnessLufs;
-    record.truePeakDbtp = result.truePeakDbtp;
-    record.gainDb = result.gainDb;
+    record.audio = result.audio;
     m_report->Add(m_entryPosition, record);
 }
 

@@ -168,7 +168,7 @@ bool FinishReport(RunReport& report, const JobQueue& queue, bool cancelled, doub
         if (report.Recorded(i)) continue;
         FileRecord record;
         record.input = queue.Path(i);
-        record.soundFont = queue.SoundFont(i);
+        record.audio.soundFont = queue.SoundFont(i);
         record.output = queue.OutputPath(i);
         record.status = cancelled ? kStatusCancelled : kStatusFailed;
         report.Add(i, record);

@@ -70,6 +70,9 @@ void JobQueue::GroupSharedOutputs() {
 void JobQueue::OrderByLength(int runs, const std::function<double(int position)>& seconds) {
     if (runs <= 1) return;
     std::lock_guard<std::mutex> lock(m_mutex);
+    // Each file is read once, though several SoundFonts make it several
+    // entries.
+    std::map<std::string, double> read;
     auto lengthOf = [&](int position) {
         // A folder that could not be read has no piece, and an entry that
         // --skip-existing will leave is not read: a resumed run over a
@@ -77,8 +80,12 @@ void JobQueue::OrderByLength(int runs, const std::function<double(int position)>
         // sort.
         if (m_entries[static_cast<size_t>(position)].unreadableFolder) return 0.0;
         if (m_skipExisting && IsFinishedOutput(OutputPath(position))) return 0.0;
-        const double s = seconds(position);
-        return s >= 0.0 ? s : 0.0;
+        const auto [known, fresh] = read.try_emplace(Path(position), 0.0);
+        if (fresh) {
+            const double s = seconds(position);
+            known->second = s >= 0.0 ? s : 0.0;
+        }
+        return known->second;
     };
     std::vector<double> groupSeconds(m_entries.size(), 0.0);  // by the group's first entry
     for (const int head : m_order) {
@@ -143,7 +150,7 @@ bool JobQueue::Prepare(int position) {
         if (m_report != nullptr) {
             FileRecord record;
             record.input = Path(position);
-            record.soundFont = SoundFont(position);
+            record.audio.soundFont = SoundFont(position);
             record.output = output;
             record.status = kStatusSkipped;
             m_report->Add(position, record);

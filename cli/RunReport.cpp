@@ -25,6 +25,8 @@ nlohmann::json OrNull(const std::optional<double>& number) {
 }
 
 nlohmann::json RecordJson(const FileRecord& r) {
+    const EntryAudio& a = r.audio;
+    const std::string format = a.format ? std::string(options::OutputExtension(*a.format)) : std::string();
     nlohmann::json json = {{"input", r.input},
                            {"output", r.output},
                            {"status", r.status},
@@ -32,13 +34,13 @@ nlohmann::json RecordJson(const FileRecord& r) {
                            {"music_seconds", r.musicSeconds},
                            {"wall_seconds", r.wallSeconds},
                            {"bytes", r.bytes},
-                           {"format", OrNull(r.format)},
-                           {"sample_rate", OrNull(r.sampleRate)},
-                           {"channels", OrNull(r.channels)},
-                           {"soundfont", OrNull(r.soundFont)},
-                           {"loudness_lufs", OrNull(r.loudnessLufs)},
-                           {"true_peak_dbtp", OrNull(r.truePeakDbtp)},
-                           {"gain_db", OrNull(r.gainDb)}};
+                           {"format", OrNull(format)},
+                           {"sample_rate", OrNull(a.sampleRate)},
+                           {"channels", OrNull(a.channels)},
+                           {"soundfont", OrNull(a.soundFont)},
+                           {"loudness_lufs", OrNull(a.loudnessLufs)},
+                           {"true_peak_dbtp", OrNull(a.truePeakDbtp)},
+                           {"gain_db", OrNull(a.gainDb)}};
     if (!r.stems.empty()) json["stems"] = r.stems;
     return json;
 }

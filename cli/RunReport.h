@@ -8,10 +8,10 @@
 
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/EntryAudio.h"
 #include "platform/Result.h"
 
 namespace tonalbox::cli {
@@ -30,18 +30,10 @@ struct FileRecord {
     double wallSeconds = 0.0;
     uintmax_t bytes = 0;
     std::vector<std::string> stems;  // --stems: the stems written beside the output
-    // What the output is ("flac", as -f takes it), its rate and channels,
-    // the SoundFont, the measured loudness and peak before normalisation
-    // and the gain; each null in the record when it is not known.
-    std::string format;
-    int sampleRate = 0;
-    int channels = 0;
-    // The one the run rendered the entry with; for an entry no run took,
-    // the one it names (several --soundfont) or none.
-    std::string soundFont;
-    std::optional<double> loudnessLufs;
-    std::optional<double> truePeakDbtp;
-    std::optional<double> gainDb;
+    // As the run told it; for an entry no run took, only the SoundFont it
+    // names (several --soundfont). Each field is null in the record when it
+    // is not known; the format is written as -f takes it ("flac").
+    EntryAudio audio;
 };
 
 class RunReport {

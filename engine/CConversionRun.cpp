@@ -69,15 +69,7 @@ int CConversionRun::Run() {
 
 CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
     const int counted = m_frontEnd.SuccessCounter().load();
-    m_entryOutput.clear();
-    m_entrySoundFont.clear();
-    m_entrySeconds = 0.0;
-    m_entryDeclined.clear();
-    m_entryStems.clear();
-    m_entryStemOutputs.clear();
-    m_entryRate = 0;
-    m_entryChannels = 0;
-    m_entryLoudness = wavecapture::CaptureLoudness{};
+    m_entry = Entry{};
     m_frontEnd.TakeMessages();  // what was said before the entry is not about it
     const Outcome outcome = ConvertEntry(index, count);
     ReleaseTempRoom();
@@ -87,29 +79,21 @@ CConversionRun::Outcome CConversionRun::ConvertAndReport(int index, int count) {
 
 EntryResult CConversionRun::ResultOfEntry(bool converted) {
     EntryResult result;
-    result.output = m_entryOutput;
-    result.musicSeconds = m_entrySeconds;
-    result.format = m_settings.m_nOutputFormat;
-    result.sampleRate = m_entryRate;
-    result.channels = m_entryChannels;
-    result.soundFont = m_entrySoundFont;
-    if (m_entryLoudness.measured) {
-        const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
-        result.loudnessLufs = finite(m_entryLoudness.loudnessLufs);
-        result.truePeakDbtp = finite(m_entryLoudness.peakDbtp);
-        result.gainDb = m_entryLoudness.gainDb;
-    }
-    result.message = m_entryDeclined.empty() ? m_frontEnd.TakeMessages() : m_entryDeclined;
+    result.output = m_entry.output;
+    result.musicSeconds = m_entry.seconds;
+    result.audio = m_entry.audio;
+    result.audio.format = m_settings.m_nOutputFormat;
+    result.message = m_entry.declined.empty() ? m_frontEnd.TakeMessages() : m_entry.declined;
     if (converted) {
         result.status = EntryResult::Status::Converted;
         std::error_code ec;
-        const auto bytes = std::filesystem::file_size(m_entryOutput, ec);
+        const auto bytes = std::filesystem::file_size(m_entry.output, ec);
         result.bytes = ec ? 0 : bytes;
-        result.stems = m_entryStemOutputs;
+        result.stems = m_entry.stemOutputs;
     } else if (Cancelled()) {
         result.status = EntryResult::Status::Cancelled;
     } else {
-        result.status = m_entryDeclined.empty() ? EntryResult::Status::Failed
+        result.status = m_entry.declined.empty() ? EntryResult::Status::Failed
                                                 : EntryResult::Status::Skipped;
     }
     return result;
@@ -172,7 +156,7 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     // Decided once for the entry, whatever becomes of it: its result and
     // the stems' description both name it.
     const std::string soundFont = m_paths.GetSoundFont(index);
-    m_entrySoundFont = soundFont.empty() ? m_soundFont : soundFont;
+    m_entry.audio.soundFont = soundFont.empty() ? m_soundFont : soundFont;
 
     // Only regular files are read: a FIFO, a device or a socket could
     // block the run or never end.
@@ -182,10 +166,10 @@ CConversionRun::Outcome CConversionRun::ConvertEntry(int index, int count) {
     }
 
     const std::string output = OutputPathFor(source, m_settings, m_paths.GetOutputFolder(index), soundFont);
-    m_entryOutput = output;
+    m_entry.output = output;
     // One source rendered with two SoundFonts is two entries.
-    m_entrySource = platform::ResolvedPath(source);
-    if (!soundFont.empty()) m_entrySource += "\n" + platform::ResolvedPath(soundFont);
+    m_entry.source = platform::ResolvedPath(source);
+    if (!soundFont.empty()) m_entry.source += "\n" + platform::ResolvedPath(soundFont);
     if (!OutputMayBeWritten(source, output)) return Outcome::Next;
 
     WaveFormatEx format;
@@ -224,7 +208,7 @@ bool CConversionRun::OutputMayBeWritten(const std::string& source, const std::st
     }
     if (platform::FileExists(output) && !m_settings.m_bOverwrite) {
         if (!m_frontEnd.AskOverwrite(output)) {
-            m_entryDeclined = Format(kOverwriteQuestion, output);
+            m_entry.declined = Format(kOverwriteQuestion, output);
             return false;
         }
     }
@@ -255,11 +239,11 @@ CConversionRun::Outcome CConversionRun::RenderEntry(const std::string& source, c
 
     const Outcome rendered = RenderFile();
     if (rendered != Outcome::Next) return rendered;
-    m_pCapture->GetLoudness(&m_entryLoudness);
+    NoteLoudness();
     std::error_code ec;
     const auto wavBytes = std::filesystem::file_size(m_tempWav.Path(), ec);
     if (!ec && wavBytes > wavecapture::kWaveHeaderSize && format.nAvgBytesPerSec > 0) {
-        m_entrySeconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
+        m_entry.seconds = static_cast<double>(wavBytes - wavecapture::kWaveHeaderSize) /
                          format.nAvgBytesPerSec;
     }
     return Outcome::Next;
@@ -268,15 +252,25 @@ CConversionRun::Outcome CConversionRun::RenderEntry(const std::string& source, c
 // The output has the render's rate and channels, but for an MP3 the
 // encoder resamples.
 void CConversionRun::NoteOutputFormat(const WaveFormatEx& rendered) {
-    m_entryRate = static_cast<int>(rendered.nSamplesPerSec);
-    m_entryChannels = rendered.nChannels;
+    m_entry.audio.sampleRate = static_cast<int>(rendered.nSamplesPerSec);
+    m_entry.audio.channels = rendered.nChannels;
     if (m_settings.m_nOutputFormat == OutputFormat::Mp3 && m_settings.m_mp3.m_nOutSampleRate > 0)
-        m_entryRate = m_settings.m_mp3.m_nOutSampleRate;
+        m_entry.audio.sampleRate = m_settings.m_mp3.m_nOutSampleRate;
+}
+
+// What the capture measured before its gain, when it normalised.
+void CConversionRun::NoteLoudness() {
+    wavecapture::CaptureLoudness measured;
+    if (m_pCapture->GetLoudness(&measured) != audio::kOk || !measured.measured) return;
+    const auto finite = [](double v) { return std::isfinite(v) ? std::optional<double>(v) : std::nullopt; };
+    m_entry.audio.loudnessLufs = finite(measured.loudnessLufs);
+    m_entry.audio.truePeakDbtp = finite(measured.peakDbtp);
+    m_entry.audio.gainDb = measured.gainDb;
 }
 
 bool CConversionRun::WrittenFromAnotherSource(const std::string& output) const {
     const auto it = m_written.find(std::hash<std::string>{}(OutputIdentity(output)));
-    return it != m_written.end() && it->second != std::hash<std::string>{}(m_entrySource);
+    return it != m_written.end() && it->second != std::hash<std::string>{}(m_entry.source);
 }
 
 // Refuses, before anything is rendered, a piece whose temporary WAV could
@@ -292,7 +286,7 @@ bool CConversionRun::TempWavFits(const std::string& source, const WaveFormatEx& 
         return false;
     }
     const uint64_t room =
-        RenderSize::TempFolderBytes(bytes, m_loudness.normalize, static_cast<int>(m_entryStems.size()));
+        RenderSize::TempFolderBytes(bytes, m_loudness.normalize, static_cast<int>(m_entry.stems.size()));
     switch (TempFolderRoom::Shared().Reserve(platform::FolderOf(m_tempWav.Path()), room,
                                              m_frontEnd.CancelFlag())) {
         case TempFolderRoom::Grant::Granted:
@@ -441,7 +435,7 @@ CConversionRun::Outcome CConversionRun::FinishEntry(PartialOutputFile& partial, 
         m_frontEnd.ShowMessage(Format(kCanNotWriteFile, output));
         return Outcome::Next;
     }
-    m_written[std::hash<std::string>{}(OutputIdentity(output))] = std::hash<std::string>{}(m_entrySource);
+    m_written[std::hash<std::string>{}(OutputIdentity(output))] = std::hash<std::string>{}(m_entry.source);
     m_frontEnd.SuccessCounter().fetch_add(1);
     return Outcome::Next;
 }
@@ -449,11 +443,11 @@ CConversionRun::Outcome CConversionRun::FinishEntry(PartialOutputFile& partial, 
 // The channels that play a note get a stem; names held by anything but a
 // file are not ours to replace, as for the mix.
 bool CConversionRun::PrepareStems(const std::string& output) {
-    m_music.GetChannelUse(&m_entryUse);
+    m_music.GetChannelUse(&m_entry.use);
     std::vector<std::string> outputs{StemSidecarPathFor(output)};
     for (int c = 0; c < audio::kMidiChannels; ++c) {
-        if (m_entryUse[static_cast<size_t>(c)].notes == 0) continue;
-        m_entryStems.push_back(c);
+        if (m_entry.use[static_cast<size_t>(c)].notes == 0) continue;
+        m_entry.stems.push_back(c);
         outputs.push_back(StemPathFor(output, c + 1));
     }
     for (const std::string& path : outputs) {
@@ -463,7 +457,7 @@ bool CConversionRun::PrepareStems(const std::string& output) {
         }
     }
     const std::string tempFolder = platform::FolderOf(m_tempWav.Path());
-    for (int c : m_entryStems) {
+    for (int c : m_entry.stems) {
         TempWavFile& wav = m_stemWavs[static_cast<size_t>(c)];
         if (!wav.IsCreated() && !wav.Create(tempFolder).ok()) {
             m_frontEnd.ShowMessage(Format(kCanNotCreateTempFile, tempFolder));
@@ -474,7 +468,7 @@ bool CConversionRun::PrepareStems(const std::string& output) {
 }
 
 bool CConversionRun::CaptureStems() {
-    for (int c : m_entryStems) {
+    for (int c : m_entry.stems) {
         const std::string& path = m_stemWavs[static_cast<size_t>(c)].Path();
         if (audio::Failed(m_pCapture->CaptureChannel(c, path.c_str()))) {
             m_pCapture->StopCapture();
@@ -490,7 +484,7 @@ bool CConversionRun::ProduceStems(const std::string& output,
                                   std::vector<std::unique_ptr<PartialOutputFile>>& partials) {
     m_encodingStem = true;
     bool ok = true;
-    for (int c : m_entryStems) {
+    for (int c : m_entry.stems) {
         const std::string path = StemPathFor(output, c + 1);
         auto partial = std::make_unique<PartialOutputFile>();
         if (!partial->Create(path).ok()) {
@@ -517,16 +511,16 @@ bool CConversionRun::ProduceStems(const std::string& output,
 bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& partial) {
     StemSidecar sidecar;
     sidecar.mix = platform::FileNameOf(output);
-    sidecar.soundFont = m_entrySoundFont;
-    sidecar.sampleRate = m_entryRate;
-    sidecar.channels = m_entryChannels;
-    sidecar.seconds = m_entrySeconds;
-    for (int c : m_entryStems) {
+    sidecar.soundFont = m_entry.audio.soundFont;
+    sidecar.sampleRate = m_entry.audio.sampleRate;
+    sidecar.channels = m_entry.audio.channels;
+    sidecar.seconds = m_entry.seconds;
+    for (int c : m_entry.stems) {
         StemSidecar::Stem stem;
         stem.channel = c + 1;
         stem.file = platform::FileNameOf(StemPathFor(output, c + 1));
-        stem.programs = m_entryUse[static_cast<size_t>(c)].programs;
-        stem.notes = m_entryUse[static_cast<size_t>(c)].notes;
+        stem.programs = m_entry.use[static_cast<size_t>(c)].programs;
+        stem.notes = m_entry.use[static_cast<size_t>(c)].notes;
         if (m_pCapture->ChannelLoudness(c, &stem.loudnessLufs) != audio::kOk) return false;
         sidecar.stems.push_back(std::move(stem));
     }
@@ -541,16 +535,13 @@ bool CConversionRun::WriteSidecar(const std::string& output, PartialOutputFile& 
 // its files under their names (a stem it replaced is then gone too).
 bool CConversionRun::CommitOutputs(PartialOutputFile& mix, std::vector<std::unique_ptr<PartialOutputFile>>& stems) {
     std::vector<std::string> committed;
-    for (size_t i = 0; i < stems.size(); ++i) {
-        // The stems in channel order, then the description.
-        const std::string path = i < m_entryStems.size() ? StemPathFor(m_entryOutput, m_entryStems[i] + 1)
-                                                          : StemSidecarPathFor(m_entryOutput);
-        if (!stems[i]->Commit().ok()) break;
-        committed.push_back(path);
+    for (const auto& stem : stems) {
+        if (!stem->Commit().ok()) break;
+        committed.push_back(stem->Output());
     }
     if (committed.size() == stems.size() && mix.Commit().ok()) {
-        committed.resize(m_entryStems.size());
-        m_entryStemOutputs = std::move(committed);
+        committed.resize(m_entry.stems.size());
+        m_entry.stemOutputs = std::move(committed);
         return true;
     }
     std::error_code ec;

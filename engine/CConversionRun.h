@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "engine/CMidiMusic.h"
-#include "engine/ChannelUse.h"
 #include "engine/ConvertJob.h"
 #include "engine/EntryMessageLog.h"
 #include "engine/TempWavFile.h"
@@ -82,6 +81,7 @@ private:
     void ReleaseTempRoom();
     Outcome RenderFile();
     void NoteOutputFormat(const WaveFormatEx& rendered);
+    void NoteLoudness();
     bool WrittenFromAnotherSource(const std::string& output) const;
     // Writes the output made from the WAV at wavPath into its partial
     // file: Written when whole, else Next (the message shown) or Cancelled.
@@ -116,35 +116,36 @@ private:
     wavecapture::IWaveCaptureFx* m_pCapture = nullptr;
     LoudnessOptions m_loudness;
     SndFileOptions m_sndFile;
-    // The entry in hand: its output path, its source as resolved (with the
-    // SoundFont's when the entry names one), the seconds of audio
-    // rendered, and the overwrite question answered No.
-    std::string m_entryOutput;
-    std::string m_entrySource;
-    double m_entrySeconds = 0.0;
-    std::string m_entryDeclined;
-    // The output's rate and channels, and what the capture measured.
-    int m_entryRate = 0;
-    int m_entryChannels = 0;
-    wavecapture::CaptureLoudness m_entryLoudness;
-    // The SoundFont of the run's port, and the one the entry in hand is
-    // rendered with: the one it names, else the port's.
+    // The entry in hand, made anew for each.
+    struct Entry {
+        // Its output path, its source as resolved (with the SoundFont's
+        // when the entry names one), the seconds of audio rendered, and
+        // the overwrite question answered No.
+        std::string output;
+        std::string source;
+        double seconds = 0.0;
+        std::string declined;
+        // What its output is, how it is rendered (with the SoundFont it
+        // names, else the port's) and what the capture measured.
+        EntryAudio audio;
+        // With stems: the channels that play a note (from 0), what they
+        // play, and the stems written.
+        std::vector<int> stems;
+        audio::ChannelUses use;
+        std::vector<std::string> stemOutputs;
+    };
+    Entry m_entry;
+    // The SoundFont of the run's port.
     std::string m_soundFont;
-    std::string m_entrySoundFont;
     // The outputs this run has written, each with the source it was made
     // from, as hashes of OutputIdentity and the resolved source path: a
     // run over a whole library keeps a few bytes a file.
     std::unordered_map<size_t, size_t> m_written;
     // The temporary folder's room this run holds for its WAV file.
     uint64_t m_tempRoomHeld = 0;
-    // With stems: a temporary WAV per MIDI channel (made when first
-    // needed), the channels of the entry in hand that play a note (from
-    // 0), what they play, and the stems written for it.
+    // With stems: a temporary WAV per MIDI channel, made when first needed.
     bool m_stems = false;
     std::array<TempWavFile, audio::kMidiChannels> m_stemWavs;
-    std::vector<int> m_entryStems;
-    ChannelUses m_entryUse;
-    std::vector<std::string> m_entryStemOutputs;
     // MP3 encoding moves the bar only for the mix.
     bool m_encodingStem = false;
 };

@@ -217,10 +217,10 @@ int CMidiMusic::GetDuration(double* seconds) {
     return 0;
 }
 
-int CMidiMusic::GetChannelUse(ChannelUses* uses) {
+int CMidiMusic::GetChannelUse(audio::ChannelUses* uses) {
     Impl& d = *m_impl;
     if (uses == nullptr || !d.segment) return audio::kPointer;
-    *uses = ChannelUseOf(*d.segment);
+    *uses = audio::ChannelUseOf(*d.segment);
     return 0;
 }
 

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/ChannelUse.h"
 #include "engine/IMessageSink.h"
 #include "engine/SynthOptions.h"
 #include "platform/audio/AudioTypes.h"
+#include "platform/audio/ChannelUse.h"
 
 namespace tonalbox {
 
@@ -83,7 +83,7 @@ public:
     // worked out from its tempo map without rendering anything.
     int GetDuration(double* seconds);
     // What each MIDI channel of the loaded piece plays.
-    int GetChannelUse(ChannelUses* uses);
+    int GetChannelUse(audio::ChannelUses* uses);
     int ClearAudioFX();
     int SetAudioFX(const Guid& clsid, const Guid& iid, void** object);
     // The render buffer's format; fails when there is no render buffer.

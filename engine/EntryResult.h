@@ -3,11 +3,10 @@
 // the entry is over.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/OptionRegistry.h"
+#include "engine/EntryAudio.h"
 
 namespace tonalbox {
 
@@ -31,20 +30,8 @@ struct EntryResult {
     // The stems written beside the output, in channel order; empty unless
     // converted with stems.
     std::vector<std::string> stems;
-    // What the output is, or was to be: its format, rate and channels
-    // (0 until the entry's audio was set up), and the SoundFont it is
-    // rendered with.
-    OutputFormat format = OutputFormat::Wav;
-    int sampleRate = 0;
-    int channels = 0;
-    std::string soundFont;
-    // The render's integrated loudness and peak before normalisation, and
-    // the gain it was written at; empty when it was not normalised (or,
-    // for the first two, when there was nothing to measure). The output's
-    // own are these plus the gain.
-    std::optional<double> loudnessLufs;
-    std::optional<double> truePeakDbtp;
-    std::optional<double> gainDb;
+    // What the output is, or was to be, and how it was rendered.
+    EntryAudio audio;
 };
 
 }  // namespace tonalbox

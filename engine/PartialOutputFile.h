@@ -26,6 +26,8 @@ public:
 
     // Where to write the output's bytes.
     const std::string& Path() const { return m_strPath; }
+    // The output it is renamed to.
+    const std::string& Output() const { return m_strOutput; }
     // The partial file, open for reading and writing until Commit.
     int Descriptor() const { return m_fd; }
 

@@ -9,7 +9,8 @@
 namespace tonalbox {
 
 // The length (1 to 4) of the well-formed UTF-8 sequence that starts at
-// `at` in `text`; 0 when none starts there.
+// `at` in `text`; 0 when none starts there (overlong forms, surrogates and
+// code points past U+10FFFF are not well-formed).
 size_t Utf8SequenceLength(const std::string& text, size_t at);
 
 }  // namespace tonalbox

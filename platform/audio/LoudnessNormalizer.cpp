@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/audio/AudioErrors.h"
-#include "platform/audio/RenderBuffer.h"
 
 namespace tonalbox::audio {
 
@@ -124,21 +123,11 @@ double LoudnessNormalizer::GainFor(const Measurement& m, double targetLufs) {
 
 platform::Result LoudnessNormalizer::Replay(double gain, const BlockWriter& write) {
     if (m_state == nullptr) return platform::Result::Ok();
-    if (!m_spill.Rewind()) return platform::Result::Fail(kWriteFault, "loudness: the sample file can not be read back");
     const size_t channels = static_cast<size_t>(m_channels);
-    std::vector<float> block(kReplayFrames * channels);
-    std::vector<int16_t> pcm(kReplayFrames * channels);
-    uint64_t left = m_spill.Written();
-    const float g = static_cast<float>(gain);
-    while (left > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
-        const size_t got = m_spill.Read(block.data(), want);
-        if (got != want) return platform::Result::Fail(kWriteFault, "loudness: the sample file ends early");
-        for (size_t i = 0; i < got; ++i) pcm[i] = RenderBuffer::ToPcm16(block[i] * g);
-        if (!write(pcm.data(), got / channels))
-            return platform::Result::Fail(kWriteFault, "loudness: the normalised samples could not be written");
-        left -= got;
-    }
+    platform::Result replayed = m_spill.ReplayPcm16(static_cast<float>(gain), channels, [&](int16_t* pcm, size_t count) {
+        return write(pcm, count / channels);
+    });
+    if (!replayed.ok()) return replayed;
     if (Failed()) return platform::Result::Fail(kWriteFault, "loudness: some audio could not be kept or measured");
     return platform::Result::Ok();
 }

@@ -194,9 +194,11 @@ bool Performance::LoadsSoundFont(const std::string& path) {
 void Performance::SetSequence(std::shared_ptr<const MidiSequence> sequence) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_channelsPlaying = 0;
-    if (sequence)
-        for (const MidiEvent& e : sequence->Events())
-            if ((e.status & 0xF0) == 0x90 && e.data2 != 0) m_channelsPlaying |= 1u << (e.status & 0x0F);
+    if (sequence) {
+        const ChannelUses uses = ChannelUseOf(*sequence);
+        for (int c = 0; c < kMidiChannels; ++c)
+            if (uses[static_cast<size_t>(c)].notes > 0) m_channelsPlaying |= 1u << c;
+    }
     m_scheduler.Load(std::move(sequence), m_sampleRate);
 }
 

@@ -16,6 +16,7 @@
 
 #include "platform/Result.h"
 #include "platform/audio/BankSelect.h"
+#include "platform/audio/ChannelUse.h"
 #include "platform/audio/LookAheadLimiter.h"
 #include "platform/audio/MidiScheduler.h"
 #include "platform/audio/MidiSequence.h"
@@ -34,9 +35,8 @@ inline constexpr int kPreListenSampleRate = 44100;
 // The most threads one synthesizer may mix its voices on (for comparisons:
 // only one gives the same bytes on every rendering).
 inline constexpr int kMaxSynthCores = 4;
-// MIDI channels of the synthesizer; a performance that keeps them apart
-// renders each of them (dry, reverb and chorus) into a stereo pair of its own.
-inline constexpr int kMidiChannels = 16;
+// A performance that keeps the MIDI channels (kMidiChannels) apart renders
+// each of them (dry, reverb and chorus) into a stereo pair of its own.
 
 class Performance {
 public:

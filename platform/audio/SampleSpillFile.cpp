@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/audio/AudioErrors.h"
+#include "platform/audio/RenderBuffer.h"
 
 namespace tonalbox::audio {
 
@@ -99,6 +101,21 @@ size_t SampleSpillFile::Read(float* samples, size_t count) {
     std::copy_n(Memory() + m_readAt, n, samples);
     m_readAt += n;
     return n;
+}
+
+platform::Result SampleSpillFile::ReplayPcm16(float gain, size_t channels, const PcmWriter& write) {
+    constexpr size_t kReplayFrames = 4096;
+    if (!Rewind()) return platform::Result::Fail(kWriteFault, "samples: can not be read back");
+    std::vector<float> block(kReplayFrames * channels);
+    std::vector<int16_t> pcm(block.size());
+    for (uint64_t left = m_written; left > 0;) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
+        if (Read(block.data(), want) != want) return platform::Result::Fail(kWriteFault, "samples: the store ends early");
+        for (size_t i = 0; i < want; ++i) pcm[i] = RenderBuffer::ToPcm16(block[i] * gain);
+        if (!write(pcm.data(), want)) return platform::Result::Fail(kWriteFault, "samples: could not be written");
+        left -= want;
+    }
+    return platform::Result::Ok();
 }
 
 void SampleSpillFile::Close() {

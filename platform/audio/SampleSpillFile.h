@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "platform/ReservedMemory.h"
@@ -41,6 +42,13 @@ public:
     bool Seek(uint64_t index);
     // Reads up to `count` samples; fewer at the end or on a read error.
     size_t Read(float* samples, size_t count);
+    // Reads the whole piece back from its first sample at `gain` as 16-bit
+    // samples, rounded as the render buffer rounds, block by block (whole
+    // frames of `channels`) to `write`, which returns false to stop.
+    // kWriteFault when the samples can not be read back whole or `write`
+    // stopped.
+    using PcmWriter = std::function<bool(int16_t* samples, size_t count)>;
+    platform::Result ReplayPcm16(float gain, size_t channels, const PcmWriter& write);
     void Close();
 
     bool IsOpen() const { return m_open; }

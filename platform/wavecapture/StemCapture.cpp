@@ -2,18 +2,15 @@
 
 #include <ebur128.h>
 
-#include <algorithm>
 #include <limits>
 
 #include "platform/audio/AudioErrors.h"
-#include "platform/audio/RenderBuffer.h"
+#include "platform/audio/ChannelUse.h"
 #include "platform/wavecapture/WaveCaptureFx.h"
 
 namespace tonalbox::wavecapture {
 
 namespace {
-
-constexpr size_t kReplayFrames = 4096;
 
 platform::Result WriteFault(const std::string& path) {
     return platform::Result::Fail(audio::kWriteFault, "stems: can not write " + path);
@@ -82,24 +79,15 @@ platform::Result StemCapture::Write(Stem& stem, float gain) {
     ebur128_state* meter =
         ebur128_init(static_cast<unsigned>(channels), m_format.nSamplesPerSec, EBUR128_MODE_I);
     if (meter != nullptr && channels == 1) ebur128_set_channel(meter, 0, EBUR128_DUAL_MONO);
-    bool ok = meter != nullptr && !stem.samples->Failed() && stem.samples->Rewind();
-    std::vector<float> block(kReplayFrames * channels);
-    std::vector<int16_t> pcm(block.size());
-    std::vector<uint8_t> bytes(block.size() * 2);
-    uint64_t left = stem.samples->Written();
-    if (left * 2 > kMaxWaveDataBytes) ok = false;
-    while (ok && left > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
-        if (stem.samples->Read(block.data(), want) != want) ok = false;
-        for (size_t i = 0; ok && i < want; ++i) {
-            pcm[i] = audio::RenderBuffer::ToPcm16(block[i] * gain);
-            bytes[2 * i] = static_cast<uint8_t>(pcm[i]);
-            bytes[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(pcm[i]) >> 8);
-        }
-        if (ok && ebur128_add_frames_short(meter, pcm.data(), want / channels) != EBUR128_SUCCESS) ok = false;
-        if (ok && std::fwrite(bytes.data(), 1, want * 2, stem.file) != want * 2) ok = false;
-        left -= want;
-    }
+    bool ok = meter != nullptr && !stem.samples->Failed() && stem.samples->Written() * 2 <= kMaxWaveDataBytes;
+    ok = ok && stem.samples
+                   ->ReplayPcm16(gain, channels,
+                                 [&](int16_t* pcm, size_t count) {
+                                     return ebur128_add_frames_short(meter, pcm, count / channels) ==
+                                                EBUR128_SUCCESS &&
+                                            WaveCaptureFx::WriteSamples(stem.file, pcm, count) == count;
+                                 })
+                   .ok();
     double lufs = -std::numeric_limits<double>::infinity();
     if (ok && ebur128_loudness_global(meter, &lufs) != EBUR128_SUCCESS) ok = false;
     if (meter != nullptr) ebur128_destroy(&meter);

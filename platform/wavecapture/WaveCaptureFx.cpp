@@ -177,16 +177,19 @@ void WaveCaptureFx::WritePcm(const int16_t* samples, size_t frames) {
         if (frames == 0) return;
     }
     const size_t count = frames * channels;
-    size_t written = 0;
+    const size_t written = WriteSamples(m_file, samples, count);
+    m_dataBytes += written * 2;
+    if (written != count) m_writeFailed = true;
+}
+
+size_t WaveCaptureFx::WriteSamples(std::FILE* file, const int16_t* samples, size_t count) {
     if constexpr (std::endian::native == std::endian::little) {
-        written = std::fwrite(samples, 2, count, m_file);
+        return std::fwrite(samples, 2, count, file);
     } else {
         std::vector<uint8_t> le(count * 2);
         for (size_t i = 0; i < count; ++i) PutLe16(&le[2 * i], static_cast<uint16_t>(samples[i]));
-        written = std::fwrite(le.data(), 2, count, m_file);
+        return std::fwrite(le.data(), 2, count, file);
     }
-    m_dataBytes += written * 2;
-    if (written != count) m_writeFailed = true;
 }
 
 void* WaveCaptureFx::GetInterface(const Guid& iid) {

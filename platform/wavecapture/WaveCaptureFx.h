@@ -55,6 +55,9 @@ public:
 
     // The 56-byte header for `dataBytes` bytes of samples.
     static void BuildHeader(const WaveFormatEx& format, uint32_t dataBytes, uint8_t out[kWaveHeaderSize]);
+    // Writes `count` 16-bit samples to `file` little-endian, as a WAV file
+    // holds them; the number written.
+    static size_t WriteSamples(std::FILE* file, const int16_t* samples, size_t count);
 
 private:
     void WritePcm(const int16_t* samples, size_t frames);

@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "cli/InputFiles.h"
 #include "cli/JobQueue.h"
 #include "tests/support/TempDir.h"
 
@@ -139,6 +140,16 @@ TEST(JobQueue, SeveralRunsTakeTheLongestPiecesFirst) {
         EXPECT_EQ(read, unfinished) << c.what;
         for (int position : c.finished) std::filesystem::remove(queue.OutputPath(position));
     }
+    // With several SoundFonts a file is several entries, and read once.
+    std::vector<InputEntry> pairs = Entries({paths[0], paths[2]});
+    PairWithSoundFonts(pairs, {"x.sf2", "y.sf2"});
+    JobQueue queue(std::move(pairs), settings);
+    std::multiset<std::string> read;
+    queue.OrderByLength(2, [&](int position) {
+        read.insert(queue.Path(position));
+        return 1.0;
+    });
+    EXPECT_EQ(read, (std::multiset<std::string>{paths[0], paths[2]}));
 }
 
 TEST(JobQueue, RecursiveEntriesKeepTheirFolderBelowTheWalkedOne) {

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "platform/audio/MidiSequence.h"
-#include "platform/audio/Performance.h"
 
-namespace tonalbox {
+namespace tonalbox::audio {
+
+// MIDI channels of a piece and of the synthesizer.
+inline constexpr int kMidiChannels = 16;
 
 struct ChannelUse {
     // Note-ons with a velocity above 0.
@@ -19,8 +21,8 @@ struct ChannelUse {
     std::vector<int> programs;
 };
 
-using ChannelUses = std::array<ChannelUse, audio::kMidiChannels>;
+using ChannelUses = std::array<ChannelUse, kMidiChannels>;
 
-ChannelUses ChannelUseOf(const audio::MidiSequence& sequence);
+ChannelUses ChannelUseOf(const MidiSequence& sequence);
 
-}  // namespace tonalbox
+}  // namespace tonalbox::audio

@@ -1,13 +1,13 @@
-#include "engine/ChannelUse.h"
+#include "platform/audio/ChannelUse.h"
 
 #include <algorithm>
 
-namespace tonalbox {
+namespace tonalbox::audio {
 
-ChannelUses ChannelUseOf(const audio::MidiSequence& sequence) {
+ChannelUses ChannelUseOf(const MidiSequence& sequence) {
     ChannelUses uses;
-    std::array<int, audio::kMidiChannels> program{};
-    for (const audio::MidiEvent& e : sequence.Events()) {
+    std::array<int, kMidiChannels> program{};
+    for (const MidiEvent& e : sequence.Events()) {
         if (e.status < 0x80 || e.status >= 0xF0) continue;
         const size_t channel = e.status & 0x0Fu;
         const int kind = e.status & 0xF0;
@@ -21,4 +21,4 @@ ChannelUses ChannelUseOf(const audio::MidiSequence& sequence) {
     return uses;
 }
 
-}  // namespace tonalbox
+}  // namespace tonalbox::audio
